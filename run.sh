@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs hotlap-eval on the bundled sample
+# competition: in a window when a display is there, as a batch run otherwise.
+set -euo pipefail
+cd "$(dirname "$0")"
+tools/install-deps.sh
+tools/build.sh build
+sample=examples/sample-competition
+build/tools/make-sample-competition "$sample"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  cd examples && exec ../build/app/hotlap-eval
+else
+  cd examples && exec ../build/app/hotlap-eval --batch sample-competition
+fi

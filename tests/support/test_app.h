@@ -1,0 +1,27 @@
+#pragma once
+// A started tool on the headless backend, for tests: the state initialised,
+// MainWindow open, CurrentDir set to a fresh temporary folder.
+
+#include <string>
+#include <vector>
+
+#include "app/state/state.h"
+#include "tests/support/temp_dir.h"
+#include "toolkit/ui/headless_ui.h"
+
+namespace hl::testing {
+
+struct TestApp {
+  TempDir work;  // CurrentDir points here
+  app::AppState s;
+  ui::HeadlessUi ui;
+
+  TestApp();  // fails the test (ADD_FAILURE) when start-up fails
+  // LogBox's text split at CR LF.
+  std::vector<std::string> LogLines();
+};
+
+// Splits at CR LF; "" gives no lines.
+std::vector<std::string> SplitCrLf(const std::string& text);
+
+}  // namespace hl::testing

@@ -1,0 +1,35 @@
+#pragma once
+// Images held under small numbers. Creating, loading or taking an image under
+// a number releases what it held; a failure leaves the number empty.
+
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+
+#include "toolkit/raster/image.h"
+
+namespace hl::raster {
+
+class ImageTable {
+ public:
+  bool CreateImage(int number, int width, int height);
+  bool LoadImage(int number, const std::string& path, int fit_width = 0, int fit_height = 0);
+  bool TakeImageFromMemory(int number, std::span<const uint8_t> bmp);
+  bool ResizeImage(int number, int width, int height);  // smooth
+  bool SaveImagePng(int number, const std::string& path) const;
+  void Put(int number, Image image);
+  void Release(int number);
+  void ReleaseAll();
+
+  bool ImageExists(int number) const;
+  int ImageWidth(int number) const;   // 0 when absent
+  int ImageHeight(int number) const;  // 0 when absent
+  Image* Get(int number);             // nullptr when absent
+  const Image* Get(int number) const;
+
+ private:
+  std::map<int, Image> images_;
+};
+
+}  // namespace hl::raster
