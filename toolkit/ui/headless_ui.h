@@ -7,11 +7,12 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "toolkit/ui/editor_lines.h"
+#include "toolkit/ui/gadget_kind.h"
 #include "toolkit/ui/ui.h"
 
 namespace hl::ui {
@@ -70,6 +71,10 @@ class HeadlessUi : public Ui {
   Geometry WindowGeometry(int window) const;
   Geometry GadgetGeometry(int gadget) const;
   bool IsEnabled(int gadget) const;
+  std::optional<GadgetKind> KindOf(int gadget) const;
+  bool IsBordered(int gadget) const;
+  std::optional<FrameStyle> WindowStyle(int window) const;
+  int WindowOf(int gadget) const;  // -1 when the gadget does not exist
   // Size of the image the gadget shows; nullopt when it shows none.
   std::optional<Geometry> ShownImageSize(int gadget) const;
   const std::string& Clipboard() const { return clipboard_; }
@@ -81,12 +86,16 @@ class HeadlessUi : public Ui {
   struct Gadget;
   Gadget* Find(int gadget);
   const Gadget* Find(int gadget) const;
+  Gadget* FindKind(int gadget, GadgetKind kind);
+  void Add(int gadget, GadgetKind kind, Geometry geometry, std::string text, bool bordered);
+  void Queue(int code, int gadget);
   int Take();
 
   struct Window {
     std::string title;
     Geometry geometry;
     FrameStyle style = FrameStyle::Titled;
+    int owner = -1;
   };
   std::map<int, Window> windows_;
   int last_window_ = -1;

@@ -1,0 +1,57 @@
+#pragma once
+// Editor scripts with the text each must read back; shared by the tests of
+// both backends so that they are held to the same behaviour.
+
+#include <string>
+#include <vector>
+
+#include "toolkit/ui/ui.h"
+
+namespace hl::testing {
+
+struct EditorOp {
+  enum Kind { Append, Set, Clear } kind;
+  std::string text;
+};
+
+struct EditorCase {
+  const char* name;
+  std::vector<EditorOp> ops;
+  std::string expected;
+};
+
+inline const std::vector<EditorCase>& EditorCases() {
+  using Op = EditorOp;
+  static const std::vector<EditorCase> cases = {
+      {"OneLineHasNoBreak", {{Op::Append, "a"}}, "a"},
+      {"LinesJoinedByCrLf", {{Op::Append, "a"}, {Op::Append, "b"}}, "a\r\nb"},
+      {"EmptyFirstLineReadsEmpty", {{Op::Append, ""}}, ""},
+      {"EmptyFirstLineStillCounts", {{Op::Append, ""}, {Op::Append, "x"}}, "\r\nx"},
+      {"TwoEmptyLinesThenText", {{Op::Append, ""}, {Op::Append, ""}, {Op::Append, "x"}},
+       "\r\n\r\nx"},
+      {"EmptyLastLine", {{Op::Append, "a"}, {Op::Append, ""}}, "a\r\n"},
+      {"SetEmptyStartsOver", {{Op::Append, "a"}, {Op::Set, ""}, {Op::Append, "b"}}, "b"},
+      {"SetEmptyForgetsEmptyFirstLine", {{Op::Append, ""}, {Op::Set, ""}, {Op::Append, "x"}}, "x"},
+      {"ClearForgetsEmptyFirstLine", {{Op::Append, ""}, {Op::Clear, ""}, {Op::Append, "x"}}, "x"},
+      {"SetTextThenAppend", {{Op::Set, "a\r\nb"}, {Op::Append, "c"}}, "a\r\nb\r\nc"},
+      {"SetTextReplacesEmptyFirstLine", {{Op::Append, ""}, {Op::Set, "abc"}, {Op::Append, "x"}},
+       "abc\r\nx"},
+      {"LoneBreaksBecomeCrLf", {{Op::Set, "a\nb\rc\r\n"}}, "a\r\nb\r\nc\r\n"},
+      {"BreakInsideAppendedLine", {{Op::Append, "a"}, {Op::Append, "b\nc"}}, "a\r\nb\r\nc"},
+      {"Utf8Survives", {{Op::Append, "Jürgen\u00a0Ø"}, {Op::Append, "€"}}, "Jürgen\u00a0Ø\r\n€"},
+      {"ReadBackAndSetIsStable", {{Op::Set, "x\r\n\r\ny"}, {Op::Append, ""}}, "x\r\n\r\ny\r\n"},
+  };
+  return cases;
+}
+
+inline void RunEditorOps(ui::Ui& ui, int gadget, const std::vector<EditorOp>& ops) {
+  for (const EditorOp& op : ops) {
+    switch (op.kind) {
+      case EditorOp::Append: ui.AppendLine(gadget, op.text); break;
+      case EditorOp::Set: ui.SetText(gadget, op.text); break;
+      case EditorOp::Clear: ui.ClearText(gadget); break;
+    }
+  }
+}
+
+}  // namespace hl::testing

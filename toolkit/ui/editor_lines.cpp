@@ -1,0 +1,52 @@
+#include "toolkit/ui/editor_lines.h"
+
+namespace hl::ui {
+
+AppendStep PlanAppendLine(EditorFlag flag, bool text_empty, bool line_empty) {
+  AppendStep step{0, flag};
+  if (flag == EditorFlag::EmptyFirstLine) {
+    ++step.breaks_before;
+    step.next_flag = EditorFlag::FirstLineOut;
+  }
+  // Emptiness is judged on the text as it was before the first line's break
+  // went in, otherwise "" then "x" would gain two breaks instead of one.
+  if (!text_empty) {
+    ++step.breaks_before;
+  } else if (line_empty && flag == EditorFlag::Plain) {
+    step.next_flag = EditorFlag::EmptyFirstLine;
+  }
+  return step;
+}
+
+std::string NormalizeLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      out += kLineBreak;
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+void EditorLines::SetText(std::string_view text) {
+  text_ = NormalizeLineBreaks(text);
+  flag_ = EditorFlag::Plain;
+}
+
+void EditorLines::Clear() { SetText({}); }
+
+void EditorLines::AppendLine(std::string_view line) {
+  const AppendStep step = PlanAppendLine(flag_, text_.empty(), line.empty());
+  for (int i = 0; i < step.breaks_before; ++i) text_ += kLineBreak;
+  text_ += NormalizeLineBreaks(line);
+  flag_ = step.next_flag;
+}
+
+void EditorLines::Type(std::string_view text) { text_ = NormalizeLineBreaks(text); }
+
+}  // namespace hl::ui
