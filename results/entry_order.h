@@ -1,0 +1,28 @@
+#pragma once
+// One order for the ranking, the chart and the Google export: a ranking entry
+// is "time digits, space, driver", and entries rank by the value of their
+// time first, so a five-digit time ranks after 5987 and a two-digit one
+// before 0987, whatever their text length.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/state/text_list.h"
+
+namespace hl::results {
+
+// The text before the first space (the whole entry when it has none).
+std::string EntryTimeText(std::string_view entry);
+// The integer value of EntryTimeText, in hundredths of a second.
+int64_t EntryTime(std::string_view entry);
+
+// Byte order after folding A-Z to a-z; a prefix orders first.
+bool FoldedLess(std::string_view a, std::string_view b);
+// Time first, then FoldedLess for entries of equal time.
+bool EntryLess(const std::string& a, const std::string& b);
+
+// Stable: entries that compare equal keep their order in either direction.
+void SortEntries(app::TextList& list, bool descending);
+
+}  // namespace hl::results

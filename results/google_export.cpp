@@ -1,0 +1,88 @@
+#include "results/google_export.h"
+
+#include <cstdint>
+#include <string>
+
+#include "results/chart_scale.h"
+#include "results/entry_order.h"
+#include "toolkit/text/text.h"
+
+namespace hl::results {
+
+namespace {
+
+const char* const kTemplateName = "google_charts.txt";
+
+// Hundredths as the single-precision seconds the chart service is given.
+float Seconds(int64_t hundredths) {
+  return static_cast<float>(static_cast<double>(hundredths) / 100.0);
+}
+
+std::string SecondsText(float seconds) { return text::FormatFixed(seconds, 2); }
+
+bool IsOpenSizeLine(const std::string& line) {
+  return text::TextEquals(text::LeadingPart(line, 4), "chs=") &&
+         text::TextEquals(text::TrailingPart(line, 1), "x");
+}
+
+// The template with its open size line completed by the chart's height.
+bool CopyTemplate(app::AppState& s, int64_t height) {
+  const int slot = app::id::kTemplateFileSlot;
+  if (!s.Files.FileOpenRead(slot, s.CurrentDir + kTemplateName)) return false;
+  while (!s.Files.FileAtEnd(slot)) {
+    std::string line = text::TrimSpaces(s.Files.FileReadLine(slot));
+    if (IsOpenSizeLine(line)) line += text::FormatInteger(height);
+    s.GoogleText += line + app::kNewLine;
+  }
+  s.Files.FileClose(slot);
+  return true;
+}
+
+// Fastest to slowest; a time that is no time is drawn to the scale's end.
+std::string DataSeries(const app::AppState& s) {
+  std::string series = "&chd=t:";
+  bool first = true;
+  for (const std::string& entry : s.RankingList.Items()) {
+    float seconds = Seconds(EntryTime(entry));
+    if (seconds >= 60.0f) seconds = Seconds(s.ChartMax);
+    if (!first) series += ",";
+    series += SecondsText(seconds);
+    first = false;
+  }
+  return series;
+}
+
+// The service lists bar labels bottom-up, hence slowest to fastest.
+std::string RowLabels(const app::AppState& s) {
+  std::string labels = "|1:|";
+  bool first = true;
+  for (const std::string& entry : s.RankingList.Items()) {
+    if (!first) labels += "|";
+    labels += text::FieldAt(entry, 2, " ") + " (" + SecondsText(Seconds(EntryTime(entry))) + ")";
+    first = false;
+  }
+  return labels;
+}
+
+}  // namespace
+
+void ExportGoogleChart(app::AppState& s, ui::Ui& ui) {
+  s.GoogleText.clear();
+  const int64_t height = 30 * s.RankingList.Count() + 60;
+  if (!CopyTemplate(s, height)) return;
+
+  const std::string min_text = SecondsText(Seconds(s.ChartMin));
+  const std::string max_text = SecondsText(Seconds(s.ChartMax));
+  const std::string middle_text = SecondsText(Seconds(ScaleMiddle(s.ChartMin, s.ChartMax)));
+  s.GoogleText += "&chds=" + min_text + "," + max_text + app::kNewLine;
+  s.GoogleText += DataSeries(s) + app::kNewLine;
+
+  SortEntries(s.RankingList, /*descending=*/true);
+  s.GoogleText += std::string("&chxt=x,y") + app::kNewLine;
+  s.GoogleText += "&chxl=0:|" + min_text + "|" + middle_text + "|" + max_text + app::kNewLine;
+  s.GoogleText += RowLabels(s);
+
+  ui.SetText(app::id::kLogBox, s.GoogleText);
+}
+
+}  // namespace hl::results

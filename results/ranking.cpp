@@ -1,0 +1,45 @@
+#include "results/ranking.h"
+
+#include <cstdint>
+#include <span>
+
+#include "results/entry_order.h"
+#include "results/ranking_entries.h"
+#include "toolkit/files/file_slots.h"
+
+namespace hl::results {
+
+namespace {
+
+// The ranking needs the whole height of the window's left column.
+constexpr ui::Geometry kRankingLogBox{5, 10, 480, 628};
+
+bool WriteReport(const app::AppState& s) {
+  const std::string path = s.BaseDir + s.TrackBaseName + ".txt";
+  const auto* bytes = reinterpret_cast<const uint8_t*>(s.ReportText.data());
+  return files::ReplaceFileAtomically(path, std::span<const uint8_t>(bytes, s.ReportText.size()));
+}
+
+}  // namespace
+
+void RankResults(app::AppState& s, ui::Ui& ui) {
+  s.RankingList.Clear();
+  s.ReportSaved = false;
+  if (s.ReportText.empty()) return;
+
+  for (std::string& entry : CollectRankingEntries(s.ReportText)) {
+    s.RankingList.Append(std::move(entry));
+  }
+  SortEntries(s.RankingList, /*descending=*/true);
+  s.ReportText = RankingBlock(s.RankingList.Items()) + s.ReportText;
+
+  ui.RemoveControl(app::id::kScreenView);
+  ui.RemoveControl(app::id::kStatsView);
+  ui.MoveControl(app::id::kLogBox, kRankingLogBox.x, kRankingLogBox.y, kRankingLogBox.width,
+                 kRankingLogBox.height);
+  ui.SetText(app::id::kLogBox, s.ReportText);
+
+  s.ReportSaved = WriteReport(s);
+}
+
+}  // namespace hl::results

@@ -1,0 +1,48 @@
+#include "results/ranking_entries.h"
+
+#include "app/state/state.h"
+#include "toolkit/text/text.h"
+
+namespace hl::results {
+
+namespace {
+
+constexpr std::string_view kResultMark = "1.:";
+
+std::string NormalisedEntry(std::string_view raw) {
+  std::string entry = text::TrimSpaces(raw);
+  if (entry.size() >= 4 && entry[3] == ' ') entry.insert(0, "0");
+  return entry;
+}
+
+}  // namespace
+
+std::vector<std::string> CollectRankingEntries(std::string_view report) {
+  std::vector<std::string> entries;
+  const int64_t length = text::TextLength(report);
+  int64_t p = 1;
+  while (p <= length) {
+    const int64_t f = text::FindText(report, kResultMark, p);
+    // Neither a later mark nor a later line end can turn up once a search
+    // has failed, so stopping here gives what stepping on one byte at a time
+    // would, without rescanning the rest of a long report for every byte.
+    if (f == 0) break;
+    const int64_t e = text::FindText(report, app::kNewLine, f);
+    if (e == 0) break;
+    const int64_t start = f + static_cast<int64_t>(kResultMark.size());
+    entries.push_back(NormalisedEntry(text::MiddlePart(report, start, e - start)));
+    p = f + 4;
+  }
+  return entries;
+}
+
+std::string RankingBlock(const std::vector<std::string>& descending) {
+  std::string block;
+  int64_t number = 1;
+  for (auto entry = descending.rbegin(); entry != descending.rend(); ++entry, ++number) {
+    block += text::FormatInteger(number) + " - " + *entry + app::kNewLine;
+  }
+  return block;
+}
+
+}  // namespace hl::results

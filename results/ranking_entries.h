@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hl::results {
+
+// The ranking entries of a run's report, in the order their result lines
+// ("1.: time driver" + CR LF) stand: the text after "1.:" up to the line end,
+// without its outer spaces, with "0" in front of a three-digit time so that
+// every entry of 1 to 99.99 seconds has four time digits. An occurrence with
+// no line end after it yields nothing.
+std::vector<std::string> CollectRankingEntries(std::string_view report);
+
+// "1 - entry" CR LF, "2 - entry" CR LF, ... for entries sorted descending,
+// so the last of them gets number 1.
+std::string RankingBlock(const std::vector<std::string>& descending);
+
+}  // namespace hl::results

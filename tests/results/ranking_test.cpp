@@ -1,0 +1,100 @@
+#include "results/ranking.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "results/ranking_entries.h"
+#include "tests/support/test_app.h"
+
+namespace hl::results {
+namespace {
+
+TEST(RankingEntries, CollectsEveryResultLine) {
+  const std::vector<std::pair<const char*, std::vector<std::string>>> cases = {
+      {"no result here\r\n", {}},
+      {"x\r\n1.: 987 Anna  \r\n", {"0987 Anna"}},
+      {"1.:   987 \r\n", {"987"}},  // too short for a leading zero
+      {"1.: 87 Eve\r\n", {"87 Eve"}},
+      {"1.: 987\tAl\r\n", {"987\tAl"}},
+      {"1.: 5987 Anna\r\n-\r\na 1.: 987 Bert\r\n1.: 6012 Cleo", {"5987 Anna", "0987 Bert"}},
+      {"1.:", {}},
+  };
+  for (const auto& [report, entries] : cases) {
+    EXPECT_EQ(CollectRankingEntries(report), entries) << report;
+  }
+}
+
+TEST(RankingEntries, LongTextAfterTheLastResultLineEndsQuickly) {
+  const std::string report = "1.: 987 Anna\r\n" + std::string(4'000'000, 'y');
+  EXPECT_EQ(CollectRankingEntries(report), std::vector<std::string>{"0987 Anna"});
+}
+
+class RankResultsTest : public ::testing::Test {
+ protected:
+  RankResultsTest() {
+    app.s.BaseDir = app.work.MakeDir("base");
+    app.s.TrackBaseName = "Monza";
+  }
+  std::string Report() {
+    const std::vector<uint8_t> bytes = app.work.ReadFile("base/Monza.txt");
+    return std::string(bytes.begin(), bytes.end());
+  }
+  testing::TestApp app;
+};
+
+TEST_F(RankResultsTest, PutsTheRankingInFrontShowsAndWritesIt) {
+  const std::string run =
+      "\r\n\r\ncars\r\n 1.: 5987 Anna\r\nx\r\n 1.: 987 Bert\r\n 1.: 6012 Cleo\r\nz";
+  app.s.ReportText = run;
+  RankResults(app.s, app.ui);
+
+  const std::string expected = "1 - 0987 Bert\r\n2 - 5987 Anna\r\n3 - 6012 Cleo\r\n" + run;
+  EXPECT_EQ(app.s.ReportText, expected);
+  EXPECT_EQ(app.ui.ReadText(app::id::kLogBox), expected);
+  EXPECT_EQ(Report(), expected);
+  EXPECT_TRUE(app.s.ReportSaved);
+  EXPECT_FALSE(app.ui.HasGadget(app::id::kScreenView));
+  EXPECT_FALSE(app.ui.HasGadget(app::id::kStatsView));
+  EXPECT_EQ(app.ui.GadgetGeometry(app::id::kLogBox), (ui::Geometry{5, 10, 480, 628}));
+}
+
+TEST_F(RankResultsTest, RanksByTimeValueAndPutsTheLaterOfEqualEntriesFirst) {
+  app.s.ReportText =
+      "1.: 10000 Dora\r\n1.: 5987 ANNA\r\n1.: 87 Eve\r\n1.: 5987 anna\r\n1.: 987\r\n";
+  RankResults(app.s, app.ui);
+  const std::vector<std::string> lines = testing::SplitCrLf(app.s.ReportText);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
+            (std::vector<std::string>{"1 - 87 Eve", "2 - 987", "3 - 5987 anna", "4 - 5987 ANNA",
+                                      "5 - 10000 Dora"}));
+}
+
+TEST_F(RankResultsTest, WithoutResultLinesWritesTheTextUnchanged) {
+  app.s.ReportText = "\r\n\r\nno entries\r\n";
+  RankResults(app.s, app.ui);
+  EXPECT_EQ(Report(), "\r\n\r\nno entries\r\n");
+  EXPECT_FALSE(app.ui.HasGadget(app::id::kScreenView));
+}
+
+TEST_F(RankResultsTest, EmptyReportChangesNothing) {
+  app.s.RankingList.Append("stale");
+  RankResults(app.s, app.ui);
+  EXPECT_EQ(app.s.RankingList.Count(), 0);
+  EXPECT_TRUE(app.ui.HasGadget(app::id::kScreenView));
+  EXPECT_FALSE(std::filesystem::exists(app.s.BaseDir + "Monza.txt"));
+  EXPECT_FALSE(app.s.ReportSaved);
+}
+
+TEST_F(RankResultsTest, AFolderInThePlaceOfTheReportSurvivesAndIsReported) {
+  app.work.WriteFile("base/Monza.txt/keep", "old");
+  app.s.ReportText = "1.: 987 Anna\r\n";
+  RankResults(app.s, app.ui);
+  EXPECT_FALSE(app.s.ReportSaved);
+  EXPECT_EQ(app.work.ReadFile("base/Monza.txt/keep"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(app.ui.ReadText(app::id::kLogBox), "1 - 0987 Anna\r\n1.: 987 Anna\r\n");
+}
+
+}  // namespace
+}  // namespace hl::results
