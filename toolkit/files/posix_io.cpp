@@ -1,0 +1,37 @@
+#include "toolkit/files/posix_io.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace hl::files {
+
+int64_t ReadSome(int fd, std::span<uint8_t> destination) {
+  for (;;) {
+    const ssize_t got = ::read(fd, destination.data(), destination.size());
+    if (got >= 0) return got;
+    if (errno != EINTR) return -1;
+  }
+}
+
+int64_t ReadFully(int fd, std::span<uint8_t> destination) {
+  size_t filled = 0;
+  while (filled < destination.size()) {
+    const int64_t got = ReadSome(fd, destination.subspan(filled));
+    if (got <= 0) break;
+    filled += static_cast<size_t>(got);
+  }
+  return static_cast<int64_t>(filled);
+}
+
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes = bytes.subspan(static_cast<size_t>(put));
+  }
+  return true;
+}
+
+}  // namespace hl::files

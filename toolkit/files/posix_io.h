@@ -1,0 +1,18 @@
+#pragma once
+// Thin wrappers over read/write that retry interrupted calls and loop over
+// short transfers, so callers see only "all done", "end" or "failed".
+
+#include <cstdint>
+#include <span>
+
+namespace hl::files {
+
+// Reads as many bytes as are available up to destination.size(); returns the
+// count, 0 at the end of the file and -1 on an error.
+int64_t ReadSome(int fd, std::span<uint8_t> destination);
+// Fills destination until it is full or the file ends; returns the count.
+int64_t ReadFully(int fd, std::span<uint8_t> destination);
+// True when every byte was written.
+bool WriteAll(int fd, std::span<const uint8_t> bytes);
+
+}  // namespace hl::files
