@@ -137,7 +137,8 @@ void DrawChart(app::AppState& s, ui::Ui& ui) {
     raster::Image& image = *s.Images.Get(app::id::kLineImage);
     DrawChartImage(s, image);
     ui.ShowImage(app::id::kLineView, &image);
-    s.ChartSaved = raster::SavePng(image, s.BaseDir + s.TrackBaseName + ".png");
+    const std::optional<std::string> path = ResultPath(s, ".png");
+    s.ChartSaved = path && raster::SavePng(image, *path);
   }
   app::ShowProgress(s, ui, app::kFinished, app::kFinished,
                     SaveMessage(s.TrackBaseName, s.ReportSaved, s.ChartSaved));

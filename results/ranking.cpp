@@ -5,6 +5,7 @@
 
 #include "results/entry_order.h"
 #include "results/ranking_entries.h"
+#include "results/result_path.h"
 #include "toolkit/files/file_slots.h"
 
 namespace hl::results {
@@ -15,9 +16,10 @@ namespace {
 constexpr ui::Geometry kRankingLogBox{5, 10, 480, 628};
 
 bool WriteReport(const app::AppState& s) {
-  const std::string path = s.BaseDir + s.TrackBaseName + ".txt";
+  const std::optional<std::string> path = ResultPath(s, ".txt");
+  if (!path) return false;
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.ReportText.data());
-  return files::ReplaceFileAtomically(path, std::span<const uint8_t>(bytes, s.ReportText.size()));
+  return files::ReplaceFileAtomically(*path, std::span<const uint8_t>(bytes, s.ReportText.size()));
 }
 
 }  // namespace

@@ -1,0 +1,85 @@
+#include "app/startup.h"
+
+#include <algorithm>
+#include <array>
+
+#include "toolkit/files/paths.h"
+#include "toolkit/raster/image_files.h"
+
+namespace hl::app {
+
+namespace {
+
+using raster::Rgb;
+
+// Entries 0-15 are the ground colours of the track map (indexed by a map
+// byte's low four bits); the rest are picked by index where they are drawn.
+constexpr std::array<raster::Color, 19> kAssignedColours = {
+    Rgb(160, 160, 160), Rgb(180, 180, 180), Rgb(144, 220, 96),  Rgb(190, 200, 128),
+    Rgb(150, 140, 100), Rgb(190, 180, 160), Rgb(240, 220, 210), Rgb(246, 251, 254),
+    Rgb(220, 231, 240), Rgb(255, 255, 255), Rgb(255, 255, 0),   Rgb(255, 0, 0),
+    Rgb(63, 63, 63),    Rgb(0, 0, 0),       Rgb(0, 0, 0),       Rgb(0, 0, 0),
+    Rgb(200, 230, 239), Rgb(160, 180, 200), Rgb(212, 208, 200),
+};
+
+void BuildPalette(AppState& s) {
+  s.Palette.fill(Rgb(0, 0, 0));
+  std::copy(kAssignedColours.begin(), kAssignedColours.end(), s.Palette.begin());
+}
+
+std::optional<std::string> LoadFonts(AppState& s) {
+  std::string error;
+  s.LogFont = raster::LoadLogFont(&error);
+  if (!s.LogFont) return error.empty() ? "The log font cannot be loaded." : error;
+  s.LabelFont = raster::LoadLabelFont(&error);
+  if (!s.LabelFont) return error.empty() ? "The label font cannot be loaded." : error;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> InitState(AppState& s) {
+  BuildPalette(s);
+  s.FolderList.Clear();
+  s.RankingList.Clear();
+  s.SlotCarNames.fill(std::string());
+  s.CurrentDir = files::QueryCurrentDir();
+
+  s.Data = files::DataBuffer::Allocate();
+  if (!s.Data) {
+    return "Not enough memory: the tool needs a data buffer of 2,000,000 bytes.";
+  }
+  s.DataSize = files::DataBuffer::kSize;
+  s.CarSize = 0;
+
+  if (auto error = LoadFonts(s)) return error;
+  s.Images.TakeImageFromMemory(id::kPlaceholderImage, raster::PlaceholderBmp());
+  return std::nullopt;
+}
+
+// The state is not needed yet: every gadget starts empty or with a fixed text.
+void OpenMainWindow(AppState& /*s*/, ui::Ui& ui) {
+  ui.OpenFrame(id::kMainWindow, 5, 5, 1010, 720, "Velkaro Hotlap Auswertung",
+               ui::FrameStyle::Titled, -1);
+  ui.AddLogEditor(id::kLogBox, 5, 370, 480, 195);
+  ui.AddImageView(id::kLineView, 490, 5, 512, 560, false);
+  ui.AddImageView(id::kScreenView, 5, 5, 480, 360, false);
+  ui.AddTextField(id::kPenaltyField, 620, 660, 80, 24, "6000");
+  ui.AddPushButton(id::kStepButton, 510, 660, 50, 24, "Load");
+  ui.AddPushButton(id::kActionButton, 720, 660, 50, 24, "Strafe");
+  ui.AddImageView(id::kProgressView, 490, 598, 512, 30, false);
+  ui.AddImageView(id::kStatsView, 5, 570, 480, 136, true);
+}
+
+void ShutDown(AppState& s, ui::Ui& ui) {
+  ui.CloseFrame(id::kScreenWindow);
+  ui.CloseFrame(id::kMainWindow);
+  s.Images.ReleaseAll();
+  s.LogFont.reset();
+  s.LabelFont.reset();
+  s.Files.CloseAll();
+  for (int slot = 0; slot < files::DirSlots::kSlotCount; ++slot) s.Listings.DirClose(slot);
+  s.Data.reset();
+}
+
+}  // namespace hl::app

@@ -1,0 +1,13 @@
+#include "app/state/state.h"
+
+namespace hl::app {
+
+files::ByteView AppState::LoadedFile() const {
+  return Data ? Data->LoadedFile(DataSize) : files::ByteView();
+}
+
+files::ByteView AppState::LoadedCar() const {
+  return Data ? Data->LoadedCar(CarSize) : files::ByteView();
+}
+
+}  // namespace hl::app
