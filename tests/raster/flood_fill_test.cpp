@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/raster/pixel_sets.h"
+#include "toolkit/raster/draw.h"
+
+namespace hl::raster {
+namespace {
+
+using testing::BlankImage;
+using testing::PixelsOfColor;
+
+constexpr Color kBlack = Rgb(0, 0, 0);
+constexpr Color kWhite = Rgb(255, 255, 255);
+constexpr Color kRed = Rgb(255, 0, 0);
+constexpr Color kBlue = Rgb(0, 0, 255);
+
+TEST(FloodFill, AbsentBorderColourPaintsTheWholeImage) {
+  Image image = BlankImage(450, 80);
+  Box(image, 100, 10, 30, 30, kBlue);  // other colours are painted over too
+  FloodFill(image, 0, 0, kWhite, kRed);
+  EXPECT_EQ(testing::CountOfColor(image, kRed), 450u * 80u);
+}
+
+TEST(FloodFill, ClosedOutlinesOfLinesHoldTheFill) {
+  using Polygon = std::vector<std::pair<int, int>>;
+  struct Case {
+    std::string name;
+    Polygon corners;
+    std::pair<int, int> inside;
+  };
+  const std::vector<Case> cases = {
+      {"diamond", {{50, 5}, {95, 50}, {50, 95}, {5, 50}}, {50, 50}},
+      {"shallow triangle", {{2, 40}, {97, 30}, {60, 55}}, {60, 42}},
+      {"steep triangle", {{40, 2}, {55, 97}, {30, 60}}, {42, 60}},
+      {"thin sliver", {{3, 3}, {96, 20}, {96, 30}}, {80, 21}},
+  };
+  for (const Case& c : cases) {
+    Image image = BlankImage(100, 100);
+    for (size_t i = 0; i < c.corners.size(); ++i) {
+      const auto [x1, y1] = c.corners[i];
+      const auto [x2, y2] = c.corners[(i + 1) % c.corners.size()];
+      Line(image, x1, y1, x2, y2, kWhite);
+    }
+    const size_t outline = testing::CountOfColor(image, kWhite);
+    FloodFill(image, c.inside.first, c.inside.second, kWhite, kRed);
+    EXPECT_EQ(image.At(c.inside.first, c.inside.second), kRed) << c.name;
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {99, 0}, {0, 99}, {99, 99}}) {
+      EXPECT_EQ(image.At(x, y), kBlack) << c.name << " leaked to " << x << "," << y;
+    }
+    EXPECT_EQ(testing::CountOfColor(image, kWhite), outline) << c.name;
+  }
+}
+
+TEST(FloodFill, StartsThatFillNothing) {
+  struct Case {
+    std::string name;
+    int x, y;
+    std::optional<Color> border;
+  };
+  const std::vector<Case> cases = {
+      {"start on the border colour", 5, 5, kWhite},
+      {"left of the image", -1, 5, kBlue},
+      {"below the image", 5, 20, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    Image image = BlankImage(20, 20);
+    Line(image, 0, 5, 19, 5, kWhite);
+    const Image before = image;
+    FloodFill(image, c.x, c.y, c.border, kRed);
+    EXPECT_EQ(image.Pixels(), before.Pixels()) << c.name;
+  }
+}
+
+TEST(FloodFill, StartColourModeIsFourConnected) {
+  // Black pixels touching only at corners are separate regions.
+  Image image = BlankImage(3, 3, kWhite);
+  image.Set(0, 0, kBlack);
+  image.Set(1, 1, kBlack);
+  image.Set(2, 1, kBlack);
+  FloodFill(image, 1, 1, std::nullopt, kRed);
+  EXPECT_EQ(PixelsOfColor(image, kRed), (testing::PixelSet{{1, 1}, {2, 1}}));
+  EXPECT_EQ(image.At(0, 0), kBlack);
+}
+
+TEST(FloodFill, StartColourModeStopsAtAnyOtherColour) {
+  Image image = BlankImage(30, 10);
+  Box(image, 10, 0, 1, 10, kBlue);  // wall
+  Box(image, 2, 2, 3, 3, kWhite);   // island inside the region
+  FloodFill(image, 0, 0, std::nullopt, kRed);
+  EXPECT_EQ(testing::CountOfColor(image, kRed), 10u * 10u - 9u);
+  EXPECT_EQ(testing::CountOfColor(image, kWhite), 9u);
+  EXPECT_EQ(image.At(11, 0), kBlack);
+}
+
+// A fill colour that already covers the region must end, not repaint forever.
+TEST(FloodFill, FillColourEqualToTheRegionTerminates) {
+  Image image = BlankImage(40, 40);
+  FloodFill(image, 3, 3, std::nullopt, kBlack);
+  FloodFill(image, 3, 3, kWhite, kBlack);
+  EXPECT_EQ(testing::CountOfColor(image, kBlack), 40u * 40u);
+}
+
+TEST(FloodFill, LargeSerpentineNeedsNoRecursion) {
+  Image image = BlankImage(1200, 1200);
+  // Walls with alternating gaps force a long winding path.
+  for (int x = 2; x < 1200; x += 2) {
+    const bool gap_at_top = (x / 2) % 2 == 0;
+    Box(image, x, gap_at_top ? 1 : 0, 1, 1199, kWhite);
+  }
+  FloodFill(image, 0, 0, kWhite, kRed);
+  EXPECT_EQ(image.At(1199, 600), kRed);
+  EXPECT_EQ(testing::CountOfColor(image, kBlack), 0u);
+}
+
+}  // namespace
+}  // namespace hl::raster

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/raster/pixel_sets.h"
+#include "toolkit/raster/draw.h"
+#include "toolkit/raster/image_files.h"
+
+namespace hl::raster {
+namespace {
+
+struct Chunk {
+  std::string type;
+  std::vector<uint8_t> data;
+};
+
+uint32_t BigEndian(const std::vector<uint8_t>& bytes, size_t at) {
+  return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 | uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
+}
+
+std::vector<Chunk> ChunksOf(const std::vector<uint8_t>& png) {
+  std::vector<Chunk> chunks;
+  size_t at = 8;
+  while (at + 12 <= png.size()) {
+    const uint32_t length = BigEndian(png, at);
+    if (at + 12 + length > png.size()) break;
+    const auto begin = png.begin() + static_cast<std::ptrdiff_t>(at + 8);
+    chunks.push_back({std::string(png.begin() + static_cast<std::ptrdiff_t>(at + 4), begin),
+                      std::vector<uint8_t>(begin, begin + length)});
+    at += 12 + length;
+  }
+  EXPECT_EQ(at, png.size()) << "bytes after the last chunk";
+  return chunks;
+}
+
+Image ChartLikeImage() {
+  Image image = testing::BlankImage(37, 23, Rgb(255, 255, 255));
+  Box(image, 2, 2, 30, 5, Rgb(0, 0, 255));
+  Box(image, 2, 9, 20, 5, Rgb(0, 0, 255));
+  Line(image, 0, 22, 36, 0, Rgb(12, 34, 56));
+  return image;
+}
+
+TEST(EncodePng, HoldsOnlyHeaderDataAndEnd) {
+  const std::optional<std::vector<uint8_t>> png = EncodePng(ChartLikeImage());
+  ASSERT_TRUE(png.has_value());
+  ASSERT_GT(png->size(), 8u);
+  EXPECT_EQ(std::memcmp(png->data(), "\x89PNG\r\n\x1a\n", 8), 0);
+  const std::vector<Chunk> chunks = ChunksOf(*png);
+  ASSERT_GE(chunks.size(), 3u);
+  EXPECT_EQ(chunks.front().type, "IHDR");
+  EXPECT_EQ(chunks.back().type, "IEND");
+  for (size_t i = 1; i + 1 < chunks.size(); ++i) EXPECT_EQ(chunks[i].type, "IDAT");
+  const std::vector<uint8_t>& ihdr = chunks.front().data;
+  ASSERT_EQ(ihdr.size(), 13u);
+  EXPECT_EQ(BigEndian(ihdr, 0), 37u);
+  EXPECT_EQ(BigEndian(ihdr, 4), 23u);
+  EXPECT_EQ(std::vector<uint8_t>(ihdr.begin() + 8, ihdr.end()), (std::vector<uint8_t>{8, 2, 0, 0, 0}));
+}
+
+TEST(EncodePng, RowsAreUnfilteredAndCompressedAtLevelNine) {
+  const Image image = ChartLikeImage();
+  const std::optional<std::vector<uint8_t>> png = EncodePng(image);
+  ASSERT_TRUE(png.has_value());
+  std::vector<uint8_t> stream;
+  for (const Chunk& chunk : ChunksOf(*png)) {
+    if (chunk.type == "IDAT") stream.insert(stream.end(), chunk.data.begin(), chunk.data.end());
+  }
+  ASSERT_GE(stream.size(), 2u);
+  EXPECT_EQ(stream[1] >> 6, 3) << "zlib header does not announce maximum compression";
+  const size_t row_size = 1 + static_cast<size_t>(image.Width()) * 3;  // filter byte + pixels
+  std::vector<uint8_t> raw(row_size * static_cast<size_t>(image.Height()) + 1);
+  uLongf raw_size = raw.size();
+  ASSERT_EQ(uncompress(raw.data(), &raw_size, stream.data(), stream.size()), Z_OK);
+  ASSERT_EQ(raw_size, raw.size() - 1);
+  for (int y = 0; y < image.Height(); ++y) {
+    const size_t at = static_cast<size_t>(y) * row_size;
+    EXPECT_EQ(raw[at], 0) << "filter of row " << y;
+  }
+}
+
+struct MemoryReader {
+  const std::vector<uint8_t>* bytes;
+  size_t position = 0;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
+  auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+  if (reader->position + length > reader->bytes->size()) png_error(png, "read past end");
+  std::memcpy(out, reader->bytes->data() + reader->position, length);
+  reader->position += length;
+}
+
+TEST(EncodePng, LibpngReadsBackTheExactColours) {
+  const Image image = ChartLikeImage();
+  const std::vector<uint8_t> png = *EncodePng(image);
+  png_structp reader = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(reader);
+  MemoryReader source{&png};
+  std::vector<uint8_t> pixels;
+  if (setjmp(png_jmpbuf(reader)) != 0) {
+    png_destroy_read_struct(&reader, &info, nullptr);
+    FAIL() << "libpng rejected the file";
+  }
+  png_set_read_fn(reader, &source, ReadFromMemory);
+  png_read_info(reader, info);
+  EXPECT_EQ(png_get_image_width(reader, info), 37u);
+  EXPECT_EQ(png_get_image_height(reader, info), 23u);
+  EXPECT_EQ(png_get_color_type(reader, info), PNG_COLOR_TYPE_RGB);
+  EXPECT_EQ(png_get_bit_depth(reader, info), 8);
+  EXPECT_EQ(png_get_interlace_type(reader, info), PNG_INTERLACE_NONE);
+  EXPECT_FALSE(png_get_valid(reader, info, PNG_INFO_gAMA | PNG_INFO_sRGB | PNG_INFO_pHYs | PNG_INFO_iCCP));
+  pixels.resize(37 * 23 * 3);
+  for (size_t y = 0; y < 23; ++y) png_read_row(reader, pixels.data() + y * 37 * 3, nullptr);
+  png_read_end(reader, nullptr);
+  png_destroy_read_struct(&reader, &info, nullptr);
+  EXPECT_EQ(pixels, image.Pixels());
+  EXPECT_EQ(image.At(5, 3), Rgb(0, 0, 255));
+}
+
+}  // namespace
+}  // namespace hl::raster

@@ -1,0 +1,125 @@
+// JPEG reader on libjpeg. libjpeg reports fatal errors through error_exit,
+// which must not return; it jumps back here instead, so a damaged file ends
+// in nullopt rather than in exit(). All C++ objects with destructors live in
+// the caller's frame, outside the jump.
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <utility>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "toolkit/raster/image_files.h"
+
+namespace hl::raster {
+namespace {
+
+struct ErrorManager {
+  jpeg_error_mgr base;  // first, so libjpeg's pointer to it is ours too
+  std::jmp_buf jump;
+  bool truncated;
+};
+
+[[noreturn]] void JumpBack(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+void StaySilent(j_common_ptr) {}
+
+// Warnings are tolerated (many cameras write slightly odd files), except
+// running out of data: libjpeg would pad the picture with grey and call it
+// a success.
+void NoteWarning(j_common_ptr cinfo, int level) {
+  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) {
+    reinterpret_cast<ErrorManager*>(cinfo->err)->truncated = true;
+  }
+}
+
+struct DecodeJob {
+  std::span<const uint8_t> bytes;
+  int fit_width = 0;
+  int fit_height = 0;
+  std::optional<Image> image;
+  std::vector<uint8_t> cmyk_row;
+};
+
+bool SizeAcceptable(const jpeg_decompress_struct& cinfo) {
+  const int64_t width = cinfo.image_width;
+  const int64_t height = cinfo.image_height;
+  return width >= 1 && height >= 1 && width <= Image::kMaxSide && height <= Image::kMaxSide &&
+         width * height <= kMaxPicturePixels;
+}
+
+// The coarsest of libjpeg's fast reduced scales whose output still covers
+// the size the caller will scale to.
+void ChooseScale(jpeg_decompress_struct& cinfo, int fit_width, int fit_height) {
+  if (fit_width <= 0 || fit_height <= 0) return;
+  cinfo.scale_num = 1;
+  for (unsigned denom : {8u, 4u, 2u, 1u}) {
+    cinfo.scale_denom = denom;
+    jpeg_calc_output_dimensions(&cinfo);
+    if (cinfo.output_width >= static_cast<JDIMENSION>(fit_width) &&
+        cinfo.output_height >= static_cast<JDIMENSION>(fit_height)) {
+      return;
+    }
+  }
+}
+
+bool IsCmyk(J_COLOR_SPACE space) { return space == JCS_CMYK || space == JCS_YCCK; }
+
+// Adobe writes CMYK inverted (0 means full ink); others write it plainly.
+void CmykToRgb(std::span<const uint8_t> cmyk, std::span<uint8_t> rgb, bool inverted) {
+  for (size_t x = 0; x < rgb.size() / 3; ++x) {
+    int ink[4];
+    for (size_t c = 0; c < 4; ++c) ink[c] = inverted ? cmyk[x * 4 + c] : 255 - cmyk[x * 4 + c];
+    for (size_t c = 0; c < 3; ++c) rgb[x * 3 + c] = static_cast<uint8_t>((ink[c] * ink[3] + 127) / 255);
+  }
+}
+
+// Plain C-style body: nothing here has a destructor that the jump could skip.
+bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, DecodeJob& job) {
+  if (setjmp(errors.jump) != 0) return false;
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, job.bytes.data(), static_cast<unsigned long>(job.bytes.size()));
+  if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || !SizeAcceptable(cinfo)) return false;
+  const bool cmyk = IsCmyk(cinfo.jpeg_color_space);
+  cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+  ChooseScale(cinfo, job.fit_width, job.fit_height);
+  jpeg_start_decompress(&cinfo);
+  if (cinfo.output_components != (cmyk ? 4 : 3)) return false;
+  job.image = Image::Create(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+  if (!job.image) return false;
+  if (cmyk) job.cmyk_row.resize(static_cast<size_t>(cinfo.output_width) * 4);
+
+  std::vector<uint8_t>& pixels = job.image->Pixels();
+  const size_t row_size = static_cast<size_t>(cinfo.output_width) * 3;
+  while (cinfo.output_scanline < cinfo.output_height) {
+    const std::span<uint8_t> row = std::span(pixels).subspan(cinfo.output_scanline * row_size, row_size);
+    JSAMPROW target = cmyk ? job.cmyk_row.data() : row.data();
+    if (jpeg_read_scanlines(&cinfo, &target, 1) != 1) return false;
+    if (cmyk) CmykToRgb(job.cmyk_row, row, cinfo.saw_Adobe_marker);
+  }
+  jpeg_finish_decompress(&cinfo);
+  return !errors.truncated;
+}
+
+}  // namespace
+
+std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes, int fit_width, int fit_height) {
+  if (bytes.empty()) return std::nullopt;
+  jpeg_decompress_struct cinfo{};
+  ErrorManager errors{};
+  cinfo.err = jpeg_std_error(&errors.base);
+  errors.base.error_exit = JumpBack;
+  errors.base.output_message = StaySilent;
+  errors.base.emit_message = NoteWarning;
+  DecodeJob job{bytes, fit_width, fit_height, std::nullopt, {}};
+  const bool decoded = RunDecode(cinfo, errors, job);
+  jpeg_destroy_decompress(&cinfo);
+  if (!decoded) return std::nullopt;
+  return std::move(job.image);
+}
+
+}  // namespace hl::raster
