@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+#include "tests/gamedata/gamedata_fixture.h"
+#include "tools/competition/picture_writer.h"
+
+namespace hl::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+using app::id::kLineView;
+using app::id::kScreenView;
+
+raster::Image Flat(int width, int height, raster::Color colour) {
+  raster::Image image = *raster::Image::Create(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) image.Set(x, y, colour);
+  }
+  return image;
+}
+
+TEST_F(GameDataTest, FilesAreRecognisedByTheirLastThreeCharacters) {
+  struct Case {
+    std::vector<std::string> files;
+    std::string track, game, screen;
+  };
+  const std::vector<Case> cases{
+      {{"a.TRK", "b.gam", "c.bmp"}, "a.TRK", "b.gam", "c.bmp"},
+      {{"mytrk", "shot.jpeg", "x.GaM"}, "mytrk", "x.GaM", "nix"},
+      {{"x.jpg", "y.bmp"}, "nix", "nix", "y.bmp"},
+      {{"a.bmp", "b.jpg"}, "nix", "nix", "b.jpg"},
+      {{"1.trk", "2.trk", "tk"}, "2.trk", "nix", "nix"},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const std::string entry = "entry" + std::to_string(i);
+    base.MakeDir(entry + "/folder.trk");
+    for (const std::string& file : cases[i].files) base.WriteFile(entry + "/" + file, file);
+  }
+  Load();
+  for (const Case& c : cases) {
+    Step();
+    SCOPED_TRACE(app.s.EntryDir);
+    EXPECT_EQ(app.s.TrackFileName, c.track);
+    EXPECT_EQ(app.s.GameFileName, c.game);
+    EXPECT_EQ(app.s.ScreenFileName, c.screen);
+    EXPECT_EQ(app.s.TrackFileLoaded, c.track != "nix");
+    if (c.track != "nix") {
+      // Each file holds its own name, so the bytes show which one was read.
+      EXPECT_EQ(app.s.FilePath, app.s.EntryDir + c.track);
+      EXPECT_EQ(app.s.DataSize, static_cast<int32_t>(c.track.size()));
+      const auto region = app.s.Data->FileRegion();
+      EXPECT_EQ(std::string(region.begin(), region.begin() + app.s.DataSize), c.track);
+    }
+  }
+}
+
+TEST_F(GameDataTest, EmptyEntryShowsPlaceholdersAndLogsWhatIsMissing) {
+  base.MakeDir("first entry/only a folder");
+  base.MakeDir("second");
+  base.WriteFile("second/t.trk", "track");
+  Load();
+  Step();
+  EXPECT_EQ(app.s.EntryDir, base.Path() + "first entry/");
+  EXPECT_EQ(app.LogLines(), (Lines{" ", "Track fehlt in:", "first entry", "Screen fehlt"}));
+  EXPECT_EQ(app.s.DataSize, 0);
+  EXPECT_FALSE(app.s.TrackFileLoaded);
+  for (const int view : {kLineView, kScreenView}) {
+    EXPECT_EQ(app.ui.ShownImageSize(view)->width, 32);
+    EXPECT_EQ(app.ui.ShownImageSize(view)->height, 32);
+  }
+  Step();
+  EXPECT_EQ(app.LogLines(), (Lines{" ", "Screen fehlt"}));
+  Step();  // past the last entry
+  EXPECT_EQ(app.LogLines(), Lines{" "});
+  EXPECT_EQ(app.s.TrackFileName, "nix");
+}
+
+TEST_F(GameDataTest, UnusableTrackFilesNeverReachTheBuffer) {
+  constexpr int64_t kRegion = files::DataBuffer::kFileRegionSize;
+  base.WriteFile("a/exact.trk", std::string(kRegion, '\x11'));
+  base.WriteFile("b/big.trk", std::string(kRegion + 1, '\x22'));
+  base.MakeDir("c");
+  MakeFifo("c/x.trk");
+  Load();
+  Step();
+  EXPECT_EQ(app.s.DataSize, kRegion);
+  EXPECT_TRUE(app.s.TrackFileLoaded);
+  Step();
+  EXPECT_EQ(app.LogLines(), (Lines{" ", "Track zu gross: big.trk", "Screen fehlt"}));
+  EXPECT_EQ(app.s.DataSize, 0);
+  EXPECT_FALSE(app.s.TrackFileLoaded);
+  EXPECT_EQ(app.s.Data->FileRegion()[0], 0x11);
+  EXPECT_EQ(app.s.Data->CarArea()[0], 0);
+  Step();
+  EXPECT_EQ(app.LogLines(), (Lines{" ", "Track nicht lesbar: x.trk", "Screen fehlt"}));
+  EXPECT_FALSE(app.s.TrackFileLoaded);
+}
+
+TEST_F(GameDataTest, ScreenPicturesAreScaledTo480x360) {
+  const raster::Color red = raster::Rgb(200, 20, 20), green = raster::Rgb(10, 200, 30);
+  const auto jpeg = competition::EncodeJpeg(Flat(640, 480, red), 90);
+  // 101 pixels make BMP rows that need padding.
+  const auto bmp = competition::EncodeBmp24(Flat(101, 50, green));
+  // Entry -> screen file, its bytes and the colour shown (none: the placeholder).
+  const std::map<std::string, std::tuple<std::string, std::vector<uint8_t>, raster::Color>> cases{
+      {"jpeg", {"s.jpg", jpeg, red}},
+      {"small bmp", {"s.bmp", bmp, green}},
+      {"jpeg named bmp", {"s.bmp", jpeg, red}},
+      {"text", {"s.jpg", {'n', 'o', 'p', 'e'}, 0}},
+      {"cut bmp", {"s.bmp", {bmp.begin(), bmp.begin() + 60}, 0}},
+  };
+  for (const auto& [entry, c] : cases) base.WriteFile(entry + "/" + std::get<0>(c), std::get<1>(c));
+  Load();
+  for (size_t i = 0; i < cases.size(); ++i) {
+    Step();
+    SCOPED_TRACE(app.s.FolderList.Current());
+    const raster::Color want = std::get<2>(cases.at(app.s.FolderList.Current()));
+    const int side = want == 0 ? 32 : 480;
+    // A picture that fails to decode is not logged.
+    EXPECT_EQ(app.LogLines(), (Lines{" ", "Track fehlt in:", app.s.FolderList.Current()}));
+    EXPECT_EQ(app.ui.ShownImageSize(kScreenView)->width, side);
+    EXPECT_EQ(app.ui.ShownImageSize(kScreenView)->height, side == 32 ? 32 : 360);
+    const raster::Image* scaled = app.s.Images.Get(app::id::kScaledScreenImage);
+    ASSERT_EQ(scaled != nullptr, want != 0);
+    if (scaled == nullptr) continue;
+    const raster::Color centre = scaled->At(240, 180);
+    EXPECT_NEAR(raster::RedOf(centre), raster::RedOf(want), 4);
+    EXPECT_NEAR(raster::GreenOf(centre), raster::GreenOf(want), 4);
+    EXPECT_NEAR(raster::BlueOf(centre), raster::BlueOf(want), 4);
+  }
+}
+
+}  // namespace
+}  // namespace hl::testing
