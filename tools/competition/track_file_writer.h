@@ -20,6 +20,12 @@ struct RunPair {
 // A run of `length` (0..4095) pixels of palette colour `colour` (0..15).
 RunPair Run(int colour, int length);
 
+constexpr int kTrackPictureSide = 512;
+// Run-length codes a 512 x 512 picture of palette indices (0..15), given
+// row by row from the top (index y * 512 + x), in the order the game lays
+// out its runs: bottom row first. Missing pixels count as colour 0.
+std::vector<RunPair> EncodePicture(const std::vector<uint8_t>& colour_indices);
+
 struct TrackObject {
   uint8_t type = 0;
   int16_t x = 0;  // half pixels
@@ -34,7 +40,7 @@ struct GhostSample {
 
 struct ResultSlot {
   int16_t time = 6000;  // hundredths; 6000 or more: no time
-  std::string driver;   // raw bytes, at most 12 used (13-byte field)
+  std::string driver;   // raw bytes; up to 13 written (the field), the tool reads 12
   std::vector<uint8_t> car = std::vector<uint8_t>(kCarBlockSize, 0);  // 1344 bytes
 };
 
@@ -55,9 +61,14 @@ struct TrackFileSpec {
   std::array<ResultSlot, 7> slots{};
   std::vector<GhostSample> ghost;  // W = 2 * ghost.size() unless ghost_word is set
   std::optional<int16_t> ghost_word;
-  std::optional<int32_t> fixed_size;  // F; by default the end of the objects + 536
+  // F; by default the end of the objects + 536. The record block is written
+  // at F, or right after the objects when F is smaller (F is stored as given).
+  std::optional<int32_t> fixed_size;
 };
 
+// The overrides (pair_count, object_count, ghost_word, fixed_size) change only
+// the stored numbers; the bytes laid out are always those of runs, objects
+// and ghost, so damaged files are easy to make.
 std::vector<uint8_t> BuildTrackFile(const TrackFileSpec& spec);
 
 }  // namespace hl::competition

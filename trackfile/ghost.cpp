@@ -1,0 +1,49 @@
+#include "trackfile/ghost.h"
+
+#include "toolkit/raster/draw.h"
+#include "toolkit/text/text.h"
+#include "trackfile/line_image.h"
+#include "trackfile/track_layout.h"
+
+namespace hl::trackfile {
+namespace {
+
+constexpr raster::Color kGhostColour = raster::Rgb(0, 0, 255);
+
+// Game position to picture pixel: nearest integer, halves to even, as a
+// store of the single-precision quotient into an integer does.
+int ToPixel(uint16_t game_position, float scale) {
+  return static_cast<int>(text::RoundHalfEven(static_cast<float>(game_position) / scale));
+}
+
+void DrawSamples(raster::Image& image, const app::AppState& s, const files::ByteView& file) {
+  const int64_t first = s.GhostBlock + 2;
+  // The file does not tell whether the sample after the last counted one
+  // belongs to the ghost; it is drawn when the data holds it.
+  const int64_t visited = static_cast<int64_t>(s.GhostCount) + 1;
+  const int64_t count = layout::RecordsInside(file, first, layout::kGhostSampleSize, visited);
+  for (int64_t i = 0; i < count; ++i) {
+    const int64_t at = first + layout::kGhostSampleSize * i;
+    const int px = ToPixel(*file.GetU16(at), s.GhostScale);
+    const int py = kTrackEdge - ToPixel(*file.GetU16(at + 4), s.GhostScale);
+    if (px >= 1 && px < kTrackEdge && py >= 1 && py < kTrackEdge) {
+      raster::Box(image, px - 1, py - 1, 3, 3, kGhostColour);
+    }
+  }
+}
+
+}  // namespace
+
+void DrawGhost(app::AppState& s, ui::Ui& ui) {
+  if (s.Slot1Time >= app::kNoTime) {
+    ui.AppendLine(app::id::kLogBox, "kein Ghost!");
+    return;
+  }
+  s.GhostScale = static_cast<float>(s.TrackScale) * 29.5f / 100.0f;
+  raster::Image* image = LineImage(s);
+  // A scale of 0 would put every sample at infinity.
+  if (image && s.GhostScale > 0.0f) DrawSamples(*image, s, s.LoadedFile());
+  ShowLineImage(s, ui);
+}
+
+}  // namespace hl::trackfile
