@@ -10,5 +10,10 @@ build/tools/make-sample-competition "$sample"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   cd examples && exec ../build/app/hotlap-eval
 else
-  cd examples && exec ../build/app/hotlap-eval --batch sample-competition
+  # Progress and where the report and chart went appear on stderr; the
+  # ranking is the report's first block.
+  cd examples
+  report=$(../build/app/hotlap-eval --batch sample-competition)
+  printf '\nRanking:\n'
+  sed -n '/^$/q;p' <<<"$report"
 fi

@@ -10,6 +10,7 @@
 #include "results/chart_scale.h"
 #include "results/chart_texts.h"
 #include "results/entry_order.h"
+#include "results/result_path.h"
 #include "toolkit/raster/draw.h"
 #include "toolkit/raster/image_files.h"
 
@@ -107,7 +108,10 @@ void DrawBars(raster::Image& image, const std::vector<std::string>& entries, int
 void DrawChartImage(app::AppState& s, raster::Image& image) {
   const std::vector<std::string>& entries = s.RankingList.Items();
   ChartCanvas canvas(image, s.LabelFont ? &*s.LabelFont : nullptr);
-  raster::FloodFill(image, 0, 0, s.Palette[8], s.Palette[9]);
+  // A flood fill from the corner, bounded by Palette[8], reaches every pixel
+  // of the fresh black image; painting the whole image white directly gives
+  // the same picture without tracking a fill over all of it.
+  raster::Box(image, 0, 0, image.Width(), image.Height(), s.Palette[9]);
 
   TakeScaleEnds(s, entries);
   const int x0 = DrawRowLabels(canvas, entries, s.Palette[12]) + 30;

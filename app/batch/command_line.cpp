@@ -1,0 +1,162 @@
+#include "app/batch/command_line.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <utility>
+
+namespace hl::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A penalty replaces the time digits of a result line, which the ranking
+// compares as text; anything but a plain number would rank at random.
+constexpr size_t kMaxPenaltyDigits = 5;
+
+// Absolute and normal, without a closing "/" so a file given as a folder
+// is reported as a file.
+fs::path AbsolutePath(const std::string& given) {
+  std::error_code ec;
+  fs::path absolute = fs::absolute(fs::path(given), ec).lexically_normal();
+  if (ec) absolute = fs::path(given).lexically_normal();
+  if (!absolute.has_filename() && absolute.has_relative_path()) absolute = absolute.parent_path();
+  return absolute;
+}
+
+std::string AsFolderText(const fs::path& folder) {
+  std::string text = folder.string();
+  if (text.empty() || text.back() != '/') text += '/';
+  return text;
+}
+
+std::optional<std::string> CheckBaseFolder(const std::string& given, const fs::path& absolute) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(absolute, ec);
+  if (!fs::exists(status)) return "base folder '" + given + "' does not exist";
+  if (!fs::is_directory(status)) return "'" + given + "' is not a folder";
+  fs::directory_iterator listing(absolute, ec);
+  if (ec) return "base folder '" + given + "' cannot be read: " + ec.message();
+  return std::nullopt;
+}
+
+bool IsPenaltyTime(const std::string& time) {
+  return !time.empty() && time.size() <= kMaxPenaltyDigits &&
+         std::all_of(time.begin(), time.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::optional<std::string> AddPenalty(BatchOptions& options, const std::string& argument) {
+  const size_t equals = argument.rfind('=');
+  if (equals == std::string::npos || equals == 0)
+    return "--penalty wants ENTRY=TIME, got '" + argument + "'";
+  const std::string entry = argument.substr(0, equals);
+  const std::string time = argument.substr(equals + 1);
+  if (!IsPenaltyTime(time))
+    return "penalty time '" + time + "' for '" + entry + "' is not a number of hundredths";
+  const bool plain_name = entry != "." && entry != ".." && entry.find('/') == std::string::npos;
+  std::error_code ec;
+  if (!plain_name || !fs::is_directory(fs::path(options.base_dir) / entry, ec))
+    return "'" + entry + "' is not an entry folder of " + options.base_dir;
+  if (!options.penalties.emplace(entry, time).second)
+    return "more than one penalty for '" + entry + "'";
+  return std::nullopt;
+}
+
+// "--name value" or "--name=value" for the options that take a value.
+class ArgumentReader {
+ public:
+  explicit ArgumentReader(const std::vector<std::string>& args) : args_(args) {}
+
+  bool AtEnd() const { return next_ >= args_.size(); }
+
+  // The option name of the next argument; its value is then ready for Value().
+  std::string TakeOption() {
+    const std::string& arg = args_[next_++];
+    const size_t equals = arg.find('=');
+    if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+      inline_value_ = arg.substr(equals + 1);
+      return arg.substr(0, equals);
+    }
+    inline_value_.reset();
+    return arg;
+  }
+  bool HasInlineValue() const { return inline_value_.has_value(); }
+
+  std::optional<std::string> Value() {
+    if (inline_value_) return std::exchange(inline_value_, std::nullopt);
+    if (AtEnd()) return std::nullopt;
+    return args_[next_++];
+  }
+
+ private:
+  const std::vector<std::string>& args_;
+  size_t next_ = 0;
+  std::optional<std::string> inline_value_;
+};
+
+}  // namespace
+
+std::string UsageText() {
+  return "Usage: hotlap-eval\n"
+         "         opens the evaluation window\n"
+         "       hotlap-eval --batch BASEDIR [--penalty ENTRY=TIME]... [--google]"
+         " [--pictures OUTDIR]\n"
+         "         evaluates the competition in BASEDIR without a window\n"
+         "\n"
+         "  --batch BASEDIR       the competition folder: the reference car file and\n"
+         "                        one folder per entry\n"
+         "  --penalty ENTRY=TIME  replaces the lap time of entry folder ENTRY by TIME\n"
+         "                        (hundredths of a second, e.g. 6000); may be repeated\n"
+         "  --google              prints the Google chart parameters instead of the\n"
+         "                        report (template google_charts.txt in the working folder)\n"
+         "  --pictures OUTDIR     saves every entry's track picture as OUTDIR/ENTRY.png\n"
+         "  --help                shows this text\n"
+         "  --version             shows the version\n"
+         "\n"
+         "The report and the chart are written into BASEDIR; the report is also\n"
+         "printed. Exit status: 0 done, 1 something could not be written, 2 bad usage.\n";
+}
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  if (std::find(args.begin(), args.end(), "--help") != args.end()) return ShowHelp{};
+  if (std::find(args.begin(), args.end(), "--version") != args.end()) return ShowVersion{};
+
+  BatchOptions options;
+  std::optional<std::string> base_given;
+  std::optional<std::string> pictures_given;
+  std::vector<std::string> penalty_arguments;
+  ArgumentReader reader(args);
+  while (!reader.AtEnd()) {
+    const std::string option = reader.TakeOption();
+    if (option == "--google" && !reader.HasInlineValue()) {
+      options.google = true;
+      continue;
+    }
+    if (option != "--batch" && option != "--penalty" && option != "--pictures") {
+      if (option.rfind("-", 0) == 0) return UsageError{"unknown option '" + option + "'"};
+      return UsageError{"unexpected argument '" + option + "'"};
+    }
+    const std::optional<std::string> value = reader.Value();
+    if (!value || value->empty()) return UsageError{option + " needs a value"};
+    if (option == "--penalty") {
+      penalty_arguments.push_back(*value);
+    } else {
+      std::optional<std::string>& slot = option == "--batch" ? base_given : pictures_given;
+      if (slot) return UsageError{option + " given twice"};
+      slot = *value;
+    }
+  }
+  if (!base_given) return UsageError{"--batch BASEDIR is missing"};
+
+  const fs::path base = AbsolutePath(*base_given);
+  if (auto problem = CheckBaseFolder(*base_given, base)) return UsageError{*problem};
+  options.base_dir = AsFolderText(base);
+  for (const std::string& argument : penalty_arguments) {
+    if (auto problem = AddPenalty(options, argument)) return UsageError{*problem};
+  }
+  if (pictures_given) options.pictures_dir = AsFolderText(AbsolutePath(*pictures_given));
+  return options;
+}
+
+}  // namespace hl::batch

@@ -1,0 +1,57 @@
+#include "app/batch/organiser.h"
+
+#include "toolkit/raster/image_files.h"
+
+namespace hl::batch {
+
+namespace id = app::id;
+
+Organiser::Organiser(app::AppState& s, const BatchOptions& options, std::ostream& err)
+    : s_(s), options_(options), err_(err) {}
+
+void Organiser::OnIdle(ui::HeadlessUi& ui) {
+  if (s_.StepCounter == app::kFinished) {
+    if (options_.google && !google_pressed_) {
+      google_pressed_ = true;
+      ui.Press(id::kActionButton);
+    }
+    ui.Press(id::kStepButton);  // "End"
+    return;
+  }
+  if (s_.StepCounter > 0 && s_.StepCounter != handled_step_) {
+    handled_step_ = s_.StepCounter;
+    HandleShownEntry(ui);
+  }
+  ui.Press(id::kStepButton);  // "Load", "Next" or the ranking
+}
+
+void Organiser::HandleShownEntry(ui::HeadlessUi& ui) {
+  const app::TextList& entries = s_.FolderList;
+  // A base folder without entries still gets one step, which shows nothing.
+  if (entries.Index() < 0 || entries.Index() >= entries.Count()) return;
+  const std::string& entry = entries.Current();
+  err_ << s_.StepCounter << " / " << entries.Count() << "   " << entry << '\n';
+
+  if (auto penalty = options_.penalties.find(entry); penalty != options_.penalties.end()) {
+    // Without a result line the penalty would rewrite digits of some other
+    // log line that happen to match the previous entry's time.
+    if (s_.TrackFileInvalid) {
+      err_ << "hotlap-eval: " << entry << " has no valid track file; penalty not applied\n";
+    } else {
+      ui.SetText(id::kPenaltyField, penalty->second);
+      ui.Press(id::kActionButton);  // "Strafe"
+    }
+  }
+  if (!options_.pictures_dir.empty() && !s_.TrackFileInvalid) SavePicture(entry);
+}
+
+void Organiser::SavePicture(const std::string& entry) {
+  const std::string path = options_.pictures_dir + entry + ".png";
+  const raster::Image* picture = s_.Images.Get(id::kLineImage);
+  if (picture == nullptr || !raster::SavePng(*picture, path)) {
+    err_ << "hotlap-eval: could not write the picture " << path << '\n';
+    pictures_failed_ = true;
+  }
+}
+
+}  // namespace hl::batch

@@ -1,0 +1,36 @@
+#pragma once
+// Plays the organiser at the headless window: loads the base folder, applies
+// the penalties, keeps the track pictures and steps through every entry with
+// the same presses a person makes in the window, so a batch run produces the
+// same report and chart as an interactive one.
+
+#include <ostream>
+
+#include "app/batch/command_line.h"
+#include "app/state/state.h"
+#include "toolkit/ui/headless_ui.h"
+
+namespace hl::batch {
+
+class Organiser {
+ public:
+  Organiser(app::AppState& s, const BatchOptions& options, std::ostream& err);
+
+  // Called whenever the window waits for input: queues the next presses.
+  void OnIdle(ui::HeadlessUi& ui);
+
+  bool PicturesFailed() const { return pictures_failed_; }
+
+ private:
+  void HandleShownEntry(ui::HeadlessUi& ui);
+  void SavePicture(const std::string& entry);
+
+  app::AppState& s_;
+  const BatchOptions& options_;
+  std::ostream& err_;
+  int32_t handled_step_ = 0;
+  bool google_pressed_ = false;
+  bool pictures_failed_ = false;
+};
+
+}  // namespace hl::batch

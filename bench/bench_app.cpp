@@ -1,0 +1,49 @@
+#include "bench/bench_app.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/startup.h"
+#include "app/workflow.h"
+#include "bench/bench_competition.h"
+#include "gamedata/base_folder.h"
+#include "gamedata/entry_files.h"
+#include "trackfile/header.h"
+
+namespace hl::bench {
+namespace {
+
+[[noreturn]] void Fail(const std::string& message) {
+  std::fprintf(stderr, "benchmark set-up failed: %s\n", message.c_str());
+  std::exit(1);
+}
+
+}  // namespace
+
+BenchApp::BenchApp() {
+  if (auto error = app::InitState(s)) Fail(*error);
+  app::OpenMainWindow(s, ui);
+  ui.SetFolderChoice(BenchmarkCompetition());
+  gamedata::ScanBaseFolder(s, ui);
+  if (s.FolderList.Count() == 0) Fail("no entries in " + BenchmarkCompetition());
+}
+
+int BenchApp::EntryCount() const { return static_cast<int>(s.FolderList.Count()); }
+
+void BenchApp::OpenEntry(int index) {
+  s.FolderList.ResetPosition();
+  for (int i = 0; i < index; ++i) s.FolderList.Next();
+  s.StepCounter = index + 1;
+  gamedata::FindEntryFiles(s, ui);
+  trackfile::DecodeTrackHeader(s, ui);
+  if (s.TrackFileInvalid) Fail("entry " + std::to_string(index) + " has no valid track file");
+}
+
+std::string BenchApp::EvaluateAllEntries() {
+  s.StepCounter = 0;
+  app::StepButtonPressed(s, ui);  // "Load" shows the first entry
+  while (s.StepCounter < s.FolderList.Count()) app::StepButtonPressed(s, ui);
+  return s.ReportText + ui.ReadText(app::id::kLogBox);
+}
+
+}  // namespace hl::bench

@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# Builds in Release, generates the benchmark competition, runs the stage
+# benchmarks and the whole-process measurements, and prints the figures
+# against their targets.
+#
+#   bench/run.sh [BUILD_DIR]        (default: build-bench next to this folder)
+#
+# Environment: RUNS (whole-process runs per command, default 10),
+# BENCH_ARGS (extra arguments for hotlap-bench, e.g. --benchmark_filter=Draw).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m "${1:-$root/build-bench}")
+runs=${RUNS:-10}
+out="$build/bench-results"
+competition="$build/bench-competition"
+mkdir -p "$out"
+
+section() { printf '\n== %s\n' "$1"; }
+# The median of the numbers on standard input, one a line.
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+section "Build (Release)"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHOTLAP_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j2 \
+  --target hotlap-eval make-sample-competition hotlap-bench jpeg-floor startup-time
+eval_bin="$build/app/hotlap-eval"
+floor_bin="$build/bench/jpeg-floor"
+bench_bin="$build/bench/hotlap-bench"
+startup_bin="$build/bench/startup-time"
+
+section "Benchmark competition"
+# The same options always give the same bytes, so an existing one is reused.
+if [ ! -f "$competition/reference.car" ]; then
+  "$build/tools/make-sample-competition" "$competition" --entrants 98 --screen 1024x768 \
+    --runs 2000 --objects 200 --rects 50 --ghost 3000
+fi
+echo "$competition: $(find "$competition" -mindepth 1 -maxdepth 1 -type d | wc -l) entries," \
+  "$(find "$competition" -iname '*jpg' | wc -l) JPEG screens," \
+  "$(find "$competition" -iname '*bmp' | wc -l) BMP screens"
+
+section "Stage benchmarks (medians of 5 repetitions)"
+HOTLAP_BENCH_COMPETITION="$competition" "$bench_bin" --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only=true --benchmark_min_time=0.2 \
+  --benchmark_out="$out/stages.csv" --benchmark_out_format=csv ${BENCH_ARGS:-} |
+  grep -E '^(-|Benchmark|BM_.*_median)'
+
+# median_of NAME COLUMN: a benchmark's median in microseconds (3 = real, 4 = CPU).
+median_of() {
+  awk -F, -v name="\"$1_median\"" -v col="$2" '
+    $1 == name {
+      factor = ($5 == "ns") ? 0.001 : ($5 == "ms") ? 1000 : ($5 == "s") ? 1e6 : 1
+      printf "%.1f", $col * factor; found = 1
+    }
+    END { if (!found) printf "nan" }' "$out/stages.csv"
+}
+
+section "Whole process: batch run against the floor"
+if command -v hyperfine >/dev/null; then
+  hyperfine -N --warmup 2 --runs "$runs" --export-csv "$out/process.csv" \
+    --command-name batch "$eval_bin --batch $competition" \
+    --command-name floor "$floor_bin $competition"
+  # process_of NAME COLUMN: 4 = median wall, 5 = user, 6 = system (seconds).
+  process_of() { awk -F, -v name="$1" -v col="$2" '$1 == name { print $col }' "$out/process.csv"; }
+  batch_wall=$(process_of batch 4)
+  floor_wall=$(process_of floor 4)
+  batch_cpu=$(awk "BEGIN { print $(process_of batch 5) + $(process_of batch 6) }")
+  floor_cpu=$(awk "BEGIN { print $(process_of floor 5) + $(process_of floor 6) }")
+else
+  echo "hyperfine is not installed; timing $runs runs with /usr/bin/time"
+  # median_run: median wall and CPU seconds of a command over $runs runs.
+  median_run() {
+    for _ in $(seq "$runs"); do
+      /usr/bin/time -f '%e %U %S' "$@" 2>&1 >/dev/null | tail -n 1
+    done >"$out/runs.txt"
+    local wall cpu
+    wall=$(awk '{ print $1 }' "$out/runs.txt" | median)
+    cpu=$(awk '{ print $2 + $3 }' "$out/runs.txt" | median)
+    echo "$wall $cpu"
+  }
+  read -r batch_wall batch_cpu < <(median_run "$eval_bin" --batch "$competition")
+  read -r floor_wall floor_cpu < <(median_run "$floor_bin" "$competition")
+fi
+
+peak_rss() {
+  for _ in 1 2 3; do /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1; done | sort -n | tail -n 1
+}
+batch_rss=$(peak_rss "$eval_bin" --batch "$competition")
+floor_rss=$(peak_rss "$floor_bin" "$competition")
+
+section "Batch mode without Qt"
+# A QApplication would abort on a platform that does not exist.
+if env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=hotlap-no-such-platform \
+  "$eval_bin" --batch "$competition" >/dev/null 2>"$out/no-qt.err"; then
+  no_qt="yes (runs with an impossible QT_QPA_PLATFORM and no display)"
+else
+  no_qt="NO: $(tail -n 1 "$out/no-qt.err")"
+fi
+echo "batch run without a GUI toolkit started: $no_qt"
+echo "Qt libraries the executable still maps at load: $(ldd "$eval_bin" | grep -c libQt6)"
+
+section "Interactive start-up (offscreen platform)"
+# Qt wants a private runtime folder; a shared one only earns warnings.
+runtime_dir=$(mktemp -d)
+trap 'rm -rf "$runtime_dir"' EXIT
+startup_ms=$(for _ in $(seq "$runs"); do
+  QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime_dir" "$startup_bin" |
+    awk '{ print $1 }'
+done | median)
+echo "main() to window shown, median of $runs: $startup_ms ms"
+if command -v hyperfine >/dev/null; then
+  QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime_dir" \
+    hyperfine -N --warmup 1 --runs "$runs" --export-csv "$out/startup.csv" \
+    --command-name start-up "$startup_bin" \
+    --command-name "launcher (hotlap-eval before it starts the window program)" "$eval_bin --version"
+fi
+
+section "Figures against the targets"
+stages=(FindEntryFilesWithoutScreen DecodeTrackHeader DrawTrackPicture DrawGrid
+  DrawTrackObjects DrawGhost ShowGameSettings)
+entry_real=0
+entry_cpu=0
+printf '%-32s %12s %12s\n' "stage (median, us)" real cpu
+for stage in "${stages[@]}" ScreenLoadAndScale ScreenLoadFullSizeAndScale JpegFloorOne \
+  EntryPipeline RankResults DrawChart WholeCompetition JpegFloorAll ScreenLoadAndScaleAll; do
+  real=$(median_of "BM_$stage" 3)
+  cpu=$(median_of "BM_$stage" 4)
+  printf '%-32s %12s %12s\n' "$stage" "$real" "$cpu"
+  if [[ " ${stages[*]} " == *" $stage "* ]]; then
+    entry_real=$(awk "BEGIN { print $entry_real + $real }")
+    entry_cpu=$(awk "BEGIN { print $entry_cpu + $cpu }")
+  fi
+done
+ratio() { awk "BEGIN { if ($2 > 0) printf \"%.2f\", $1 / $2; else print \"nan\" }"; }
+echo
+printf 'per-entry work without the screen: %s us real, %s us CPU   (target < 1000 us)\n' \
+  "$entry_real" "$entry_cpu"
+printf 'screen load+scale vs full decode:  %s x CPU\n' \
+  "$(ratio "$(median_of BM_ScreenLoadAndScale 4)" "$(median_of BM_JpegFloorOne 4)")"
+printf 'in-process whole run vs floor:     %s x CPU\n' \
+  "$(ratio "$(median_of BM_WholeCompetition 4)" "$(median_of BM_JpegFloorAll 4)")"
+printf 'batch vs floor, wall:              %.3f s / %.3f s = %s   (target <= 1.2)\n' \
+  "$batch_wall" "$floor_wall" "$(ratio "$batch_wall" "$floor_wall")"
+printf 'batch vs floor, CPU (user+sys):    %.3f s / %.3f s = %s\n' \
+  "$batch_cpu" "$floor_cpu" "$(ratio "$batch_cpu" "$floor_cpu")"
+printf 'peak RSS: batch %s KB, floor %s KB   (target < 40960 KB)\n' "$batch_rss" "$floor_rss"
+printf 'batch mode without Qt: %s\n' "$no_qt"
+printf 'start-up to window shown: %s ms   (target < 300 ms)\n' "$startup_ms"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')," \
+  "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "raw results: $out"

@@ -1,0 +1,52 @@
+#include <string>
+
+#include "fuzz/seeds/seed_sets.h"
+#include "tools/competition/game_file_writer.h"
+
+namespace hl::fuzzing {
+
+namespace {
+
+using competition::BuildGameFile;
+using competition::GameFileSpec;
+
+GameFileSpec Spec(uint8_t track_index) {
+  GameFileSpec spec;
+  spec.track_index = track_index;
+  spec.track_names = {"Hafenkurs", "  Kesselbogen  ", "Eichwald Ring",
+                      std::string(39, 'L') + "overlong"};
+  return spec;
+}
+
+}  // namespace
+
+std::vector<Seed> GameSettingsSeeds() {
+  std::vector<Seed> seeds;
+  seeds.push_back({"plain", BuildGameFile(Spec(2))});
+
+  GameFileSpec extremes = Spec(3);
+  extremes.tyres = 120;
+  extremes.consumption = 0;
+  extremes.fuel_mass = 200;  // read signed: -56
+  extremes.damage = 255;
+  extremes.speed = 127;
+  seeds.push_back({"extreme_settings", BuildGameFile(extremes)});
+
+  seeds.push_back({"negative_index", BuildGameFile(Spec(0x80))});
+  seeds.push_back({"index_beyond_file", BuildGameFile(Spec(127))});
+
+  GameFileSpec cut = Spec(1);
+  cut.total_length = 18;  // ends inside the settings
+  seeds.push_back({"cut_in_settings", BuildGameFile(cut)});
+
+  GameFileSpec padded = Spec(0);
+  padded.track_names = {
+      "\xDC"
+      "berland \xE9t\xE9"};
+  padded.total_length = 1600;
+  seeds.push_back({"one_track_cp1252", BuildGameFile(padded)});
+  seeds.push_back({"empty", {}});
+  return seeds;
+}
+
+}  // namespace hl::fuzzing

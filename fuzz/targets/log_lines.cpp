@@ -1,0 +1,22 @@
+#include "fuzz/targets/log_lines.h"
+
+namespace hl::fuzzing {
+
+std::vector<std::string_view> SplitCrLf(std::string_view text) {
+  std::vector<std::string_view> lines;
+  if (text.empty()) return lines;
+  while (true) {
+    const size_t end = text.find("\r\n");
+    lines.push_back(text.substr(0, end));
+    if (end == std::string_view::npos) return lines;
+    text.remove_prefix(end + 2);
+  }
+}
+
+size_t CountResultLines(std::string_view text) {
+  size_t count = 0;
+  for (std::string_view line : SplitCrLf(text)) count += line.starts_with("1.: ") ? 1 : 0;
+  return count;
+}
+
+}  // namespace hl::fuzzing

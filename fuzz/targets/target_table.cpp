@@ -1,0 +1,19 @@
+#include <array>
+
+#include "fuzz/targets/fuzz_targets.h"
+
+namespace hl::fuzzing {
+
+std::span<const FuzzTarget> AllFuzzTargets() {
+  static constexpr std::array<FuzzTarget, 6> kTargets{{
+      {"track_entry", FuzzTrackEntry},
+      {"game_settings", FuzzGameSettings},
+      {"bmp", FuzzBmp},
+      {"jpeg", FuzzJpeg},
+      {"google_template", FuzzGoogleTemplate},
+      {"ranking", FuzzRanking},
+  }};
+  return kTargets;
+}
+
+}  // namespace hl::fuzzing
