@@ -5,7 +5,7 @@
 # UndefinedBehaviorSanitizer (by default the clang fuzz build's), each under
 # `timeout 60`, and tallies per class: exit statuses, sanitizer reports,
 # entries accounted for (one closing separator line per entry folder) and
-# result lines printed twice. Per-variant rows go to VARIANTS_DIR/results.tsv,
+# results printed twice. Per-variant rows go to VARIANTS_DIR/results.tsv,
 # the output of every variant that failed a check to VARIANTS_DIR/failures/.
 # Exits 1 when any variant failed a check.
 set -uo pipefail
@@ -21,13 +21,22 @@ bin=$(realpath "$bin")
 export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 
-separator='^-{51} *$'
+hyphens=---------------------------------------------------
+separator="^$hyphens *\$"
 results="$dir/results.tsv"
 failures="$dir/failures"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 rm -rf "$failures"
 mkdir -p "$failures"
+# The results of the intact competitions. Two damaged track files can decode
+# to the same garbage line, but a genuine result printed twice means the run
+# mixed up its entries.
+genuine="$scratch/genuine"
+for intact in "$dir"/_intact/*/; do
+  (cd "$scratch" && "$bin" --batch "$intact" 2>/dev/null) | grep '^1\.: '
+done | sort -u >"$genuine"
+
 printf 'variant\tclass\tstatus\tsanitizer\tleaks\tentries\taccounted\tdoubled\n' >"$results"
 
 while IFS=$'\t' read -r name kind _; do
@@ -40,7 +49,12 @@ while IFS=$'\t' read -r name kind _; do
   entries=$(find "$variant" -mindepth 1 -maxdepth 1 -type d | wc -l)
   separators=$(grep -cE "$separator" "$scratch/out")
   accounted=$((separators > 0 ? separators - 1 : 0))
-  doubled=$(grep '^1\.: ' "$scratch/out" | sort | uniq -d | wc -l)
+  # Entries logging more than one result, then genuine results seen twice.
+  crowded=$(awk -v hyphens="$hyphens" '{ line = $0; sub(/ +$/, "", line) }
+    line == hyphens { n++ } /^1\.: / { count[n]++ }
+    END { for (k in count) c += (count[k] > 1); print c + 0 }' "$scratch/out")
+  repeated=$(grep '^1\.: ' "$scratch/out" | sort | uniq -d | grep -cFxf "$genuine")
+  doubled=$((crowded + repeated))
   printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$name" "$kind" "$status" "$sanitizer" "$leaks" \
     "$entries" "$accounted" "$doubled" >>"$results"
   if [ "$status" -gt 1 ] || [ "$sanitizer" -gt 0 ] || [ "$leaks" -gt 0 ] ||

@@ -1,5 +1,6 @@
+#include <stdio.h>  // jpeglib.h needs FILE and size_t declared before it
+
 #include <jpeglib.h>
-#include <stdio.h>
 
 #include <array>
 #include <string>
