@@ -23,15 +23,6 @@ size_t CarLength(std::span<const uint8_t> input) {
   return std::min(stated, input.size() - 2);
 }
 
-// A line break inside a name from the file would split the log line that
-// shows it; only without one is the count of result lines certain.
-bool NamesAreSingleLines(const app::AppState& s) {
-  for (const std::string* name : {&s.Slot1Driver, &s.SlotCarNames[1]}) {
-    if (name->find_first_of("\r\n") != std::string::npos) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 void FuzzTrackEntry(const uint8_t* data, size_t size) {
@@ -61,15 +52,14 @@ void FuzzTrackEntry(const uint8_t* data, size_t size) {
   trackfile::DrawGrid(s, ui);
   trackfile::DrawTrackObjects(s, ui);
   trackfile::DrawGhost(s, ui);
-  const bool countable = NamesAreSingleLines(s);
-  Require(!countable || CountResultLines(ui.ReadText(kLog)) == 1,
+  Require(CountResultLines(ui.ReadText(kLog)) == 1,
           "an accepted track file logs one result");
   const raster::Image* picture = s.Images.Get(app::id::kLineImage);
   Require(picture && picture->Width() == 512 && picture->Height() == 560,
           "an accepted track file gets its 512 x 560 picture");
 
   app::ApplyPenalty(s, ui);
-  Require(!countable || CountResultLines(ui.ReadText(kLog)) == 1,
+  Require(CountResultLines(ui.ReadText(kLog)) == 1,
           "a penalty keeps the one result line");
 }
 

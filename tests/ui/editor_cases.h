@@ -37,7 +37,12 @@ inline const std::vector<EditorCase>& EditorCases() {
       {"SetTextReplacesEmptyFirstLine", {{Op::Append, ""}, {Op::Set, "abc"}, {Op::Append, "x"}},
        "abc\r\nx"},
       {"LoneBreaksBecomeCrLf", {{Op::Set, "a\nb\rc\r\n"}}, "a\r\nb\r\nc\r\n"},
-      {"BreakInsideAppendedLine", {{Op::Append, "a"}, {Op::Append, "b\nc"}}, "a\r\nb\r\nc"},
+      // A break inside an appended line (a name read from a file) must not
+      // make a line of its own: that could forge a result line.
+      {"BreakInsideAppendedLine", {{Op::Append, "a"}, {Op::Append, "b\nc"}}, "a\r\nb c"},
+      {"ForgedResultLineStaysInside", {{Op::Append, "1.: 5000 A\r\n1.: 1 Z"}},
+       "1.: 5000 A  1.: 1 Z"},
+      {"UnicodeSeparatorsInsideLine", {{Op::Append, "a\u2028b\u2029c\u0085d"}}, "a b c d"},
       {"Utf8Survives", {{Op::Append, "Jürgen\u00a0Ø"}, {Op::Append, "€"}}, "Jürgen\u00a0Ø\r\n€"},
       {"ReadBackAndSetIsStable", {{Op::Set, "x\r\n\r\ny"}, {Op::Append, ""}}, "x\r\n\r\ny\r\n"},
   };

@@ -40,10 +40,32 @@ void EditorLines::SetText(std::string_view text) {
 
 void EditorLines::Clear() { SetText({}); }
 
+std::string SingleLine(std::string_view line) {
+  static constexpr std::string_view kLineSeparator = "\u2028";
+  static constexpr std::string_view kParagraphSeparator = "\u2029";
+  static constexpr std::string_view kNextLine = "\u0085";
+  std::string out;
+  out.reserve(line.size());
+  for (size_t i = 0; i < line.size();) {
+    const std::string_view rest = line.substr(i);
+    if (rest.starts_with(kLineSeparator) || rest.starts_with(kParagraphSeparator)) {
+      out += ' ';
+      i += kLineSeparator.size();
+    } else if (rest.starts_with(kNextLine)) {
+      out += ' ';
+      i += kNextLine.size();
+    } else {
+      out += (line[i] == '\r' || line[i] == '\n') ? ' ' : line[i];
+      ++i;
+    }
+  }
+  return out;
+}
+
 void EditorLines::AppendLine(std::string_view line) {
   const AppendStep step = PlanAppendLine(flag_, text_.empty(), line.empty());
   for (int i = 0; i < step.breaks_before; ++i) text_ += kLineBreak;
-  text_ += NormalizeLineBreaks(line);
+  text_ += SingleLine(line);
   flag_ = step.next_flag;
 }
 

@@ -29,6 +29,12 @@ AppendStep PlanAppendLine(EditorFlag flag, bool text_empty, bool line_empty);
 // breaks only, so a break character can never survive inside a line.
 std::string NormalizeLineBreaks(std::string_view text);
 
+// One appended line stays one line: CR, LF and the Unicode line and
+// paragraph separators (which a desktop editor would also break at) become
+// spaces. Names read from files end up in appended lines, and a break hidden
+// in one must not forge a line of its own, such as a second result line.
+std::string SingleLine(std::string_view line);
+
 inline constexpr std::string_view kLineBreak = "\r\n";
 
 // The editor of a backend without a widget: its text is kept with CR LF

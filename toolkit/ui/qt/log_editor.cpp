@@ -35,7 +35,7 @@ void LogEditor::Clear() { SetText({}); }
 void LogEditor::AppendLine(const std::string& line) {
   const AppendStep step = PlanAppendLine(flag_, document()->isEmpty(), line.empty());
   QString insertion(step.breaks_before, QLatin1Char('\n'));
-  insertion += ToWidgetText(line);
+  insertion += ToWidgetText(SingleLine(line));
   QTextCursor cursor(document());
   cursor.movePosition(QTextCursor::End);
   cursor.insertText(insertion);
