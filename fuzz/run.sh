@@ -4,7 +4,8 @@
 # regressions. New crashes, hangs and memory blow-ups are written to
 # fuzz/regressions/<target>/. Inputs that found new coverage stay in
 # build-fuzz-clang/corpus/<target>/, outside the source tree.
-# Prints one line per target; exits 1 when any target failed.
+# Prints one line per target; exits 1 when any target failed. FUZZ_SEED
+# fixes libFuzzer's random seed (0, the default, picks one).
 set -uo pipefail
 seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
 shift
@@ -31,7 +32,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$work" "$regressions" "$(dirname "$log")"
   # The first folder receives new inputs; the committed seeds are only read.
   nice -n 10 "$build/fuzz/${target}_fuzzer" "$work" "$root/fuzz/corpus/$target" "$regressions" \
-    -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+    -max_total_time="$seconds" -seed="${FUZZ_SEED:-0}" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$regressions/" >"$log" 2>&1
   status=$?
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)

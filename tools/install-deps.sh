@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1g-dev
   libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
-  googletest libgtest-dev libbenchmark-dev)
+  googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
