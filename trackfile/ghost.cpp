@@ -1,7 +1,10 @@
 #include "trackfile/ghost.h"
 
+#include <cmath>
+#include <cstddef>
+#include <span>
+
 #include "toolkit/raster/draw.h"
-#include "toolkit/text/text.h"
 #include "trackfile/line_image.h"
 #include "trackfile/track_layout.h"
 
@@ -11,9 +14,15 @@ namespace {
 constexpr raster::Color kGhostColour = raster::Rgb(0, 0, 255);
 
 // Game position to picture pixel: nearest integer, halves to even, as a
-// store of the single-precision quotient into an integer does.
+// store of the single-precision quotient into an integer does (the default
+// rounding of the floating-point unit). Positions are 16-bit and the scale
+// is at least 0.295, so the quotient is far inside the int range.
 int ToPixel(uint16_t game_position, float scale) {
-  return static_cast<int>(text::RoundHalfEven(static_cast<float>(game_position) / scale));
+  return static_cast<int>(std::nearbyint(static_cast<float>(game_position) / scale));
+}
+
+uint16_t U16At(std::span<const uint8_t> bytes, size_t at) {
+  return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
 
 void DrawSamples(raster::Image& image, const app::AppState& s, const files::ByteView& file) {
@@ -22,10 +31,11 @@ void DrawSamples(raster::Image& image, const app::AppState& s, const files::Byte
   // belongs to the ghost; it is drawn when the data holds it.
   const int64_t visited = static_cast<int64_t>(s.GhostCount) + 1;
   const int64_t count = layout::RecordsInside(file, first, layout::kGhostSampleSize, visited);
-  for (int64_t i = 0; i < count; ++i) {
-    const int64_t at = first + layout::kGhostSampleSize * i;
-    const int px = ToPixel(*file.GetU16(at), s.GhostScale);
-    const int py = kTrackEdge - ToPixel(*file.GetU16(at + 4), s.GhostScale);
+  const auto samples = file.Slice(first, count * layout::kGhostSampleSize);
+  if (!samples) return;
+  for (size_t at = 0; at < samples->size(); at += layout::kGhostSampleSize) {
+    const int px = ToPixel(U16At(*samples, at), s.GhostScale);
+    const int py = kTrackEdge - ToPixel(U16At(*samples, at + 4), s.GhostScale);
     if (px >= 1 && px < kTrackEdge && py >= 1 && py < kTrackEdge) {
       raster::Box(image, px - 1, py - 1, 3, 3, kGhostColour);
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -114,6 +116,56 @@ TEST(FloodFill, LargeSerpentineNeedsNoRecursion) {
   FloodFill(image, 0, 0, kWhite, kRed);
   EXPECT_EQ(image.At(1199, 600), kRed);
   EXPECT_EQ(testing::CountOfColor(image, kBlack), 0u);
+}
+
+// The pixels a fill from (x, y) may paint, by the plainest search.
+testing::PixelSet Reachable(const Image& image, int x, int y, std::optional<Color> border) {
+  const Color start = image.At(x, y);
+  const auto paintable = [&](int px, int py) {
+    if (!image.Inside(px, py)) return false;
+    const Color c = image.At(px, py);
+    return border ? c != *border : c == start;
+  };
+  testing::PixelSet reached;
+  if (!paintable(x, y)) return reached;
+  std::deque<std::pair<int, int>> open = {{x, y}};
+  reached.emplace(x, y);
+  while (!open.empty()) {
+    const auto [px, py] = open.front();
+    open.pop_front();
+    for (const auto& [nx, ny] : {std::pair{px - 1, py}, {px + 1, py}, {px, py - 1}, {px, py + 1}}) {
+      if (paintable(nx, ny) && reached.emplace(nx, ny).second) open.emplace_back(nx, ny);
+    }
+  }
+  return reached;
+}
+
+// Random pictures of few colours give regions of every shape: pockets,
+// combs and spirals the fill has to turn back into. The fill colour itself
+// is among them, so border fills must pass through pixels that had it
+// before; and pictures of changing sizes follow each other, so what one fill
+// remembers must not leak into the next.
+TEST(FloodFill, PaintsExactlyTheReachableRegion) {
+  std::mt19937 random(7);
+  const Color colours[] = {kBlack, kBlack, kBlack, kBlack, kWhite, kRed, kBlue};
+  for (int round = 0; round < 400; ++round) {
+    const int width = 1 + static_cast<int>(random() % 60);
+    const int height = 1 + static_cast<int>(random() % 60);
+    Image image = BlankImage(width, height);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) image.Set(x, y, colours[random() % std::size(colours)]);
+    }
+    const int x = static_cast<int>(random() % static_cast<unsigned>(width));
+    const int y = static_cast<int>(random() % static_cast<unsigned>(height));
+    const std::optional<Color> border = random() % 2 == 0 ? std::optional<Color>(kWhite) : std::nullopt;
+    Image expected = image;
+    if (border || image.At(x, y) != kRed) {
+      for (const auto& [px, py] : Reachable(image, x, y, border)) expected.Set(px, py, kRed);
+    }
+    FloodFill(image, x, y, border, kRed);
+    ASSERT_EQ(image.Pixels(), expected.Pixels()) << "round " << round << ": " << width << "x" << height << " from "
+                                                 << x << "," << y << (border ? " to the border" : "");
+  }
 }
 
 }  // namespace

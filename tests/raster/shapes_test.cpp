@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <random>
@@ -49,6 +50,24 @@ TEST(Box, PaintsExactlyTheClippedRectangle) {
     Image image = BlankImage(600, 40);
     Box(image, c.x, c.y, c.width, c.height, kInk);
     EXPECT_EQ(PixelsOfColor(image, kInk), c.expected) << c.name;
+  }
+}
+
+// Runs are painted pixel by pixel up to a block of 16 pixels and in copies
+// of that block beyond; every length around the block must come out exact,
+// also in a colour whose channels differ and up to the clipped right edge.
+TEST(Box, PaintsRunsOfAnyLengthInAnyColour) {
+  constexpr int kWidth = 605;
+  for (const Color colour : {Rgb(12, 200, 77), Rgb(90, 90, 90)}) {
+    for (const int width : {1, 2, 15, 16, 17, 31, 32, 33, 47, 48, 49, 100, 600}) {
+      for (const int x : {0, 1, 5}) {
+        Image image = BlankImage(kWidth, 3);
+        Box(image, x, 1, width, 1, colour);
+        const PixelSet expected = Rect(x, 1, std::min(x + width, kWidth) - 1, 1);
+        EXPECT_EQ(PixelsOfColor(image, colour), expected) << width << " from " << x;
+        EXPECT_EQ(testing::CountOfColor(image, Rgb(0, 0, 0)), 3u * kWidth - expected.size()) << width << " from " << x;
+      }
+    }
   }
 }
 

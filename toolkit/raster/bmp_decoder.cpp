@@ -219,6 +219,26 @@ Color PixelAt(const BmpLayout& layout, std::span<const uint8_t> row, int x) {
   }
 }
 
+// The common true-colour layout is a plain byte swap; the others go pixel
+// by pixel through their palette or masks.
+void DecodeRow(const BmpLayout& layout, std::span<const uint8_t> in, std::span<uint8_t> out) {
+  if (layout.bits == 24) {
+    for (size_t at = 0; at + 2 < out.size(); at += 3) {
+      out[at] = in[at + 2];
+      out[at + 1] = in[at + 1];
+      out[at + 2] = in[at];
+    }
+    return;
+  }
+  for (int x = 0; x < layout.width; ++x) {
+    const Color c = PixelAt(layout, in, x);
+    const size_t at = static_cast<size_t>(x) * 3;
+    out[at] = static_cast<uint8_t>(RedOf(c));
+    out[at + 1] = static_cast<uint8_t>(GreenOf(c));
+    out[at + 2] = static_cast<uint8_t>(BlueOf(c));
+  }
+}
+
 }  // namespace
 
 std::optional<Image> DecodeBmp(std::span<const uint8_t> bytes) {
@@ -232,7 +252,7 @@ std::optional<Image> DecodeBmp(std::span<const uint8_t> bytes) {
     const auto row = view.Slice(layout->pixel_offset + r * layout->stride, row_bytes);
     if (!row) return std::nullopt;
     const int y = layout->top_down ? r : layout->height - 1 - r;
-    for (int x = 0; x < layout->width; ++x) image->Set(x, y, PixelAt(*layout, *row, x));
+    DecodeRow(*layout, *row, image->Row(y));
   }
   return image;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 
 #include "toolkit/raster/draw.h"
 
@@ -12,10 +13,10 @@ namespace {
 // One straight line as a sequence of steps along its longer (major) axis.
 // The minor coordinate at step i is the exact offset rounded half up, so it
 // grows by at most one per step: the pixels form an eight-connected chain
-// from the first to the last point. Working with a closed form instead of
-// an incremental error term lets a line reaching far outside the image be
-// cut to the steps within the image's extent along the major axis, so no
-// line costs more than one image side of steps.
+// from the first to the last point. The closed form gives the position at
+// any step, so a line reaching far outside the image is cut to the steps
+// within the image's extent along the major axis: no line costs more than
+// one image side of steps.
 class LinePath {
  public:
   LinePath(int x1, int y1, int64_t x2, int64_t y2) {
@@ -41,26 +42,49 @@ class LinePath {
     const int major_size = x_major_ ? width : height;
     const int minor_size = x_major_ ? height : width;
     ClipMajor(major_size, first, last);
-    for (int64_t i = first; i <= last; ++i) {
+    if (first > last) return;
+    MinorStepper minor = MinorAt(first);
+    for (int64_t i = first; i <= last; ++i, minor.Advance()) {
       const int64_t major = Major(i);
-      const int64_t minor = Minor(i);
-      if (major < 0 || minor < 0 || major >= major_size || minor >= minor_size) continue;
+      const int64_t at = minor_start_ + minor_sign_ * minor.offset;
+      if (at < 0 || at >= minor_size) continue;
       if (x_major_) {
-        plot(static_cast<int>(major), static_cast<int>(minor));
+        plot(static_cast<int>(major), static_cast<int>(at));
       } else {
-        plot(static_cast<int>(minor), static_cast<int>(major));
+        plot(static_cast<int>(at), static_cast<int>(major));
       }
     }
   }
 
  private:
-  int64_t Major(int64_t i) const { return major_start_ + major_sign_ * i; }
+  // The minor offset at step i, floor((2 * i * span + steps) / (2 * steps)),
+  // as quotient and remainder. Only the first visible step divides; each
+  // further step adds 2 * span (at most the divisor) to the dividend, so
+  // the quotient grows by at most one and follows exactly.
+  struct MinorStepper {
+    int64_t offset;
+    int64_t remainder;
+    int64_t increment;
+    int64_t divisor;
 
-  int64_t Minor(int64_t i) const {
-    if (steps_ == 0) return minor_start_;
-    const __int128 twice = 2 * static_cast<__int128>(i) * minor_span_ + steps_;
-    return minor_start_ + minor_sign_ * static_cast<int64_t>(twice / (2 * static_cast<__int128>(steps_)));
+    void Advance() {
+      remainder += increment;
+      if (remainder >= divisor) {
+        remainder -= divisor;
+        ++offset;
+      }
+    }
+  };
+
+  MinorStepper MinorAt(int64_t i) const {
+    if (steps_ == 0) return {0, 0, 0, 1};
+    const __int128 dividend = 2 * static_cast<__int128>(i) * minor_span_ + steps_;
+    const __int128 divisor = 2 * static_cast<__int128>(steps_);
+    return {static_cast<int64_t>(dividend / divisor), static_cast<int64_t>(dividend % divisor),
+            2 * minor_span_, static_cast<int64_t>(divisor)};
   }
+
+  int64_t Major(int64_t i) const { return major_start_ + major_sign_ * i; }
 
   // Steps whose major coordinate lies in 0 .. size - 1.
   void ClipMajor(int size, int64_t& first, int64_t& last) const {
@@ -96,9 +120,19 @@ void Box(Image& image, int x, int y, int width, int height, Color color) {
   const int64_t top = std::max<int64_t>(y, 0);
   const int64_t right = std::min<int64_t>(int64_t{x} + width, image.Width());
   const int64_t bottom = std::min<int64_t>(int64_t{y} + height, image.Height());
-  for (int64_t row = top; row < bottom; ++row) {
-    for (int64_t column = left; column < right; ++column) {
-      image.Set(static_cast<int>(column), static_cast<int>(row), color);
+  if (left >= right || top >= bottom) return;
+  const auto x0 = static_cast<int>(left);
+  const auto count = static_cast<int>(right - left);
+  image.FillRun(x0, static_cast<int>(top), count, color);
+  // Wide boxes copy their first row, narrow ones (dots) paint each row.
+  constexpr int kCopiedFrom = 16;
+  const std::span<const uint8_t> first =
+      image.Row(static_cast<int>(top)).subspan(size_t{3} * x0, size_t{3} * count);
+  for (int64_t row = top + 1; row < bottom; ++row) {
+    if (count < kCopiedFrom) {
+      image.FillRun(x0, static_cast<int>(row), count, color);
+    } else {
+      std::copy(first.begin(), first.end(), image.Row(static_cast<int>(row)).begin() + 3 * x0);
     }
   }
 }

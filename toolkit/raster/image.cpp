@@ -1,6 +1,9 @@
 #include "toolkit/raster/image.h"
 
-#include <cstddef>
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
 #include <new>
 
 namespace hl::raster {
@@ -19,16 +22,34 @@ std::optional<Image> Image::Create(int width, int height) {
   }
 }
 
-Color Image::At(int x, int y) const {
-  const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)) * 3;
-  return Rgb(rgb_[i], rgb_[i + 1], rgb_[i + 2]);
-}
-
-void Image::Set(int x, int y, Color c) {
-  const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)) * 3;
-  rgb_[i] = static_cast<uint8_t>(RedOf(c));
-  rgb_[i + 1] = static_cast<uint8_t>(GreenOf(c));
-  rgb_[i + 2] = static_cast<uint8_t>(BlueOf(c));
+void FillPixels(std::span<uint8_t> bytes, Color c) {
+  const auto red = static_cast<uint8_t>(RedOf(c));
+  const auto green = static_cast<uint8_t>(GreenOf(c));
+  const auto blue = static_cast<uint8_t>(BlueOf(c));
+  if (red == green && green == blue) {
+    std::fill(bytes.begin(), bytes.end(), red);
+    return;
+  }
+  // Eight pixels are 24 bytes: three 64-bit words, each a different
+  // rotation of the pixel's three bytes (stored lowest byte first).
+  const uint64_t pixel = c;
+  const std::array<uint64_t, 3> words = {pixel | pixel << 24 | pixel << 48,
+                                         pixel >> 16 | pixel << 8 | pixel << 32 | pixel << 56,
+                                         pixel >> 8 | pixel << 16 | pixel << 40};
+  constexpr size_t kWordBytes = sizeof(uint64_t);
+  size_t at = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; at + 3 * kWordBytes <= bytes.size(); at += 3 * kWordBytes) {
+      for (size_t w = 0; w < 3; ++w) {
+        std::memcpy(bytes.subspan(at + w * kWordBytes, kWordBytes).data(), &words[w], kWordBytes);
+      }
+    }
+  }
+  for (; at + 2 < bytes.size(); at += 3) {
+    bytes[at] = red;
+    bytes[at + 1] = green;
+    bytes[at + 2] = blue;
+  }
 }
 
 }  // namespace hl::raster

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
+#include <span>
 #include <vector>
 
 #include "toolkit/files/file_slots.h"
@@ -31,25 +33,33 @@ class FileDescriptor {
   int fd_;
 };
 
+// The bytes of a file, left uninitialised until read: a screen picture can
+// be megabytes that would otherwise be zeroed only to be overwritten.
+struct FileBytes {
+  std::unique_ptr<uint8_t[]> storage;
+  size_t size = 0;
+  std::span<const uint8_t> View() const { return {storage.get(), size}; }
+};
+
 // Only regular files: a FIFO or device posing as a picture must not block
 // or flood the tool. Opening without blocking covers the time before the
 // type is known.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
+std::optional<FileBytes> ReadWholeFile(const std::string& path) {
   const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   if (file.Get() < 0) return std::nullopt;
   struct stat status {};
   if (fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
   if (status.st_size > kMaxPictureFileBytes) return std::nullopt;
-  std::vector<uint8_t> bytes(static_cast<size_t>(status.st_size));
-  size_t filled = 0;
-  while (filled < bytes.size()) {
-    const std::span<uint8_t> rest = std::span(bytes).subspan(filled);
+  const auto capacity = static_cast<size_t>(status.st_size);
+  FileBytes bytes{std::make_unique_for_overwrite<uint8_t[]>(capacity), 0};
+  const std::span<uint8_t> buffer(bytes.storage.get(), capacity);
+  while (bytes.size < capacity) {
+    const std::span<uint8_t> rest = buffer.subspan(bytes.size);
     const ssize_t got = read(file.Get(), rest.data(), rest.size());
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;  // the file shrank while being read
-    filled += static_cast<size_t>(got);
+    bytes.size += static_cast<size_t>(got);
   }
-  bytes.resize(filled);
   return bytes;
 }
 
@@ -63,9 +73,9 @@ std::optional<Image> DecodePicture(std::span<const uint8_t> bytes, int fit_width
 }
 
 std::optional<Image> LoadPictureFile(const std::string& path, int fit_width, int fit_height) {
-  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path);
+  const std::optional<FileBytes> bytes = ReadWholeFile(path);
   if (!bytes) return std::nullopt;
-  return DecodePicture(*bytes, fit_width, fit_height);
+  return DecodePicture(bytes->View(), fit_width, fit_height);
 }
 
 bool SavePng(const Image& image, const std::string& path) {

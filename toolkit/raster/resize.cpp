@@ -1,9 +1,10 @@
-// Area-averaging scaler in two separable passes (rows, then columns) with
-// precomputed weights: a target pixel's weight for a source pixel is the
-// share of the target's area that the source pixel covers, in fixed point so
-// the passes need only shifts, no divisions.
+// Area-averaging scaler in two separable passes: rows to the new width,
+// then columns to the new height. A source row is scaled just before the
+// column pass first needs it, into a small ring of scaled rows, so the
+// scaler touches only a few rows' worth of memory besides the two images.
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -13,105 +14,69 @@
 #include <vector>
 
 #include "toolkit/raster/resize.h"
+#include "toolkit/raster/resize_passes.h"
 
 namespace hl::raster {
 namespace {
 
-// The weights of one target pixel add up to exactly 1 << kWeightBits, so a
-// flat colour stays exactly flat. With 15 bits the sums of both passes fit
-// into 32 bits.
-constexpr int kWeightBits = 15;
-constexpr uint32_t kWeightOne = 1u << kWeightBits;
-// The first pass keeps 8 fractional bits so that the result is rounded once.
-constexpr int kFirstPassShift = kWeightBits - 8;
-constexpr int kSecondPassShift = kWeightBits + 8;
+using resize::AxisWeights;
+using resize::kRowBlock;
+using resize::Tap;
 
-struct Tap {
-  uint32_t source;
-  uint32_t weight;
-};
-
-// For each target position along one axis, the source positions it covers.
-class AxisWeights {
+class ScaledRows {
  public:
-  AxisWeights(int source_size, int target_size) {
-    starts_.reserve(static_cast<size_t>(target_size) + 1);
-    const int64_t s_len = source_size;
-    const int64_t t_len = target_size;
-    // Target t covers [t * s_len, (t + 1) * s_len) in units where source
-    // pixel s covers [s * t_len, (s + 1) * t_len).
-    for (int64_t t = 0; t < t_len; ++t) {
-      starts_.push_back(taps_.size());
-      const int64_t lo = t * s_len;
-      const int64_t hi = lo + s_len;
-      int64_t covered = 0;
-      int64_t previous = 0;
-      for (int64_t s = lo / t_len; s * t_len < hi; ++s) {
-        covered += std::min(hi, (s + 1) * t_len) - std::max(lo, s * t_len);
-        // Rounding the running total, not each share, keeps the sum exact.
-        const int64_t running = (covered * kWeightOne + s_len / 2) / s_len;
-        if (running > previous) {
-          taps_.push_back({static_cast<uint32_t>(s), static_cast<uint32_t>(running - previous)});
-        }
-        previous = running;
-      }
+  ScaledRows(const Image& source, const AxisWeights& columns, const AxisWeights& rows)
+      : height_(static_cast<uint32_t>(source.Height())), pass_(source, columns) {
+    // The ring holds every row from the earliest one a target row still
+    // needs to the furthest one scaled so far, which a block of rows may
+    // put up to kRowBlock - 1 rows past the furthest one asked for.
+    uint32_t furthest = 0;
+    size_t reach = 1;
+    for (int t = 0; t < rows.Targets(); ++t) {
+      const std::span<const Tap> taps = rows.TapsOf(t);
+      furthest = std::max(furthest, taps.back().source);
+      reach = std::max<size_t>(reach, furthest - taps.front().source + 1);
     }
-    starts_.push_back(taps_.size());
+    ring_rows_ = reach + kRowBlock - 1;
+    ring_.resize(ring_rows_ * pass_.Stride());
   }
 
-  std::span<const Tap> TapsOf(int target) const {
-    const size_t t = static_cast<size_t>(target);
-    return std::span(taps_).subspan(starts_[t], starts_[t + 1] - starts_[t]);
+  size_t Stride() const { return pass_.Stride(); }
+
+  std::span<const int16_t> Get(uint32_t source_row) {
+    while (next_ <= source_row) {
+      const size_t count = std::min<size_t>(kRowBlock, height_ - next_);
+      std::array<std::span<int16_t>, kRowBlock> outs;
+      for (size_t i = 0; i < count; ++i) outs[i] = Slot(next_ + static_cast<uint32_t>(i));
+      pass_.Scale(static_cast<int>(next_), std::span(outs).first(count));
+      next_ += static_cast<uint32_t>(count);
+    }
+    return Slot(source_row);
   }
 
  private:
-  std::vector<size_t> starts_;
-  std::vector<Tap> taps_;
+  std::span<int16_t> Slot(uint32_t source_row) {
+    return std::span(ring_).subspan(source_row % ring_rows_ * pass_.Stride(), pass_.Stride());
+  }
+
+  uint32_t height_;
+  resize::RowPass pass_;
+  size_t ring_rows_ = 1;
+  uint32_t next_ = 0;
+  std::vector<int16_t> ring_;
 };
 
-// Rows scaled to the new width; values times 256.
-std::vector<uint16_t> ScaleRows(const Image& source, const AxisWeights& columns, int width) {
-  const size_t source_row = static_cast<size_t>(source.Width()) * 3;
-  const size_t target_row = static_cast<size_t>(width) * 3;
-  const std::vector<uint8_t>& pixels = source.Pixels();
-  std::vector<uint16_t> scaled(target_row * static_cast<size_t>(source.Height()));
-  for (size_t y = 0; y < static_cast<size_t>(source.Height()); ++y) {
-    const size_t row = y * source_row;
-    size_t out = y * target_row;
-    for (int x = 0; x < width; ++x) {
-      uint32_t red = 0;
-      uint32_t green = 0;
-      uint32_t blue = 0;
-      for (const Tap& tap : columns.TapsOf(x)) {
-        const size_t at = row + tap.source * 3;
-        red += tap.weight * pixels[at];
-        green += tap.weight * pixels[at + 1];
-        blue += tap.weight * pixels[at + 2];
-      }
-      constexpr uint32_t kHalf = 1u << (kFirstPassShift - 1);
-      scaled[out++] = static_cast<uint16_t>((red + kHalf) >> kFirstPassShift);
-      scaled[out++] = static_cast<uint16_t>((green + kHalf) >> kFirstPassShift);
-      scaled[out++] = static_cast<uint16_t>((blue + kHalf) >> kFirstPassShift);
-    }
-  }
-  return scaled;
-}
-
-void ScaleColumns(const std::vector<uint16_t>& rows, const AxisWeights& weights, Image& target) {
-  const size_t row_size = static_cast<size_t>(target.Width()) * 3;
-  std::vector<uint32_t> sum(row_size);
-  std::vector<uint8_t>& pixels = target.Pixels();
+void Scale(const Image& source, Image& target) {
+  const AxisWeights columns(source.Width(), target.Width());
+  const AxisWeights rows(source.Height(), target.Height());
+  ScaledRows scaled(source, columns, rows);
+  std::vector<uint32_t> sums(scaled.Stride());
+  std::vector<std::span<const int16_t>> tap_rows;
   for (int y = 0; y < target.Height(); ++y) {
-    std::fill(sum.begin(), sum.end(), 0);
-    for (const Tap& tap : weights.TapsOf(y)) {
-      const size_t from = tap.source * row_size;
-      for (size_t i = 0; i < row_size; ++i) sum[i] += tap.weight * rows[from + i];
-    }
-    constexpr uint32_t kHalf = 1u << (kSecondPassShift - 1);
-    const size_t to = static_cast<size_t>(y) * row_size;
-    for (size_t i = 0; i < row_size; ++i) {
-      pixels[to + i] = static_cast<uint8_t>((sum[i] + kHalf) >> kSecondPassShift);
-    }
+    const std::span<const Tap> taps = rows.TapsOf(y);
+    tap_rows.clear();
+    for (const Tap& tap : taps) tap_rows.push_back(scaled.Get(tap.source));
+    resize::ScaleColumn(taps, tap_rows, sums, target.Row(y));
   }
 }
 
@@ -125,9 +90,7 @@ std::optional<Image> TryResizeSmooth(const Image& source, int width, int height)
   std::optional<Image> target = Image::Create(width, height);
   if (!target) return std::nullopt;
   try {
-    const AxisWeights columns(source.Width(), width);
-    const AxisWeights rows(source.Height(), height);
-    ScaleColumns(ScaleRows(source, columns, width), rows, *target);
+    Scale(source, *target);
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
