@@ -5,12 +5,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "toolkit/raster/resize.h"
+#include "toolkit/raster/font.h"
 #include "tools/competition/game_file_writer.h"
 #include "tools/competition/picture_writer.h"
 #include "tools/competition/sample_course.h"
 #include "tools/competition/sample_runs.h"
 #include "tools/competition/sample_track_items.h"
+#include "tools/competition/screen_shot.h"
 #include "tools/competition/track_file_writer.h"
 
 namespace hl::competition {
@@ -21,7 +22,7 @@ namespace fs = std::filesystem;
 constexpr uint8_t kTrackScale = 200;
 constexpr uint8_t kGridThreshold = 10;
 constexpr uint8_t kSelectedTrack = 2;
-constexpr int kJpegQuality = 85;
+constexpr int kJpegQuality = 90;
 constexpr int kModifiedCarByte = 700;
 constexpr const char* kTrackFileName = "eichwald.trk";
 constexpr const char* kCarFileName = "reference.car";
@@ -105,28 +106,16 @@ std::string DriverName(int index) {
   return (driver + std::to_string(round + 1)).substr(0, 12);
 }
 
-// The entrant's screen shot: the map in the middle of a dark frame with the
-// ghost's line traced over it.
-raster::Image ScreenShot(const raster::Image& map, const std::vector<GhostSample>& ghost, int width,
-                         int height) {
-  raster::Image screen = *raster::Image::Create(width, height);
-  const int side = std::min(width, height);
-  const raster::Image scaled = raster::ResizeSmooth(map, side, side);
-  const int left = (width - side) / 2, top = (height - side) / 2;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const bool inside = x >= left && x < left + side && y >= top && y < top + side;
-      screen.Set(x, y, inside ? scaled.At(x - left, y - top) : raster::Rgb(40, 40, 48));
-    }
-  }
+// The ghost's samples in map pixels, as the screen picture draws them.
+std::vector<MapPoint> LapOnMap(const std::vector<GhostSample>& ghost) {
   const double units_per_map_pixel = kTrackScale * 29.5 / 100.0;
-  const double scale = static_cast<double>(side) / kMapSide;
+  std::vector<MapPoint> lap;
+  lap.reserve(ghost.size());
   for (const GhostSample& sample : ghost) {
-    const int x = left + static_cast<int>(sample.gx / units_per_map_pixel * scale);
-    const int y = top + static_cast<int>((kMapSide - 1 - sample.gy / units_per_map_pixel) * scale);
-    if (screen.Inside(x, y)) screen.Set(x, y, raster::Rgb(200, 30, 30));
+    lap.push_back({static_cast<float>(sample.gx / units_per_map_pixel),
+                   static_cast<float>(kMapSide - 1 - sample.gy / units_per_map_pixel)});
   }
-  return screen;
+  return lap;
 }
 
 class SampleWriter {
@@ -134,10 +123,13 @@ class SampleWriter {
   SampleWriter(fs::path folder, const SampleOptions& options)
       : folder_(std::move(folder)),
         options_(options),
-        map_picture_(RenderMap(course_)),
+        label_font_(raster::LoadLabelFont()),
+        camera_(course_, options.screen_width, options.screen_height, label_font_ ? &*label_font_ : nullptr),
         runs_(EncodeMapRuns(course_.Map(), options.runs)),
         grid_(SampleGrid(course_, kGridThreshold)),
         objects_(PlaceObjects(course_, options.objects, options.rects, kTrackScale)) {}
+  SampleWriter(const SampleWriter&) = delete;
+  SampleWriter& operator=(const SampleWriter&) = delete;
 
   std::optional<std::string> Write() {
     std::error_code ec;
@@ -167,8 +159,12 @@ class SampleWriter {
       if (auto problem = WriteBytes(dir / (entry.folder + ".gam"), GameFile(index))) return problem;
     }
     if (entry.has_screen) {
-      const raster::Image shot =
-          ScreenShot(map_picture_, ghost, options_.screen_width, options_.screen_height);
+      ScreenMoment moment;
+      moment.seed = index;
+      moment.lap_time = entry.time;
+      moment.record_time = RecordTime(entry);
+      moment.lap = LapOnMap(ghost);
+      const raster::Image shot = camera_.Capture(moment);
       const std::vector<uint8_t> bytes =
           entry.bmp_screen ? EncodeBmp24(shot) : EncodeJpeg(shot, kJpegQuality);
       if (bytes.empty()) return "cannot encode the screen picture of " + entry.folder;
@@ -186,7 +182,7 @@ class SampleWriter {
     spec.grid = grid_;
     spec.objects = objects_;
     // Slot 0 holds the track's older record, set with another car.
-    spec.slots[0].time = static_cast<int16_t>(entry.time < 6000 ? entry.time + 35 : 5650);
+    spec.slots[0].time = RecordTime(entry);
     spec.slots[0].driver = "Trainer";
     spec.slots[0].car = cars_.rival;
     spec.slots[1].time = entry.time;
@@ -195,6 +191,10 @@ class SampleWriter {
     if (entry.modified_car) spec.slots[1].car[kModifiedCarByte] ^= 0x20;
     spec.ghost = ghost;
     return BuildTrackFile(spec);
+  }
+
+  static int16_t RecordTime(const SampleEntry& entry) {
+    return static_cast<int16_t>(entry.time < 6000 ? entry.time + 35 : 5650);
   }
 
   static std::vector<uint8_t> GameFile(uint32_t index) {
@@ -214,7 +214,8 @@ class SampleWriter {
   fs::path folder_;
   SampleOptions options_;
   SampleCourse course_;
-  raster::Image map_picture_;
+  std::optional<raster::Font> label_font_;
+  ScreenCamera camera_;
   std::vector<RunPair> runs_;
   std::array<uint8_t, 4096> grid_;
   std::vector<TrackObject> objects_;

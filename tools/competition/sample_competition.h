@@ -2,7 +2,10 @@
 // A complete, synthetic hot-lap competition for trying the tool out, for
 // the end-to-end tests and for the benchmarks: the reference car file and
 // one folder per entrant with track, game and screen files. The same options
-// always give the same bytes.
+// always give the same bytes. The screen pictures look like real captures of
+// the game (textured ground, the car, a HUD), so decoding them costs what
+// real ones cost; their HUD text needs the label font and is left out
+// without it.
 
 #include <cstdint>
 #include <optional>

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "toolkit/raster/color.h"
-
 namespace hl::competition {
 namespace {
 
@@ -14,15 +12,6 @@ constexpr int kCourseSamples = 2048;
 constexpr float kCentre = 256.0f;
 // Where on the shape the lap starts: on the long straight after the hairpin.
 constexpr double kStartParameter = 0.9;
-
-// The sixteen ground colours of the game's map palette.
-constexpr std::array<raster::Color, 16> kGroundColours = {
-    raster::Rgb(160, 160, 160), raster::Rgb(180, 180, 180), raster::Rgb(144, 220, 96),
-    raster::Rgb(190, 200, 128), raster::Rgb(150, 140, 100), raster::Rgb(190, 180, 160),
-    raster::Rgb(240, 220, 210), raster::Rgb(246, 251, 254), raster::Rgb(220, 231, 240),
-    raster::Rgb(255, 255, 255), raster::Rgb(255, 255, 0),   raster::Rgb(255, 0, 0),
-    raster::Rgb(63, 63, 63),    raster::Rgb(0, 0, 0),       raster::Rgb(0, 0, 0),
-    raster::Rgb(0, 0, 0)};
 
 // A rounded, slightly lopsided loop: two long straights and corners of
 // different radii, so the verges, gravel traps and kerbs have something to do.
@@ -180,14 +169,6 @@ std::array<uint8_t, 4096> SampleGrid(const SampleCourse& course, uint8_t thresho
     grid[static_cast<size_t>(cell)] = building ? below : above;
   }
   return grid;
-}
-
-raster::Image RenderMap(const SampleCourse& course) {
-  raster::Image image = *raster::Image::Create(kMapSide, kMapSide);
-  for (int y = 0; y < kMapSide; ++y) {
-    for (int x = 0; x < kMapSide; ++x) image.Set(x, y, kGroundColours[course.GroundAt(x, y) & 15]);
-  }
-  return image;
 }
 
 }  // namespace hl::competition

@@ -1,14 +1,12 @@
 #pragma once
 // The circuit of the sample competition: a closed course through a 512 x 512
-// map drawn in the game's ground colours, with verges, gravel traps, a start
+// map of the game's ground kinds, with verges, gravel traps, a start
 // line and a few buildings. Everything is computed, nothing is loaded, so the
 // sample is the same on every machine.
 
 #include <array>
 #include <cstdint>
 #include <vector>
-
-#include "toolkit/raster/image.h"
 
 namespace hl::competition {
 
@@ -61,8 +59,5 @@ class SampleCourse {
 // 64 x 64 cells, rows counted from the bottom: the cells a building stands in
 // lie below `threshold`, the rest above it.
 std::array<uint8_t, 4096> SampleGrid(const SampleCourse& course, uint8_t threshold);
-
-// The map in the game's colours, as a screen shot shows it.
-raster::Image RenderMap(const SampleCourse& course);
 
 }  // namespace hl::competition
