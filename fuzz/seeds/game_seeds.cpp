@@ -8,23 +8,23 @@ namespace hl::fuzzing {
 namespace {
 
 using competition::BuildGameFile;
-using competition::GameFileSpec;
+using competition::GameFileContent;
 
-GameFileSpec Spec(uint8_t track_index) {
-  GameFileSpec spec;
-  spec.track_index = track_index;
-  spec.track_names = {"Hafenkurs", "  Kesselbogen  ", "Eichwald Ring",
+GameFileContent Content(uint8_t track_index) {
+  GameFileContent content;
+  content.track_index = track_index;
+  content.track_names = {"Hafenkurs", "  Kesselbogen  ", "Eichwald Ring",
                       std::string(39, 'L') + "overlong"};
-  return spec;
+  return content;
 }
 
 }  // namespace
 
 std::vector<Seed> GameSettingsSeeds() {
   std::vector<Seed> seeds;
-  seeds.push_back({"plain", BuildGameFile(Spec(2))});
+  seeds.push_back({"plain", BuildGameFile(Content(2))});
 
-  GameFileSpec extremes = Spec(3);
+  GameFileContent extremes = Content(3);
   extremes.tyres = 120;
   extremes.consumption = 0;
   extremes.fuel_mass = 200;  // read signed: -56
@@ -32,14 +32,14 @@ std::vector<Seed> GameSettingsSeeds() {
   extremes.speed = 127;
   seeds.push_back({"extreme_settings", BuildGameFile(extremes)});
 
-  seeds.push_back({"negative_index", BuildGameFile(Spec(0x80))});
-  seeds.push_back({"index_beyond_file", BuildGameFile(Spec(127))});
+  seeds.push_back({"negative_index", BuildGameFile(Content(0x80))});
+  seeds.push_back({"index_beyond_file", BuildGameFile(Content(127))});
 
-  GameFileSpec cut = Spec(1);
+  GameFileContent cut = Content(1);
   cut.total_length = 18;  // ends inside the settings
   seeds.push_back({"cut_in_settings", BuildGameFile(cut)});
 
-  GameFileSpec padded = Spec(0);
+  GameFileContent padded = Content(0);
   padded.track_names = {
       "\xDC"
       "berland \xE9t\xE9"};

@@ -13,7 +13,7 @@ using competition::BuildTrackFile;
 using competition::GhostSample;
 using competition::MakeCarBlock;
 using competition::Run;
-using competition::TrackFileSpec;
+using competition::TrackFileContent;
 using competition::TrackObject;
 
 // Long runs of changing colours fill the picture with few pairs, which keeps
@@ -50,17 +50,17 @@ std::vector<GhostSample> Ghost(int count) {
   return ghost;
 }
 
-TrackFileSpec PlainSpec(const std::vector<uint8_t>& car) {
-  TrackFileSpec spec;
-  spec.scale = 100;
-  spec.grid_threshold = 40;
-  spec.runs = StripedPicture();
-  spec.grid = PatternGrid();
-  spec.objects = MixedObjects();
-  spec.slots[0] = {5123, "Trainer", MakeCarBlock("Comet RS", 3)};
-  spec.slots[1] = {4711, "Anna", car};
-  spec.ghost = Ghost(30);
-  return spec;
+TrackFileContent PlainContent(const std::vector<uint8_t>& car) {
+  TrackFileContent content;
+  content.scale = 100;
+  content.grid_threshold = 40;
+  content.runs = StripedPicture();
+  content.grid = PatternGrid();
+  content.objects = MixedObjects();
+  content.slots[0] = {5123, "Trainer", MakeCarBlock("Comet RS", 3)};
+  content.slots[1] = {4711, "Anna", car};
+  content.ghost = Ghost(30);
+  return content;
 }
 
 // The input of the track target: the car file's length in two bytes, the car
@@ -83,49 +83,49 @@ std::vector<Seed> TrackEntrySeeds() {
   car_file.insert(car_file.end(), car.begin(), car.end());
   std::vector<Seed> seeds;
 
-  seeds.push_back(Entry("plain", car_file, BuildTrackFile(PlainSpec(car))));
+  seeds.push_back(Entry("plain", car_file, BuildTrackFile(PlainContent(car))));
 
-  TrackFileSpec no_time = PlainSpec(car);
+  TrackFileContent no_time = PlainContent(car);
   no_time.slots[1].time = 6000;
   no_time.slots[0].time = 5999;
   no_time.ghost.clear();
   seeds.push_back(Entry("slot0_best_no_ghost", car, BuildTrackFile(no_time)));
 
-  TrackFileSpec scale_zero = PlainSpec(MakeCarBlock("Other", 9));
+  TrackFileContent scale_zero = PlainContent(MakeCarBlock("Other", 9));
   scale_zero.scale = 0;
   scale_zero.grid_threshold = 255;
   seeds.push_back(Entry("scale_zero_other_car", {}, BuildTrackFile(scale_zero)));
 
-  TrackFileSpec odd_texts = PlainSpec(car);
+  TrackFileContent odd_texts = PlainContent(car);
   odd_texts.scale = 255;
   odd_texts.slots[1] = {-250, "  G\xF6sta Long Name", car};
   odd_texts.slots[0] = {87, "\t\x80\x9F", car};
   seeds.push_back(Entry("odd_times_and_names", std::vector<uint8_t>(car.begin(), car.begin() + 700),
                         BuildTrackFile(odd_texts)));
 
-  TrackFileSpec counts = PlainSpec(car);
+  TrackFileContent counts = PlainContent(car);
   counts.object_count = 32767;
   counts.ghost_word = -3;
   seeds.push_back(Entry("counts_beyond", car, BuildTrackFile(counts)));
 
-  TrackFileSpec negative_pairs = PlainSpec(car);
+  TrackFileContent negative_pairs = PlainContent(car);
   negative_pairs.pair_count = -1;
   negative_pairs.ghost_word = 32767;
   seeds.push_back(Entry("negative_pairs", car, BuildTrackFile(negative_pairs)));
 
   // F below the end of the objects: the record block overlaps the track data.
-  TrackFileSpec overlap = PlainSpec(car);
+  TrackFileContent overlap = PlainContent(car);
   overlap.fixed_size = 30;
   seeds.push_back(Entry("record_block_over_picture", car, BuildTrackFile(overlap)));
 
   // Pairs that end before the picture is full, then the grid as pixel data.
-  TrackFileSpec short_runs = PlainSpec(car);
+  TrackFileContent short_runs = PlainContent(car);
   short_runs.runs.assign(300, Run(5, 1));
   short_runs.runs.push_back(Run(2, 0));
   short_runs.objects.clear();
   seeds.push_back(Entry("short_picture", car, BuildTrackFile(short_runs)));
 
-  const std::vector<uint8_t> plain = BuildTrackFile(PlainSpec(car));
+  const std::vector<uint8_t> plain = BuildTrackFile(PlainContent(car));
   seeds.push_back(
       Entry("cut_in_record_block", car, std::vector<uint8_t>(plain.begin(), plain.end() - 400)));
   seeds.push_back(

@@ -17,10 +17,10 @@ std::vector<uint8_t> ReferenceCar(const std::string& name) {
 
 }  // namespace
 
-std::string WriteCompetition(const TempDir& dir, const std::vector<EntrySpec>& entries) {
+std::string WriteCompetition(const TempDir& dir, const std::vector<EntryContent>& entries) {
   const std::string base = dir.MakeDir("base");
   std::set<std::string> car_names = {"Ref"};
-  for (const EntrySpec& entry : entries) car_names.insert(entry.car_name);
+  for (const EntryContent& entry : entries) car_names.insert(entry.car_name);
   std::vector<uint8_t> car_file;
   for (const std::string& name : car_names) {
     const std::vector<uint8_t> car = ReferenceCar(name);
@@ -28,14 +28,14 @@ std::string WriteCompetition(const TempDir& dir, const std::vector<EntrySpec>& e
   }
   dir.WriteFile(std::string("base/") + kReferenceCarFile, car_file);
 
-  for (const EntrySpec& entry : entries) {
-    competition::TrackFileSpec track;
+  for (const EntryContent& entry : entries) {
+    competition::TrackFileContent track;
     track.slots[1].time = entry.time;
     track.slots[1].driver = entry.driver;
     track.slots[1].car = ReferenceCar(entry.car_name);
     dir.WriteFile("base/" + entry.folder + "/lap.trk", competition::BuildTrackFile(track));
 
-    competition::GameFileSpec game;
+    competition::GameFileContent game;
     game.track_names = {"Ring"};
     dir.WriteFile("base/" + entry.folder + "/race.gam", competition::BuildGameFile(game));
   }

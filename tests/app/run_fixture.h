@@ -14,7 +14,7 @@ namespace hl::testing {
 constexpr const char* kHyphenLine = "---------------------------------------------------";
 constexpr const char* kReferenceCarFile = "ref.car";
 
-struct EntrySpec {
+struct EntryContent {
   std::string folder;
   int16_t time = 5987;
   std::string driver = "Anna";
@@ -24,7 +24,7 @@ struct EntrySpec {
 // A base folder "base/" in `dir` with a car file holding every car driven
 // and one subfolder per entry with a track file and a game file. Returns
 // its path.
-std::string WriteCompetition(const TempDir& dir, const std::vector<EntrySpec>& entries);
+std::string WriteCompetition(const TempDir& dir, const std::vector<EntryContent>& entries);
 // The value the track files of WriteCompetition log as their size.
 int32_t FixedPartSize();
 

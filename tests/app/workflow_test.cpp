@@ -12,15 +12,15 @@
 namespace hl::app {
 namespace {
 
-using testing::EntrySpec;
+using testing::EntryContent;
 using testing::kCloseRequest;
 using testing::kHyphenLine;
 using testing::RunScript;
 using testing::SplitCrLf;
 using testing::TestApp;
 
-std::vector<EntrySpec> Entries(int count) {
-  std::vector<EntrySpec> entries;
+std::vector<EntryContent> Entries(int count) {
+  std::vector<EntryContent> entries;
   for (int k = 1; k <= count; ++k) {
     char folder[16];
     std::snprintf(folder, sizeof folder, "entry%03d", k);
@@ -150,7 +150,7 @@ TEST(Workflow, ActionBeforeLoadLeavesTheLogEmpty) {
 TEST(Workflow, PenaltyReachesTheRankingAndLeavesTheOtherLinesAlone) {
   TestApp app;
   const std::string size = text::FormatInteger(testing::FixedPartSize());
-  EntrySpec entry{"entry001", static_cast<int16_t>(testing::FixedPartSize()), "Car", "Car"};
+  EntryContent entry{"entry001", static_cast<int16_t>(testing::FixedPartSize()), "Car", "Car"};
   app.ui.SetFolderChoice(WriteCompetition(app.work, {entry}));
 
   std::vector<std::string> lines;
@@ -223,7 +223,7 @@ TEST(Workflow, CloseEndsTheRunInEveryStateAndWritesOnlyWhenFinished) {
 TEST(Workflow, EvaluatesAndRanksAHundredAndFiftyEntries) {
   constexpr int kEntries = 150;
   TestApp app;
-  const std::vector<EntrySpec> entries = Entries(kEntries);
+  const std::vector<EntryContent> entries = Entries(kEntries);
   app.ui.SetFolderChoice(WriteCompetition(app.work, entries));
 
   std::vector<int32_t> counters;

@@ -16,27 +16,27 @@ constexpr Span kNone{-1, -1};
 constexpr Span kWholeRow{0, 479};
 
 // Settings in the order tyres, consumption, fuel mass, damage, speed.
-competition::GameFileSpec Game(std::vector<std::string> names, uint8_t index = 0,
+competition::GameFileContent Game(std::vector<std::string> names, uint8_t index = 0,
                                std::array<uint8_t, 5> settings = {100, 100, 60, 0, 100},
                                std::optional<int32_t> length = std::nullopt) {
-  competition::GameFileSpec spec;
-  spec.track_names = std::move(names);
-  spec.track_index = index;
-  spec.tyres = settings[0];
-  spec.consumption = settings[1];
-  spec.fuel_mass = settings[2];
-  spec.damage = settings[3];
-  spec.speed = settings[4];
-  spec.total_length = length;
-  return spec;
+  competition::GameFileContent content;
+  content.track_names = std::move(names);
+  content.track_index = index;
+  content.tyres = settings[0];
+  content.consumption = settings[1];
+  content.fuel_mass = settings[2];
+  content.damage = settings[3];
+  content.speed = settings[4];
+  content.total_length = length;
+  return content;
 }
 
 class StatsPanelTest : public GameDataTest {
  protected:
   // Runs the panel on one game file, as the last step of an entry would.
-  Lines ShowGame(const competition::GameFileSpec& spec, const std::string& name = "race.gam") {
+  Lines ShowGame(const competition::GameFileContent& content, const std::string& name = "race.gam") {
     app.s.EntryDir = base.MakeDir("entry");
-    base.WriteFile("entry/" + name, competition::BuildGameFile(spec));
+    base.WriteFile("entry/" + name, competition::BuildGameFile(content));
     app.s.GameFileName = name;
     app.ui.ClearText(app::id::kLogBox);
     gamedata::ShowGameSettings(app.s, app.ui);
@@ -69,7 +69,7 @@ TEST_F(StatsPanelTest, LogsTrackNameAndDrawsEachSettingInItsRow) {
 TEST_F(StatsPanelTest, TrackNameAndSettingsStayInsideTheGameFile) {
   struct Case {
     const char* what;
-    competition::GameFileSpec spec;
+    competition::GameFileContent content;
     std::string name, stats;
   };
   const std::string full39(39, 'N');
@@ -86,7 +86,7 @@ TEST_F(StatsPanelTest, TrackNameAndSettingsStayInsideTheGameFile) {
     SCOPED_TRACE(c.what);
     // Stale bytes of an earlier, longer file must not show through.
     std::fill_n(app.s.Data->FileRegion().begin(), 5000, 'X');
-    const Lines log = ShowGame(c.spec);
+    const Lines log = ShowGame(c.content);
     ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[2], "Trackname in gam: " + c.name);
     EXPECT_EQ(log[3], "T/C/F/D/S:  " + c.stats);

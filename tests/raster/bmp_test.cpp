@@ -10,7 +10,7 @@
 namespace hl::raster {
 namespace {
 
-using testing::BmpSpec;
+using testing::BmpLayout;
 using testing::BuildBmp;
 
 using PixelFn = std::function<uint32_t(int, int)>;
@@ -28,7 +28,7 @@ Color Gradient(int x, int y) { return Rgb(x * 20, y * 70, 255 - x * 9); }
 
 struct RoundTrip {
   std::string name;
-  BmpSpec spec;
+  BmpLayout content;
   PixelFn raw;
   ColorFn expected;
 };
@@ -85,11 +85,11 @@ std::vector<RoundTrip> RoundTrips() {
 
 TEST(DecodeBmp, ReadsEveryLayout) {
   for (const RoundTrip& trip : RoundTrips()) {
-    const std::vector<uint8_t> file = BuildBmp(trip.spec, trip.raw);
+    const std::vector<uint8_t> file = BuildBmp(trip.content, trip.raw);
     const std::optional<Image> image = DecodeBmp(file);
     ASSERT_TRUE(image.has_value()) << trip.name;
-    ASSERT_EQ(image->Width(), trip.spec.width) << trip.name;
-    ASSERT_EQ(image->Height(), std::abs(trip.spec.height)) << trip.name;
+    ASSERT_EQ(image->Width(), trip.content.width) << trip.name;
+    ASSERT_EQ(image->Height(), std::abs(trip.content.height)) << trip.name;
     for (int y = 0; y < image->Height(); ++y) {
       for (int x = 0; x < image->Width(); ++x) {
         ASSERT_EQ(image->At(x, y), trip.expected(x, y)) << trip.name << " at " << x << "," << y;

@@ -15,12 +15,12 @@
 namespace hl::raster {
 namespace {
 
-using testing::BmpSpec;
+using testing::BmpLayout;
 using testing::BuildBmp;
 using testing::PutLe;
 
-std::vector<uint8_t> SampleBmp(const BmpSpec& spec = {.width = 13, .height = 5, .bits = 24}) {
-  return BuildBmp(spec, [](int x, int y) { return static_cast<uint32_t>(x * 7 + y); });
+std::vector<uint8_t> SampleBmp(const BmpLayout& content = {.width = 13, .height = 5, .bits = 24}) {
+  return BuildBmp(content, [](int x, int y) { return static_cast<uint32_t>(x * 7 + y); });
 }
 
 std::vector<uint8_t> SampleJpeg(int width = 40, int height = 24) {

@@ -10,12 +10,12 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Build(const std::function<void(trk::TrackFileSpec&)>& change) {
-  auto spec = PlainTrack();
-  spec.objects = {{10, 300, 300, 0}};
-  spec.ghost = {{2950, 2950}, {3000, 3000}, {3050, 3050}};
-  change(spec);
-  return trk::BuildTrackFile(spec);
+Bytes Build(const std::function<void(trk::TrackFileContent&)>& change) {
+  auto content = PlainTrack();
+  content.objects = {{10, 300, 300, 0}};
+  content.ghost = {{2950, 2950}, {3000, 3000}, {3050, 3050}};
+  change(content);
+  return trk::BuildTrackFile(content);
 }
 
 void PutLong(Bytes& file, size_t at, int32_t value) {
@@ -44,7 +44,7 @@ struct DamageCase {
   Outcome outcome;
 };
 
-const Bytes kGood = Build([](trk::TrackFileSpec&) {});
+const Bytes kGood = Build([](trk::TrackFileContent&) {});
 const int64_t kRecords = FixedSizeOf(kGood);
 
 const DamageCase kCases[] = {

@@ -8,8 +8,8 @@ namespace {
 
 class GhostTest : public TrackFileTest {
  protected:
-  void DrawGhost(trk::TrackFileSpec spec) {
-    Load(spec);
+  void DrawGhost(trk::TrackFileContent content) {
+    Load(content);
     Decode();
     trackfile::DrawTrackPicture(app.s, app.ui);
     trackfile::DrawGhost(app.s, app.ui);
@@ -47,10 +47,10 @@ TEST_F(GhostTest, SamplesLandOnTheNearestPixel) {
   };
   for (const SampleCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.gx) + "," + std::to_string(c.gy));
-    auto spec = PlainTrack();
-    spec.scale = c.scale;
-    spec.ghost = {{c.gx, c.gy}};
-    DrawGhost(spec);
+    auto content = PlainTrack();
+    content.scale = c.scale;
+    content.ghost = {{c.gx, c.gy}};
+    DrawGhost(content);
     if (!c.drawn) {
       EXPECT_EQ(BluePixels(), 0);
       continue;
@@ -78,13 +78,13 @@ TEST_F(GhostTest, VisitsTheSamplesUpToGhostCountThatTheFileHolds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ghost_word);
-    auto spec = PlainTrack();
+    auto content = PlainTrack();
     for (int i = 0; i < c.samples_in_file; ++i) {
       const auto at = static_cast<uint16_t>(2950 + 2950 * i);
-      spec.ghost.push_back({at, at});
+      content.ghost.push_back({at, at});
     }
-    spec.ghost_word = c.ghost_word;
-    DrawGhost(spec);
+    content.ghost_word = c.ghost_word;
+    DrawGhost(content);
     EXPECT_EQ(BluePixels(), 9 * c.dots);
   }
 }
@@ -104,12 +104,12 @@ TEST_F(GhostTest, NoGhostWithoutASlotOneTime) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.time) + " scale " + std::to_string(c.scale));
-    auto spec = PlainTrack();
-    spec.slots[1].time = c.time;
-    spec.scale = c.scale;
-    spec.ghost = {{2950, 2950}};
+    auto content = PlainTrack();
+    content.slots[1].time = c.time;
+    content.scale = c.scale;
+    content.ghost = {{2950, 2950}};
     app.ui.ClearText(app::id::kLogBox);
-    DrawGhost(spec);
+    DrawGhost(content);
     EXPECT_EQ(Log().back() == "kein Ghost!", c.logged);
     EXPECT_EQ(BluePixels(), c.blue);
   }

@@ -9,11 +9,11 @@ namespace {
 using Lines = std::vector<std::string>;
 
 TEST_F(TrackFileTest, LogsTheSixHeaderLines) {
-  auto spec = PlainTrack();
-  spec.objects = {{10, 100, 100, 0}, {9, 200, 200, 0}, {17, 400, 400, 0}};
-  spec.fixed_size = 40000;
-  Load(spec);
-  LoadCar(spec.slots[1].car);
+  auto content = PlainTrack();
+  content.objects = {{10, 100, 100, 0}, {9, 200, 200, 0}, {17, 400, 400, 0}};
+  content.fixed_size = 40000;
+  Load(content);
+  LoadCar(content.slots[1].car);
   Decode();
 
   EXPECT_FALSE(app.s.TrackFileInvalid);
@@ -39,10 +39,10 @@ TEST_F(TrackFileTest, NameFieldsAreTrimmedCutAndConverted) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.raw);
-    auto spec = PlainTrack();
-    spec.slots[1].driver = c.raw;
-    spec.slots[1].car = trk::MakeCarBlock(c.raw, 1);
-    Load(spec);
+    auto content = PlainTrack();
+    content.slots[1].driver = c.raw;
+    content.slots[1].car = trk::MakeCarBlock(c.raw, 1);
+    Load(content);
     app.ui.ClearText(app::id::kLogBox);
     Decode();
     EXPECT_EQ(app.s.Slot1Driver, c.shown);
@@ -53,9 +53,9 @@ TEST_F(TrackFileTest, NameFieldsAreTrimmedCutAndConverted) {
 
 TEST_F(TrackFileTest, TimesAreLoggedRawEvenWhenTheyAreNoTime) {
   for (const int16_t time : {int16_t{6000}, int16_t{32767}, int16_t{-150}}) {
-    auto spec = PlainTrack();
-    spec.slots[1].time = time;
-    Load(spec);
+    auto content = PlainTrack();
+    content.slots[1].time = time;
+    Load(content);
     app.ui.ClearText(app::id::kLogBox);
     Decode();
     EXPECT_EQ(Log().at(3), "1.: " + std::to_string(time) + " Anna");
@@ -117,14 +117,14 @@ TEST_F(TrackFileTest, ChecksTheCarAtEveryBytePosition) {
       {"car file not loaded", 5000, 0, false, false},
       {"car file too short", 1343, -1, true, false},
   };
-  const auto spec = PlainTrack();
-  const auto& block = spec.slots[1].car;
+  const auto content = PlainTrack();
+  const auto& block = content.slots[1].car;
   for (const CarCase& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<uint8_t> car(static_cast<size_t>(c.car_size));
     for (size_t i = 0; i < car.size(); ++i) car[i] = block[i % 1344] ^ 0x55;  // similar but wrong
     if (c.placed_at >= 0) std::copy(block.begin(), block.end(), car.begin() + c.placed_at);
-    Load(spec);
+    Load(content);
     LoadCar(car);
     app.s.CarFound = c.car_found;
     app.ui.ClearText(app::id::kLogBox);

@@ -17,10 +17,10 @@ struct Point {
 class ObjectsTest : public TrackFileTest {
  protected:
   void DrawObjects(const std::vector<trk::TrackObject>& objects, uint8_t scale = 100) {
-    auto spec = PlainTrack();
-    spec.scale = scale;
-    spec.objects = objects;
-    Load(spec);
+    auto content = PlainTrack();
+    content.scale = scale;
+    content.objects = objects;
+    Load(content);
     Decode();
     trackfile::DrawTrackPicture(app.s, app.ui);
     trackfile::DrawTrackObjects(app.s, app.ui);

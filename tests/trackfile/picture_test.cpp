@@ -47,9 +47,9 @@ TEST_F(TrackFileTest, DecodesRunsFromTheBottomRowUp) {
   };
   for (const RunCase& c : cases) {
     SCOPED_TRACE(c.name);
-    auto spec = PlainTrack();
-    spec.runs = c.runs;
-    Load(spec);
+    auto content = PlainTrack();
+    content.runs = c.runs;
+    Load(content);
     Decode();
     trackfile::DrawTrackPicture(app.s, app.ui);
     for (const PixelIs& p : c.expected) {
@@ -93,10 +93,10 @@ TEST_F(TrackFileTest, CaptionShowsTheBestTimeAndWhoDroveIt) {
   ASSERT_TRUE(app.s.LogFont);
   for (const CaptionCase& c : cases) {
     SCOPED_TRACE(c.time);
-    auto spec = PlainTrack();
-    spec.slots[1].time = c.slot1;
-    spec.slots[0].time = c.slot0;
-    Load(spec);
+    auto content = PlainTrack();
+    content.slots[1].time = c.slot1;
+    content.slots[0].time = c.slot0;
+    Load(content);
     Decode();
     trackfile::DrawTrackPicture(app.s, app.ui);
 
@@ -135,10 +135,10 @@ TEST_F(TrackFileTest, TrackBaseNameIsTheFileNameWithoutExtension) {
 class GridTest : public TrackFileTest {
  protected:
   void DrawGrid(uint8_t threshold, const std::array<uint8_t, 4096>& cells) {
-    auto spec = PlainTrack();
-    spec.grid_threshold = threshold;
-    spec.grid = cells;
-    Load(spec);
+    auto content = PlainTrack();
+    content.grid_threshold = threshold;
+    content.grid = cells;
+    Load(content);
     Decode();
     trackfile::DrawTrackPicture(app.s, app.ui);
     trackfile::DrawGrid(app.s, app.ui);

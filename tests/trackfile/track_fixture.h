@@ -35,16 +35,16 @@ inline std::vector<trk::RunPair> FilledPicture(int colour) {
 
 // A plain, intact track: grass everywhere, slot 1 driven by Anna in the
 // reference car, slot 0 by Bert.
-inline trk::TrackFileSpec PlainTrack() {
-  trk::TrackFileSpec spec;
-  spec.runs = FilledPicture(kGrass);
-  spec.slots[0].time = 5123;
-  spec.slots[0].driver = "Bert";
-  spec.slots[0].car = trk::MakeCarBlock("Oldtimer", 3);
-  spec.slots[1].time = 4711;
-  spec.slots[1].driver = "Anna";
-  spec.slots[1].car = trk::MakeCarBlock("Formel K", 7);
-  return spec;
+inline trk::TrackFileContent PlainTrack() {
+  trk::TrackFileContent content;
+  content.runs = FilledPicture(kGrass);
+  content.slots[0].time = 5123;
+  content.slots[0].driver = "Bert";
+  content.slots[0].car = trk::MakeCarBlock("Oldtimer", 3);
+  content.slots[1].time = 4711;
+  content.slots[1].driver = "Anna";
+  content.slots[1].car = trk::MakeCarBlock("Formel K", 7);
+  return content;
 }
 
 class TrackFileTest : public ::testing::Test {
@@ -60,7 +60,7 @@ class TrackFileTest : public ::testing::Test {
     app.s.TrackFileLoaded = true;
     app.s.FilePath = path;
   }
-  void Load(const trk::TrackFileSpec& spec) { Load(trk::BuildTrackFile(spec)); }
+  void Load(const trk::TrackFileContent& content) { Load(trk::BuildTrackFile(content)); }
 
   void LoadCar(const std::vector<uint8_t>& car) {
     std::copy(car.begin(), car.end(), app.s.Data->CarArea().begin());

@@ -44,15 +44,15 @@ std::vector<uint8_t> OvalCircuit() {
   return pixels;
 }
 
-trk::TrackFileSpec RealisticTrack() {
-  auto spec = PlainTrack();
-  spec.scale = 200;  // ghost scale 59, rectangles 30 x 78
-  spec.runs = trk::EncodePicture(OvalCircuit());
-  spec.grid.fill(255);
-  spec.grid_threshold = 50;
+trk::TrackFileContent RealisticTrack() {
+  auto content = PlainTrack();
+  content.scale = 200;  // ghost scale 59, rectangles 30 x 78
+  content.runs = trk::EncodePicture(OvalCircuit());
+  content.grid.fill(255);
+  content.grid_threshold = 50;
   for (int row = 28; row < 36; ++row) {
     for (int column = 28; column < 36; ++column) {
-      spec.grid[static_cast<size_t>(row * 64 + column)] = 10;  // a patch in the infield
+      content.grid[static_cast<size_t>(row * 64 + column)] = 10;  // a patch in the infield
     }
   }
   // Marker dots inside the bend, boxes by the start line, stands outside.
@@ -60,21 +60,21 @@ trk::TrackFileSpec RealisticTrack() {
     const double a = i * 0.25;
     const auto x = static_cast<int16_t>(2 * (kCentre + 150 * std::cos(a)));
     const auto y = static_cast<int16_t>(2 * (511 - (kCentre + 95 * std::sin(a))));
-    spec.objects.push_back({10, x, y, 0});
+    content.objects.push_back({10, x, y, 0});
   }
-  spec.objects.push_back({9, 2 * 240, 2 * (511 - 90), 0});
-  spec.objects.push_back({9, 2 * 270, 2 * (511 - 90), 0});
-  spec.objects.push_back({17, 2 * 256, 2 * (511 - 460), 0});
-  spec.objects.push_back({18, 2 * 40, 2 * (511 - 256), 183});
-  spec.objects.push_back({17, 2 * 470, 2 * (511 - 60), 30});
+  content.objects.push_back({9, 2 * 240, 2 * (511 - 90), 0});
+  content.objects.push_back({9, 2 * 270, 2 * (511 - 90), 0});
+  content.objects.push_back({17, 2 * 256, 2 * (511 - 460), 0});
+  content.objects.push_back({18, 2 * 40, 2 * (511 - 256), 183});
+  content.objects.push_back({17, 2 * 470, 2 * (511 - 60), 30});
   // One lap along the centre line, in game units (59 per pixel).
   for (int i = 0; i < 300; ++i) {
     const double a = 2 * 3.14159265 * i / 300;
     const double x = kCentre + kRadiusX * std::cos(a);
     const double y = 511 - (kCentre + kRadiusY * std::sin(a));
-    spec.ghost.push_back({static_cast<uint16_t>(x * 59), static_cast<uint16_t>(y * 59)});
+    content.ghost.push_back({static_cast<uint16_t>(x * 59), static_cast<uint16_t>(y * 59)});
   }
-  return spec;
+  return content;
 }
 
 TEST_F(TrackFileTest, RealisticTrackDrawsEveryLayer) {

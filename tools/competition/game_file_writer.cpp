@@ -6,8 +6,8 @@ namespace hl::competition {
 
 namespace {
 
-int32_t NaturalLength(const GameFileSpec& spec) {
-  const auto entries = static_cast<int32_t>(spec.track_names.size());
+int32_t NaturalLength(const GameFileContent& content) {
+  const auto entries = static_cast<int32_t>(content.track_names.size());
   return kGameTrackListOffset + kGameTrackEntrySize * entries;
 }
 
@@ -18,19 +18,19 @@ void PutName(std::vector<uint8_t>& bytes, size_t position, const std::string& na
 
 }  // namespace
 
-std::vector<uint8_t> BuildGameFile(const GameFileSpec& spec) {
+std::vector<uint8_t> BuildGameFile(const GameFileContent& content) {
   // Build the whole natural layout first, then cut or pad to the length asked for.
-  std::vector<uint8_t> bytes(static_cast<size_t>(NaturalLength(spec)), 0);
-  bytes[kGameTyresOffset] = spec.tyres;
-  bytes[kGameConsumptionOffset] = spec.consumption;
-  bytes[kGameDamageOffset] = spec.damage;
-  bytes[kGameFuelMassOffset] = spec.fuel_mass;
-  bytes[kGameSpeedOffset] = spec.speed;
-  bytes[kGameTrackIndexOffset] = spec.track_index;
-  for (size_t i = 0; i < spec.track_names.size(); ++i) {
-    PutName(bytes, kGameTrackListOffset + kGameTrackEntrySize * i, spec.track_names[i]);
+  std::vector<uint8_t> bytes(static_cast<size_t>(NaturalLength(content)), 0);
+  bytes[kGameTyresOffset] = content.tyres;
+  bytes[kGameConsumptionOffset] = content.consumption;
+  bytes[kGameDamageOffset] = content.damage;
+  bytes[kGameFuelMassOffset] = content.fuel_mass;
+  bytes[kGameSpeedOffset] = content.speed;
+  bytes[kGameTrackIndexOffset] = content.track_index;
+  for (size_t i = 0; i < content.track_names.size(); ++i) {
+    PutName(bytes, kGameTrackListOffset + kGameTrackEntrySize * i, content.track_names[i]);
   }
-  if (spec.total_length) bytes.resize(static_cast<size_t>(std::max(*spec.total_length, 0)), 0);
+  if (content.total_length) bytes.resize(static_cast<size_t>(std::max(*content.total_length, 0)), 0);
   return bytes;
 }
 

@@ -22,7 +22,7 @@ constexpr int kGameTrackNameSize = 39;
 
 // Each setting is the raw byte the game stores (the tool reads it signed,
 // so 200 stands for -56).
-struct GameFileSpec {
+struct GameFileContent {
   uint8_t tyres = 100;
   uint8_t consumption = 100;
   uint8_t fuel_mass = 60;
@@ -37,6 +37,6 @@ struct GameFileSpec {
   std::optional<int32_t> total_length;
 };
 
-std::vector<uint8_t> BuildGameFile(const GameFileSpec& spec);
+std::vector<uint8_t> BuildGameFile(const GameFileContent& content);
 
 }  // namespace hl::competition

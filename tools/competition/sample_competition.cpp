@@ -175,22 +175,22 @@ class SampleWriter {
   }
 
   std::vector<uint8_t> TrackFile(const SampleEntry& entry, const std::vector<GhostSample>& ghost) const {
-    TrackFileSpec spec;
-    spec.scale = kTrackScale;
-    spec.grid_threshold = kGridThreshold;
-    spec.runs = runs_;
-    spec.grid = grid_;
-    spec.objects = objects_;
+    TrackFileContent content;
+    content.scale = kTrackScale;
+    content.grid_threshold = kGridThreshold;
+    content.runs = runs_;
+    content.grid = grid_;
+    content.objects = objects_;
     // Slot 0 holds the track's older record, set with another car.
-    spec.slots[0].time = RecordTime(entry);
-    spec.slots[0].driver = "Trainer";
-    spec.slots[0].car = cars_.rival;
-    spec.slots[1].time = entry.time;
-    spec.slots[1].driver = entry.driver;
-    spec.slots[1].car = cars_.reference;
-    if (entry.modified_car) spec.slots[1].car[kModifiedCarByte] ^= 0x20;
-    spec.ghost = ghost;
-    return BuildTrackFile(spec);
+    content.slots[0].time = RecordTime(entry);
+    content.slots[0].driver = "Trainer";
+    content.slots[0].car = cars_.rival;
+    content.slots[1].time = entry.time;
+    content.slots[1].driver = entry.driver;
+    content.slots[1].car = cars_.reference;
+    if (entry.modified_car) content.slots[1].car[kModifiedCarByte] ^= 0x20;
+    content.ghost = ghost;
+    return BuildTrackFile(content);
   }
 
   static int16_t RecordTime(const SampleEntry& entry) {
@@ -199,16 +199,16 @@ class SampleWriter {
 
   static std::vector<uint8_t> GameFile(uint32_t index) {
     const std::array<uint8_t, 5>& values = kSettings[index % kSettings.size()];
-    GameFileSpec spec;
-    spec.tyres = values[0];
-    spec.consumption = values[1];
-    spec.fuel_mass = values[2];
-    spec.damage = values[3];
-    spec.speed = values[4];
+    GameFileContent content;
+    content.tyres = values[0];
+    content.consumption = values[1];
+    content.fuel_mass = values[2];
+    content.damage = values[3];
+    content.speed = values[4];
     // One entrant left the game on another track.
-    spec.track_index = kCycle[index % kCycle.size()] == Part::NoScreen ? 0 : kSelectedTrack;
-    spec.track_names = kTrackList;
-    return BuildGameFile(spec);
+    content.track_index = kCycle[index % kCycle.size()] == Part::NoScreen ? 0 : kSelectedTrack;
+    content.track_names = kTrackList;
+    return BuildGameFile(content);
   }
 
   fs::path folder_;

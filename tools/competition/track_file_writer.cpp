@@ -52,45 +52,45 @@ class ByteWriter {
   std::vector<uint8_t> bytes_;
 };
 
-int64_t PictureBytes(const TrackFileSpec& spec) {
-  return 2 * static_cast<int64_t>(spec.runs.size());
+int64_t PictureBytes(const TrackFileContent& content) {
+  return 2 * static_cast<int64_t>(content.runs.size());
 }
 
-int64_t ObjectCountAt(const TrackFileSpec& spec) {
-  return kPictureAt + PictureBytes(spec) + 2 + kGridSize;
+int64_t ObjectCountAt(const TrackFileContent& content) {
+  return kPictureAt + PictureBytes(content) + 2 + kGridSize;
 }
 
-int64_t ObjectsEnd(const TrackFileSpec& spec) {
-  return ObjectCountAt(spec) + 2 + kObjectRecordSize * static_cast<int64_t>(spec.objects.size());
+int64_t ObjectsEnd(const TrackFileContent& content) {
+  return ObjectCountAt(content) + 2 + kObjectRecordSize * static_cast<int64_t>(content.objects.size());
 }
 
 // The record block sits at F; a fixed size that would put it over the track
 // data is still stored as given, but the block then follows the objects.
-int64_t RecordBlockAt(const TrackFileSpec& spec, int32_t fixed_size) {
-  return std::max<int64_t>(fixed_size, ObjectsEnd(spec));
+int64_t RecordBlockAt(const TrackFileContent& content, int32_t fixed_size) {
+  return std::max<int64_t>(fixed_size, ObjectsEnd(content));
 }
 
-void WriteFixedPart(ByteWriter& out, const TrackFileSpec& spec, int32_t fixed_size) {
-  out.U16(0, spec.version);
-  out.Field(2, spec.magic, 2);
+void WriteFixedPart(ByteWriter& out, const TrackFileContent& content, int32_t fixed_size) {
+  out.U16(0, content.version);
+  out.Field(2, content.magic, 2);
   out.I32(4, fixed_size);
-  out.U8(8, spec.scale);
-  out.U8(9, spec.grid_threshold);
-  out.I32(16, spec.pair_count.value_or(static_cast<int32_t>(spec.runs.size())));
+  out.U8(8, content.scale);
+  out.U8(9, content.grid_threshold);
+  out.I32(16, content.pair_count.value_or(static_cast<int32_t>(content.runs.size())));
 
   int64_t at = kPictureAt;
-  for (const RunPair& pair : spec.runs) {
+  for (const RunPair& pair : content.runs) {
     out.U8(at, pair.first);
     out.U8(at + 1, pair.second);
     at += 2;
   }
   const int64_t grid_at = at + 2;
-  for (int64_t k = 0; k < kGridSize; ++k) out.U8(grid_at + k, spec.grid[static_cast<size_t>(k)]);
+  for (int64_t k = 0; k < kGridSize; ++k) out.U8(grid_at + k, content.grid[static_cast<size_t>(k)]);
 
-  const int64_t count_at = ObjectCountAt(spec);
-  out.I16(count_at, spec.object_count.value_or(static_cast<int16_t>(spec.objects.size())));
+  const int64_t count_at = ObjectCountAt(content);
+  out.I16(count_at, content.object_count.value_or(static_cast<int16_t>(content.objects.size())));
   at = count_at + 2;
-  for (const TrackObject& object : spec.objects) {
+  for (const TrackObject& object : content.objects) {
     out.U8(at, object.type);
     out.I16(at + 2, object.x);
     out.I16(at + 4, object.y);
@@ -99,9 +99,9 @@ void WriteFixedPart(ByteWriter& out, const TrackFileSpec& spec, int32_t fixed_si
   }
 }
 
-void WriteRecordBlock(ByteWriter& out, const TrackFileSpec& spec, int64_t r) {
+void WriteRecordBlock(ByteWriter& out, const TrackFileContent& content, int64_t r) {
   for (int64_t k = 0; k < 7; ++k) {
-    const ResultSlot& slot = spec.slots[static_cast<size_t>(k)];
+    const ResultSlot& slot = content.slots[static_cast<size_t>(k)];
     out.I16(r + 2 * k, slot.time);
     out.Field(r + kDriverAt + kDriverFieldSize * k, slot.driver, kDriverFieldSize);
     out.Field(r + kCarAt + kCarBlockSize * k, slot.car, kCarBlockSize);
@@ -111,10 +111,10 @@ void WriteRecordBlock(ByteWriter& out, const TrackFileSpec& spec, int64_t r) {
   out.I16(r + kDateAt + 6, 12);
 
   const auto ghost_word =
-      spec.ghost_word.value_or(static_cast<int16_t>(2 * static_cast<int64_t>(spec.ghost.size())));
+      content.ghost_word.value_or(static_cast<int16_t>(2 * static_cast<int64_t>(content.ghost.size())));
   out.I16(r + kGhostWordAt, ghost_word);
   int64_t at = r + kRecordBlockHead;
-  for (const GhostSample& sample : spec.ghost) {
+  for (const GhostSample& sample : content.ghost) {
     out.U16(at, sample.gx);
     out.U16(at + 4, sample.gy);
     at += kGhostSampleSize;
@@ -164,16 +164,16 @@ std::vector<uint8_t> MakeCarBlock(const std::string& name, uint32_t seed) {
   return block;
 }
 
-std::vector<uint8_t> BuildTrackFile(const TrackFileSpec& spec) {
+std::vector<uint8_t> BuildTrackFile(const TrackFileContent& content) {
   const auto fixed_size =
-      spec.fixed_size.value_or(static_cast<int32_t>(ObjectsEnd(spec) + kFixedTrailerSize));
-  const int64_t r = RecordBlockAt(spec, fixed_size);
+      content.fixed_size.value_or(static_cast<int32_t>(ObjectsEnd(content) + kFixedTrailerSize));
+  const int64_t r = RecordBlockAt(content, fixed_size);
   const int64_t size =
-      r + kRecordBlockHead + kGhostSampleSize * static_cast<int64_t>(spec.ghost.size());
+      r + kRecordBlockHead + kGhostSampleSize * static_cast<int64_t>(content.ghost.size());
 
   ByteWriter out(size);
-  WriteFixedPart(out, spec, fixed_size);
-  WriteRecordBlock(out, spec, r);
+  WriteFixedPart(out, content, fixed_size);
+  WriteRecordBlock(out, content, r);
   return out.Take();
 }
 

@@ -48,7 +48,7 @@ struct ResultSlot {
 // with bytes derived from `seed`.
 std::vector<uint8_t> MakeCarBlock(const std::string& name, uint32_t seed);
 
-struct TrackFileSpec {
+struct TrackFileContent {
   uint16_t version = 0x105;
   std::string magic = "VK";
   uint8_t scale = 100;           // TrackScale
@@ -69,6 +69,6 @@ struct TrackFileSpec {
 // The overrides (pair_count, object_count, ghost_word, fixed_size) change only
 // the stored numbers; the bytes laid out are always those of runs, objects
 // and ghost, so damaged files are easy to make.
-std::vector<uint8_t> BuildTrackFile(const TrackFileSpec& spec);
+std::vector<uint8_t> BuildTrackFile(const TrackFileContent& content);
 
 }  // namespace hl::competition
