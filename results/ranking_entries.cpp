@@ -11,7 +11,7 @@ constexpr std::string_view kResultMark = "1.:";
 
 std::string NormalisedEntry(std::string_view raw) {
   std::string entry = text::TrimSpaces(raw);
-  if (entry.size() >= 4 && entry[3] == ' ') entry.insert(0, "0");
+  if (entry.size() >= 4 && entry[3] == ' ') entry.insert(entry.begin(), '0');
   return entry;
 }
 

@@ -1,5 +1,5 @@
+#include <array>
 #include <cstdio>
-#include <vector>
 
 #include "toolkit/text/text.h"
 
@@ -35,10 +35,11 @@ std::string FormatFixed(float value, int decimals) {
   // glibc converts the exact binary value, so the digits are the correctly
   // rounded ones; the float is widened to double without change.
   const double exact = value;
-  const int length = std::snprintf(nullptr, 0, "%.*f", decimals, exact);
-  if (length < 0) return {};
-  std::vector<char> buffer(static_cast<size_t>(length) + 1);
-  std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals, exact);
+  // Room for the widest text: a sign, the 39 integer digits of the largest
+  // float, the point and the capped number of decimals.
+  std::array<char, 1024> buffer{};
+  const int length = std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals, exact);
+  if (length < 0 || static_cast<size_t>(length) >= buffer.size()) return {};
   return std::string(buffer.data(), static_cast<size_t>(length));
 }
 
