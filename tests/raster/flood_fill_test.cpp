@@ -13,12 +13,12 @@ namespace hl::raster {
 namespace {
 
 using testing::BlankImage;
+using testing::kBlack;
+using testing::kWhite;
+using testing::kRed;
+using testing::kBlue;
 using testing::PixelsOfColor;
 
-constexpr Color kBlack = Rgb(0, 0, 0);
-constexpr Color kWhite = Rgb(255, 255, 255);
-constexpr Color kRed = Rgb(255, 0, 0);
-constexpr Color kBlue = Rgb(0, 0, 255);
 
 TEST(FloodFill, AbsentBorderColourPaintsTheWholeImage) {
   Image image = BlankImage(450, 80);

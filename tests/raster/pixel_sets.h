@@ -9,6 +9,12 @@
 
 namespace hl::raster::testing {
 
+inline constexpr Color kBlack = Rgb(0, 0, 0);
+inline constexpr Color kWhite = Rgb(255, 255, 255);
+inline constexpr Color kRed = Rgb(255, 0, 0);
+inline constexpr Color kBlue = Rgb(0, 0, 255);
+inline constexpr Color kYellow = Rgb(255, 255, 0);
+
 using PixelSet = std::set<std::pair<int, int>>;
 
 inline PixelSet PixelsOfColor(const Image& image, Color color) {

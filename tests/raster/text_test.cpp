@@ -13,13 +13,13 @@ namespace hl::raster {
 namespace {
 
 using testing::BlankImage;
+using testing::kBlack;
+using testing::kWhite;
+using testing::kRed;
+using testing::kBlue;
+using testing::kYellow;
 using testing::PixelsOfColor;
 
-constexpr Color kBlack = Rgb(0, 0, 0);
-constexpr Color kWhite = Rgb(255, 255, 255);
-constexpr Color kRed = Rgb(255, 0, 0);
-constexpr Color kBlue = Rgb(0, 0, 255);
-constexpr Color kYellow = Rgb(255, 255, 0);
 
 const Font& LogFont() {
   static const Font font = LoadLogFont().value();
