@@ -1,6 +1,7 @@
 #pragma once
-// Editor scripts with the text each must read back; shared by the tests of
-// both backends so that they are held to the same behaviour.
+// Editor scripts with the text each must read back, and image gadget sizes;
+// shared by the tests of both backends so that they are held to the same
+// behaviour.
 
 #include <string>
 #include <vector>
@@ -47,6 +48,23 @@ inline const std::vector<EditorCase>& EditorCases() {
       {"ReadBackAndSetIsStable", {{Op::Set, "x\r\n\r\ny"}, {Op::Append, ""}}, "x\r\n\r\ny\r\n"},
   };
   return cases;
+}
+
+// An image gadget takes the size of the image it shows (+4 each way with a
+// border) and keeps its top-left corner; gadgets as the main window has them.
+struct ImageViewStep {
+  int gadget, width, height;
+  ui::Geometry expected;
+};
+
+inline const std::vector<ImageViewStep>& ImageViewSteps() {
+  static const std::vector<ImageViewStep> steps = {
+      {1, 32, 32, {490, 5, 32, 32}},
+      {1, 512, 560, {490, 5, 512, 560}},
+      {21, 32, 32, {5, 570, 36, 36}},
+      {21, 480, 136, {5, 570, 484, 140}},
+  };
+  return steps;
 }
 
 inline void RunEditorOps(ui::Ui& ui, int gadget, const std::vector<EditorOp>& ops) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/ui/editor_cases.h"
 #include "toolkit/ui/headless_ui.h"
 
 namespace hl::ui {
@@ -20,17 +21,7 @@ class HeadlessUiTest : public ::testing::Test {
 };
 
 TEST_F(HeadlessUiTest, ImageViewTakesTheImageSizeAndKeepsItsCorner) {
-  struct Step {
-    int gadget, width, height;
-    Geometry expected;
-  };
-  const Step steps[] = {
-      {1, 32, 32, {490, 5, 32, 32}},
-      {1, 512, 560, {490, 5, 512, 560}},
-      {21, 32, 32, {5, 570, 36, 36}},
-      {21, 480, 136, {5, 570, 484, 140}},
-  };
-  for (const Step& step : steps) {
+  for (const hl::testing::ImageViewStep& step : hl::testing::ImageViewSteps()) {
     const raster::Image image = MakeImage(step.width, step.height);
     ui.ShowImage(step.gadget, &image);
     EXPECT_EQ(ui.GadgetGeometry(step.gadget), step.expected) << step.width << "x" << step.height;

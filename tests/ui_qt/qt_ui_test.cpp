@@ -82,20 +82,12 @@ TEST_F(QtUiTest, EditorTakesThousandsOfLinesQuickly) {
 }
 
 TEST_F(QtUiTest, ImageViewTakesTheImageSize) {
-  struct Step {
-    int gadget, width, height;
-    QRect expected;
-  };
-  const Step steps[] = {
-      {1, 32, 32, {490, 5, 32, 32}},
-      {1, 512, 560, {490, 5, 512, 560}},
-      {21, 32, 32, {5, 570, 36, 36}},
-      {21, 480, 136, {5, 570, 484, 140}},
-  };
-  for (const Step& step : steps) {
+  for (const hl::testing::ImageViewStep& step : hl::testing::ImageViewSteps()) {
     const auto image = raster::Image::Create(step.width, step.height);
     ui->ShowImage(step.gadget, &*image);
-    EXPECT_EQ(GeometryOf(step.gadget), step.expected) << step.width << "x" << step.height;
+    const QRect expected(step.expected.x, step.expected.y, step.expected.width,
+                         step.expected.height);
+    EXPECT_EQ(GeometryOf(step.gadget), expected) << step.width << "x" << step.height;
     // The picture fills the inside of the edge exactly.
     EXPECT_EQ(ui->WidgetForTest(step.gadget)->contentsRect().size(), QSize(step.width, step.height));
   }
