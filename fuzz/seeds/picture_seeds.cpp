@@ -1,7 +1,3 @@
-#include <stdio.h>  // jpeglib.h needs FILE and size_t declared before it
-
-#include <jpeglib.h>
-
 #include <array>
 #include <string>
 
@@ -98,34 +94,13 @@ std::vector<uint8_t> BuildBmp(int width, int height, const BmpForm& form) {
   return out.bytes;
 }
 
-// libjpeg straight, for the greyscale kind the picture writer does not make.
+// A grey ramp as a one-channel JPEG.
 std::vector<uint8_t> GreyJpeg(int width, int height) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr error{};
-  cinfo.err = jpeg_std_error(&error);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = 1;
-  cinfo.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 50, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(static_cast<size_t>(width));
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < width; ++x)
-      row[static_cast<size_t>(x)] = static_cast<JSAMPLE>(x * 9 + cinfo.next_scanline * 5);
-    JSAMPROW rows[] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
+  raster::Image image = *raster::Image::Create(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) image.Set(x, y, raster::Rgb(x * 9 + y * 5, 0, 0));
   }
-  jpeg_finish_compress(&cinfo);
-  std::vector<uint8_t> bytes(buffer, buffer + size);
-  jpeg_destroy_compress(&cinfo);
-  free(buffer);
-  return bytes;
+  return competition::EncodeGreyJpeg(image, 50);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ struct JpegJob {
   unsigned long output_size = 0;
 };
 
-bool Compress(const raster::Image& image, int quality, JpegJob& job) {
+bool Compress(const raster::Image& image, int quality, bool grey, JpegJob& job) {
   job.info.err = jpeg_std_error(&job.trap.manager);
   job.trap.manager.error_exit = JumpOnError;
   job.trap.manager.output_message = IgnoreMessage;
@@ -59,21 +59,38 @@ bool Compress(const raster::Image& image, int quality, JpegJob& job) {
   jpeg_mem_dest(&job.info, &job.output, &job.output_size);
   job.info.image_width = static_cast<JDIMENSION>(image.Width());
   job.info.image_height = static_cast<JDIMENSION>(image.Height());
-  job.info.input_components = 3;
-  job.info.in_color_space = JCS_RGB;
+  job.info.input_components = grey ? 1 : 3;
+  job.info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&job.info);
   jpeg_set_quality(&job.info, std::clamp(quality, 1, 100), TRUE);
   jpeg_start_compress(&job.info, TRUE);
   const std::span<const uint8_t> pixels(image.Pixels());
   const size_t stride = static_cast<size_t>(image.Width()) * 3;
+  std::vector<JSAMPLE> grey_row(grey ? static_cast<size_t>(image.Width()) : 0);
   while (job.info.next_scanline < job.info.image_height) {
+    const auto rgb = pixels.subspan(job.info.next_scanline * stride, stride);
     // libjpeg only reads the rows it is handed; its API just lacks const.
-    JSAMPROW row = const_cast<JSAMPLE*>(pixels.subspan(job.info.next_scanline * stride, stride).data());
+    JSAMPROW row = const_cast<JSAMPLE*>(rgb.data());
+    if (grey) {
+      for (size_t x = 0; x < grey_row.size(); ++x) grey_row[x] = rgb[3 * x];
+      row = grey_row.data();
+    }
     jpeg_write_scanlines(&job.info, &row, 1);
   }
   jpeg_finish_compress(&job.info);
   jpeg_destroy_compress(&job.info);
   return true;
+}
+
+std::vector<uint8_t> Encode(const raster::Image& image, int quality, bool grey) {
+  JpegJob job;
+  std::vector<uint8_t> bytes;
+  if (Compress(image, quality, grey, job) && job.output != nullptr) {
+    const std::span<const uint8_t> encoded(job.output, job.output_size);
+    bytes.assign(encoded.begin(), encoded.end());
+  }
+  std::free(job.output);
+  return bytes;
 }
 
 }  // namespace
@@ -114,14 +131,11 @@ std::vector<uint8_t> EncodeBmp24(const raster::Image& image) {
 }
 
 std::vector<uint8_t> EncodeJpeg(const raster::Image& image, int quality) {
-  JpegJob job;
-  std::vector<uint8_t> bytes;
-  if (Compress(image, quality, job) && job.output != nullptr) {
-    const std::span<const uint8_t> encoded(job.output, job.output_size);
-    bytes.assign(encoded.begin(), encoded.end());
-  }
-  std::free(job.output);
-  return bytes;
+  return Encode(image, quality, /*grey=*/false);
+}
+
+std::vector<uint8_t> EncodeGreyJpeg(const raster::Image& image, int quality) {
+  return Encode(image, quality, /*grey=*/true);
 }
 
 }  // namespace hl::competition

@@ -16,5 +16,7 @@ std::vector<uint8_t> EncodeBmp24(const raster::Image& image);
 // A baseline JPEG through libjpeg at the given quality (1-100); empty when
 // the library fails.
 std::vector<uint8_t> EncodeJpeg(const raster::Image& image, int quality);
+// The same as a one-channel greyscale JPEG, taking the red channel as the grey.
+std::vector<uint8_t> EncodeGreyJpeg(const raster::Image& image, int quality);
 
 }  // namespace hl::competition
