@@ -21,7 +21,6 @@ namespace {
 struct ErrorManager {
   jpeg_error_mgr base;  // first, so libjpeg's pointer to it is ours too
   std::jmp_buf jump;
-  bool truncated;
 };
 
 [[noreturn]] void JumpBack(j_common_ptr cinfo) {
@@ -32,11 +31,10 @@ void StaySilent(j_common_ptr) {}
 
 // Warnings are tolerated (many cameras write slightly odd files), except
 // running out of data: libjpeg would pad the picture with grey and call it
-// a success.
+// a success. Giving up at once also keeps a tiny file that announces a huge
+// picture from costing a full decode of padding.
 void NoteWarning(j_common_ptr cinfo, int level) {
-  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) {
-    reinterpret_cast<ErrorManager*>(cinfo->err)->truncated = true;
-  }
+  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) JumpBack(cinfo);
 }
 
 struct DecodeJob {
@@ -121,7 +119,7 @@ bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, DecodeJob& j
     CmykToRgb(job.cmyk_row, row, cinfo.saw_Adobe_marker);
   }
   jpeg_finish_decompress(&cinfo);
-  return !errors.truncated;
+  return true;
 }
 
 }  // namespace
