@@ -10,6 +10,7 @@
 #include <iostream>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "tools/competition/corruption.h"
 #include "tools/competition/sample_competition.h"
@@ -45,7 +46,7 @@ int Fail(const std::string& problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 4) {
+  if (argc < 2 || argc > 4 || std::string_view(argv[1]).starts_with("-")) {
     std::cerr << "usage: corrupt-competition OUTDIR [COUNT] [SEED]\n";
     return 2;
   }
