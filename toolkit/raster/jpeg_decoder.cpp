@@ -30,11 +30,16 @@ struct ErrorManager {
 void StaySilent(j_common_ptr) {}
 
 // Warnings are tolerated (many cameras write slightly odd files), except
-// running out of data: libjpeg would pad the picture with grey and call it
-// a success. Giving up at once also keeps a tiny file that announces a huge
-// picture from costing a full decode of padding.
+// those that say the picture data itself is missing or broken: libjpeg would
+// pad the rest of the picture with grey and call it a success. Giving up at
+// once also keeps a tiny file that announces a huge picture from costing a
+// full decode of padding.
+bool PictureDataBroken(int code) {
+  return code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE;
+}
+
 void NoteWarning(j_common_ptr cinfo, int level) {
-  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) JumpBack(cinfo);
+  if (level < 0 && PictureDataBroken(cinfo->err->msg_code)) JumpBack(cinfo);
 }
 
 struct DecodeJob {
