@@ -47,6 +47,7 @@ struct DecodeJob {
   int fit_width = 0;
   int fit_height = 0;
   std::optional<Image> image;
+  std::vector<uint8_t> first_row;
   std::vector<uint8_t> cmyk_row;
 };
 
@@ -108,12 +109,22 @@ bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, DecodeJob& j
   ChooseScale(cinfo, job.fit_width, job.fit_height);
   jpeg_start_decompress(&cinfo);
   if (cinfo.output_components != (cmyk ? 4 : 3)) return false;
+  const size_t row_size = static_cast<size_t>(cinfo.output_width) * 3;
+  // The first row is decoded before the picture is allocated: a small file
+  // whose data is broken from the start fails here, without first costing
+  // the memory of the large picture it announces.
+  job.first_row.resize(static_cast<size_t>(cinfo.output_width) * (cmyk ? 4 : 3));
+  JSAMPROW first = job.first_row.data();
+  if (jpeg_read_scanlines(&cinfo, &first, 1) != 1) return false;
   job.image = Image::Create(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
   if (!job.image) return false;
-  if (cmyk) job.cmyk_row.resize(static_cast<size_t>(cinfo.output_width) * 4);
-
   const std::span<uint8_t> pixels(job.image->Pixels());
-  const size_t row_size = static_cast<size_t>(cinfo.output_width) * 3;
+  if (cmyk) {
+    job.cmyk_row.resize(job.first_row.size());
+    CmykToRgb(job.first_row, pixels.first(row_size), cinfo.saw_Adobe_marker);
+  } else {
+    std::copy(job.first_row.begin(), job.first_row.end(), pixels.begin());
+  }
   if (!cmyk) {
     if (!ReadRgbRows(cinfo, pixels, row_size)) return false;
   }
@@ -137,7 +148,7 @@ std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes, int fit_width, i
   errors.base.error_exit = JumpBack;
   errors.base.output_message = StaySilent;
   errors.base.emit_message = NoteWarning;
-  DecodeJob job{bytes, fit_width, fit_height, std::nullopt, {}};
+  DecodeJob job{bytes, fit_width, fit_height, std::nullopt, {}, {}};
   const bool decoded = RunDecode(cinfo, errors, job);
   jpeg_destroy_decompress(&cinfo);
   if (!decoded) return std::nullopt;
