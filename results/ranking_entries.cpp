@@ -9,6 +9,15 @@ namespace {
 
 constexpr std::string_view kResultMark = "1.:";
 
+// Only a mark that opens its line (after any spaces) is a result line. The
+// report repeats text the entrant chose, such as the driver and car names, in
+// the middle of lines; a driver called "x1.: 0001 Me" must not add a winner.
+bool OpensLine(std::string_view report, int64_t found) {
+  auto before = static_cast<size_t>(found - 1);
+  while (before > 0 && report[before - 1] == ' ') --before;
+  return before == 0 || report[before - 1] == '\n';
+}
+
 std::string NormalisedEntry(std::string_view raw) {
   std::string entry = text::TrimSpaces(raw);
   if (entry.size() >= 4 && entry[3] == ' ') entry.insert(entry.begin(), '0');
@@ -27,6 +36,10 @@ std::vector<std::string> CollectRankingEntries(std::string_view report) {
     // has failed, so stopping here gives what stepping on one byte at a time
     // would, without rescanning the rest of a long report for every byte.
     if (f == 0) break;
+    if (!OpensLine(report, f)) {
+      p = f + 1;
+      continue;
+    }
     const int64_t e = text::FindText(report, app::kNewLine, f);
     if (e == 0) break;
     const int64_t start = f + static_cast<int64_t>(kResultMark.size());

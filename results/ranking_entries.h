@@ -6,7 +6,8 @@
 namespace hl::results {
 
 // The ranking entries of a run's report, in the order their result lines
-// ("1.: time driver" + CR LF) stand: the text after "1.:" up to the line end,
+// ("1.: time driver" + CR LF) stand. A result line begins with "1.:", after
+// nothing but spaces; its entry is the text after "1.:" up to the line end,
 // without its outer spaces, with "0" in front of a three-digit time so that
 // every entry of 1 to 99.99 seconds has four time digits. An occurrence with
 // no line end after it yields nothing.

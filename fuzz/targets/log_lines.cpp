@@ -1,5 +1,7 @@
 #include "fuzz/targets/log_lines.h"
 
+#include "results/ranking_entries.h"
+
 namespace hl::fuzzing {
 
 std::vector<std::string_view> SplitCrLf(std::string_view text) {
@@ -14,9 +16,7 @@ std::vector<std::string_view> SplitCrLf(std::string_view text) {
 }
 
 size_t CountResultLines(std::string_view text) {
-  size_t count = 0;
-  for (std::string_view line : SplitCrLf(text)) count += line.starts_with("1.: ") ? 1 : 0;
-  return count;
+  return results::CollectRankingEntries(text).size();
 }
 
 }  // namespace hl::fuzzing

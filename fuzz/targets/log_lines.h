@@ -7,7 +7,8 @@ namespace hl::fuzzing {
 // The lines of a log or report text, split at CR LF.
 std::vector<std::string_view> SplitCrLf(std::string_view text);
 
-// Lines that begin with the result prefix "1.: ".
+// The entries the ranking would collect from the text: every one beyond an
+// entry's own result line would be a forged result.
 size_t CountResultLines(std::string_view text);
 
 }  // namespace hl::fuzzing

@@ -12,15 +12,19 @@
 namespace hl::results {
 namespace {
 
-TEST(RankingEntries, CollectsEveryResultLine) {
+TEST(RankingEntries, CollectsEveryLineThatOpensWithTheMark) {
   const std::vector<std::pair<const char*, std::vector<std::string>>> cases = {
       {"no result here\r\n", {}},
       {"x\r\n1.: 987 Anna  \r\n", {"0987 Anna"}},
       {"1.:   987 \r\n", {"987"}},  // too short for a leading zero
       {"1.: 87 Eve\r\n", {"87 Eve"}},
       {"1.: 987\tAl\r\n", {"987\tAl"}},
-      {"1.: 5987 Anna\r\n-\r\na 1.: 987 Bert\r\n1.: 6012 Cleo", {"5987 Anna", "0987 Bert"}},
+      {"1.: 5987 Anna\r\n-\r\n  1.: 987 Bert\r\n1.: 6012 Cleo", {"5987 Anna", "0987 Bert"}},
       {"1.:", {}},
+      // Entrant-chosen names stand inside lines and cannot forge an entry.
+      {"1.: 5123 x1.: 0001 Me\r\n", {"5123 x1.: 0001 Me"}},
+      {"Car 1:GT 1.: 0001 Me\r\n", {}},
+      {"a 1.: 987 Bert\r\n\t1.: 987 Cleo\r\n", {}},
   };
   for (const auto& [report, entries] : cases) {
     EXPECT_EQ(CollectRankingEntries(report), entries) << report;
