@@ -29,10 +29,10 @@ std::string JoinUpToFirstEmptyLine(std::string_view text) {
 
 }  // namespace
 
-void CopyResults(AppState& s, ui::Ui& ui) {
-  s.GoogleText = ui.ReadText(id::kLogBox);
+void CopyResults(state::AppState& s, ui::Ui& ui) {
+  s.GoogleText = ui.ReadText(state::id::kLogBox);
   ui.PutClipboardText(JoinUpToFirstEmptyLine(s.GoogleText));
-  ui.SetText(id::kPenaltyField, text::FormatInteger(text::TextLength(s.GoogleText)) + " Byte");
+  ui.SetText(state::id::kPenaltyField, text::FormatInteger(text::TextLength(s.GoogleText)) + " Byte");
 }
 
 }  // namespace hl::app

@@ -1,11 +1,11 @@
 #pragma once
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/ui/ui.h"
 
 namespace hl::app {
 
 // "Copy": the log's lines up to the first empty one, joined, to the
 // clipboard; the log's byte count into PenaltyField.
-void CopyResults(AppState& s, ui::Ui& ui);
+void CopyResults(state::AppState& s, ui::Ui& ui);
 
 }  // namespace hl::app

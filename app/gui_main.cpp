@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
   hl::ui::QtUi ui(argc, argv);
-  hl::app::AppState s;
+  hl::state::AppState s;
   if (const auto error = hl::app::InitState(s)) {
     std::cerr << *error << '\n';
     return 1;

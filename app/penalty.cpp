@@ -26,9 +26,9 @@ std::string::size_type FindResultLine(const std::string& log) {
 
 // Only the entry's result line is rewritten: the same digits or the same name
 // elsewhere in the log (file size, car names) must stay as they are.
-void ApplyPenalty(AppState& s, ui::Ui& ui) {
-  std::string log = ui.ReadText(id::kLogBox);
-  const std::string penalty = ui.ReadText(id::kPenaltyField);
+void ApplyPenalty(state::AppState& s, ui::Ui& ui) {
+  std::string log = ui.ReadText(state::id::kLogBox);
+  const std::string penalty = ui.ReadText(state::id::kPenaltyField);
 
   const auto line_start = FindResultLine(log);
   if (line_start != std::string::npos) {
@@ -44,7 +44,7 @@ void ApplyPenalty(AppState& s, ui::Ui& ui) {
     }
     log.replace(rest_start, rest_length, rest);
   }
-  ui.SetText(id::kLogBox, log);
+  ui.SetText(state::id::kLogBox, log);
 }
 
 }  // namespace hl::app

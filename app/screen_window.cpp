@@ -12,26 +12,26 @@ void WaitUntilClosed(ui::Ui& ui) {
   while (true) {
     const int event = ui.WaitEvent();
     if (event == ui::kCloseEvent) return;
-    if (event == ui::kGadgetEvent && ui.EventSource() == id::kScreenPicture) return;
+    if (event == ui::kGadgetEvent && ui.EventSource() == state::id::kScreenPicture) return;
   }
 }
 
 }  // namespace
 
-void ShowScreen(AppState& s, ui::Ui& ui) {
-  if (s.ScreenFileName == kMissingFile) return;
-  if (!s.Images.LoadImage(id::kScreenImage, s.EntryDir + s.ScreenFileName)) return;
-  const int width = s.Images.ImageWidth(id::kScreenImage);
-  const int height = s.Images.ImageHeight(id::kScreenImage);
+void ShowScreen(state::AppState& s, ui::Ui& ui) {
+  if (s.ScreenFileName == state::kMissingFile) return;
+  if (!s.Images.LoadImage(state::id::kScreenImage, s.EntryDir + s.ScreenFileName)) return;
+  const int width = s.Images.ImageWidth(state::id::kScreenImage);
+  const int height = s.Images.ImageHeight(state::id::kScreenImage);
 
   const std::string title =
       "Screen " + text::FormatInteger(width) + " x " + text::FormatInteger(height);
-  ui.OpenFrame(id::kScreenWindow, 1, 1, width, height, title, ui::FrameStyle::Bare,
-               id::kMainWindow);
-  ui.AddImageView(id::kScreenPicture, 0, 0, width, height, false);
-  ui.ShowImage(id::kScreenPicture, s.Images.Get(id::kScreenImage));
+  ui.OpenFrame(state::id::kScreenWindow, 1, 1, width, height, title, ui::FrameStyle::Bare,
+               state::id::kMainWindow);
+  ui.AddImageView(state::id::kScreenPicture, 0, 0, width, height, false);
+  ui.ShowImage(state::id::kScreenPicture, s.Images.Get(state::id::kScreenImage));
   WaitUntilClosed(ui);
-  ui.CloseFrame(id::kScreenWindow);
+  ui.CloseFrame(state::id::kScreenWindow);
 }
 
 }  // namespace hl::app

@@ -1,11 +1,11 @@
 #pragma once
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/ui/ui.h"
 
 namespace hl::app {
 
 // The entry's screen picture at full size in a bare window until it is
 // clicked or a close is requested.
-void ShowScreen(AppState& s, ui::Ui& ui);
+void ShowScreen(state::AppState& s, ui::Ui& ui);
 
 }  // namespace hl::app

@@ -22,12 +22,12 @@ constexpr std::array<raster::Color, 19> kAssignedColours = {
     Rgb(200, 230, 239), Rgb(160, 180, 200), Rgb(212, 208, 200),
 };
 
-void BuildPalette(AppState& s) {
+void BuildPalette(state::AppState& s) {
   s.Palette.fill(Rgb(0, 0, 0));
   std::copy(kAssignedColours.begin(), kAssignedColours.end(), s.Palette.begin());
 }
 
-std::optional<std::string> LoadFonts(AppState& s) {
+std::optional<std::string> LoadFonts(state::AppState& s) {
   std::string error;
   s.LogFont = raster::LoadLogFont(&error);
   if (!s.LogFont) return error.empty() ? "The log font cannot be loaded." : error;
@@ -38,7 +38,7 @@ std::optional<std::string> LoadFonts(AppState& s) {
 
 }  // namespace
 
-std::optional<std::string> InitState(AppState& s) {
+std::optional<std::string> InitState(state::AppState& s) {
   BuildPalette(s);
   s.FolderList.Clear();
   s.RankingList.Clear();
@@ -53,27 +53,27 @@ std::optional<std::string> InitState(AppState& s) {
   s.CarSize = 0;
 
   if (auto error = LoadFonts(s)) return error;
-  s.Images.TakeImageFromMemory(id::kPlaceholderImage, raster::PlaceholderBmp());
+  s.Images.TakeImageFromMemory(state::id::kPlaceholderImage, raster::PlaceholderBmp());
   return std::nullopt;
 }
 
 // The state is not needed yet: every gadget starts empty or with a fixed text.
-void OpenMainWindow(AppState& /*s*/, ui::Ui& ui) {
-  ui.OpenFrame(id::kMainWindow, 5, 5, 1010, 720, "Velkaro Hotlap Auswertung",
+void OpenMainWindow(state::AppState& /*s*/, ui::Ui& ui) {
+  ui.OpenFrame(state::id::kMainWindow, 5, 5, 1010, 720, "Velkaro Hotlap Auswertung",
                ui::FrameStyle::Titled, -1);
-  ui.AddLogEditor(id::kLogBox, 5, 370, 480, 195);
-  ui.AddImageView(id::kLineView, 490, 5, 512, 560, false);
-  ui.AddImageView(id::kScreenView, 5, 5, 480, 360, false);
-  ui.AddTextField(id::kPenaltyField, 620, 660, 80, 24, "6000");
-  ui.AddPushButton(id::kStepButton, 510, 660, 50, 24, "Load");
-  ui.AddPushButton(id::kActionButton, 720, 660, 50, 24, "Strafe");
-  ui.AddImageView(id::kProgressView, 490, 598, 512, 30, false);
-  ui.AddImageView(id::kStatsView, 5, 570, 480, 136, true);
+  ui.AddLogEditor(state::id::kLogBox, 5, 370, 480, 195);
+  ui.AddImageView(state::id::kLineView, 490, 5, 512, 560, false);
+  ui.AddImageView(state::id::kScreenView, 5, 5, 480, 360, false);
+  ui.AddTextField(state::id::kPenaltyField, 620, 660, 80, 24, "6000");
+  ui.AddPushButton(state::id::kStepButton, 510, 660, 50, 24, "Load");
+  ui.AddPushButton(state::id::kActionButton, 720, 660, 50, 24, "Strafe");
+  ui.AddImageView(state::id::kProgressView, 490, 598, 512, 30, false);
+  ui.AddImageView(state::id::kStatsView, 5, 570, 480, 136, true);
 }
 
-void ShutDown(AppState& s, ui::Ui& ui) {
-  ui.CloseFrame(id::kScreenWindow);
-  ui.CloseFrame(id::kMainWindow);
+void ShutDown(state::AppState& s, ui::Ui& ui) {
+  ui.CloseFrame(state::id::kScreenWindow);
+  ui.CloseFrame(state::id::kMainWindow);
   s.Images.ReleaseAll();
   s.LogFont.reset();
   s.LabelFont.reset();

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/ui/ui.h"
 
 namespace hl::app {
@@ -10,10 +10,10 @@ namespace hl::app {
 // Palette, lists, CurrentDir, DataBuffer, fonts and the placeholder picture.
 // Returns a message for the user when the tool cannot work (no memory, a
 // font missing); the state is then unusable.
-std::optional<std::string> InitState(AppState& s);
+std::optional<std::string> InitState(state::AppState& s);
 // MainWindow and its eight gadgets in their creation order.
-void OpenMainWindow(AppState& s, ui::Ui& ui);
+void OpenMainWindow(state::AppState& s, ui::Ui& ui);
 // Releases windows, images, fonts, files and the buffer.
-void ShutDown(AppState& s, ui::Ui& ui);
+void ShutDown(state::AppState& s, ui::Ui& ui);
 
 }  // namespace hl::app

@@ -22,29 +22,29 @@ namespace {
 // from the first entry.
 constexpr const char* kSeparatorLine = "---------------------------------------------------";
 
-void StartRun(AppState& s, ui::Ui& ui) {
+void StartRun(state::AppState& s, ui::Ui& ui) {
   gamedata::ScanBaseFolder(s, ui);
-  s.ReportText = std::string(kNewLine) + kNewLine + ui.ReadText(id::kLogBox) + kNewLine +
-                 kSeparatorLine + kNewLine;
+  s.ReportText = std::string(state::kNewLine) + state::kNewLine + ui.ReadText(state::id::kLogBox) + state::kNewLine +
+                 kSeparatorLine + state::kNewLine;
   s.FolderList.ResetPosition();
   s.StepCounter = 1;
   RunEntryPipeline(s, ui);
-  ui.SetText(id::kStepButton, "Next");
+  ui.SetText(state::id::kStepButton, "Next");
 }
 
-void NextEntry(AppState& s, ui::Ui& ui) {
+void NextEntry(state::AppState& s, ui::Ui& ui) {
   ++s.StepCounter;
-  s.ReportText += ui.ReadText(id::kLogBox);
+  s.ReportText += ui.ReadText(state::id::kLogBox);
   RunEntryPipeline(s, ui);
 }
 
-void FinishRun(AppState& s, ui::Ui& ui) {
-  s.ReportText += ui.ReadText(id::kLogBox);
-  s.StepCounter = kFinished;
+void FinishRun(state::AppState& s, ui::Ui& ui) {
+  s.ReportText += ui.ReadText(state::id::kLogBox);
+  s.StepCounter = state::kFinished;
   results::RankResults(s, ui);
   results::DrawChart(s, ui);
-  ui.SetText(id::kStepButton, "End");
-  ui.SetText(id::kActionButton, "Google");
+  ui.SetText(state::id::kStepButton, "End");
+  ui.SetText(state::id::kActionButton, "Google");
 }
 
 void DiscardPendingEvents(ui::Ui& ui) {
@@ -54,18 +54,18 @@ void DiscardPendingEvents(ui::Ui& ui) {
 
 }  // namespace
 
-void RunEventLoop(AppState& s, ui::Ui& ui) {
+void RunEventLoop(state::AppState& s, ui::Ui& ui) {
   while (true) {
     const int event = ui.WaitEvent();
     if (event == ui::kGadgetEvent) {
       switch (ui.EventSource()) {
-        case id::kScreenView:
+        case state::id::kScreenView:
           ShowScreen(s, ui);
           break;
-        case id::kStepButton:
+        case state::id::kStepButton:
           StepButtonPressed(s, ui);
           break;
-        case id::kActionButton:
+        case state::id::kActionButton:
           ActionButtonPressed(s, ui);
           break;
         default:
@@ -76,36 +76,36 @@ void RunEventLoop(AppState& s, ui::Ui& ui) {
   }
 }
 
-void StepButtonPressed(AppState& s, ui::Ui& ui) {
+void StepButtonPressed(state::AppState& s, ui::Ui& ui) {
   if (s.StepCounter == 0) {
     StartRun(s, ui);
   } else if (s.StepCounter > 0 && s.StepCounter < s.FolderList.Count()) {
     NextEntry(s, ui);
-  } else if (s.StepCounter > 0 && s.StepCounter < kFinished) {
+  } else if (s.StepCounter > 0 && s.StepCounter < state::kFinished) {
     FinishRun(s, ui);
   } else {
     s.QuitRequested = true;
   }
 }
 
-void ActionButtonPressed(AppState& s, ui::Ui& ui) {
-  if (s.StepCounter != kFinished) {
+void ActionButtonPressed(state::AppState& s, ui::Ui& ui) {
+  if (s.StepCounter != state::kFinished) {
     ApplyPenalty(s, ui);
   } else if (s.GoogleText.empty()) {
     results::ExportGoogleChart(s, ui);
-    ui.SetText(id::kActionButton, "Copy");
+    ui.SetText(state::id::kActionButton, "Copy");
   } else {
     CopyResults(s, ui);
   }
 }
 
-void RunEntryPipeline(AppState& s, ui::Ui& ui) {
-  ui.SetText(id::kLogBox, "");
+void RunEntryPipeline(state::AppState& s, ui::Ui& ui) {
+  ui.SetText(state::id::kLogBox, "");
   ui.Pause(50);
   // A press queued while the previous step ran must not start another one.
   DiscardPendingEvents(ui);
-  ui.SetEnabled(id::kStepButton, false);
-  ui.SetText(id::kPenaltyField, "6000");
+  ui.SetEnabled(state::id::kStepButton, false);
+  ui.SetText(state::id::kPenaltyField, "6000");
 
   gamedata::FindEntryFiles(s, ui);
   trackfile::DecodeTrackHeader(s, ui);
@@ -117,8 +117,8 @@ void RunEntryPipeline(AppState& s, ui::Ui& ui) {
   }
   gamedata::ShowGameSettings(s, ui);
 
-  ui.AppendLine(id::kLogBox, kSeparatorLine);
-  ui.SetEnabled(id::kStepButton, true);
+  ui.AppendLine(state::id::kLogBox, kSeparatorLine);
+  ui.SetEnabled(state::id::kStepButton, true);
 }
 
 }  // namespace hl::app

@@ -43,7 +43,7 @@ std::string BenchApp::EvaluateAllEntries() {
   s.StepCounter = 0;
   app::StepButtonPressed(s, ui);  // "Load" shows the first entry
   while (s.StepCounter < s.FolderList.Count()) app::StepButtonPressed(s, ui);
-  return s.ReportText + ui.ReadText(app::id::kLogBox);
+  return s.ReportText + ui.ReadText(state::id::kLogBox);
 }
 
 }  // namespace hl::bench

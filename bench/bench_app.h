@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/ui/headless_ui.h"
 
 namespace hl::bench {
 
 struct BenchApp {
-  app::AppState s;
+  state::AppState s;
   ui::HeadlessUi ui;
 
   // Start-up and "Load" of the benchmark competition; ends the process when

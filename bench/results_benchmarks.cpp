@@ -52,7 +52,7 @@ void BM_DrawChart(benchmark::State& state) {
 void BM_WholeCompetition(benchmark::State& state) {
   const std::string& base = BenchmarkCompetition();
   for (auto _ : state) {
-    app::AppState s;
+    state::AppState s;
     ui::HeadlessUi ui;
     if (app::InitState(s)) {
       state.SkipWithError("start-up failed");
@@ -60,7 +60,7 @@ void BM_WholeCompetition(benchmark::State& state) {
     }
     app::OpenMainWindow(s, ui);
     ui.SetFolderChoice(base);
-    while (s.StepCounter != app::kFinished) app::StepButtonPressed(s, ui);
+    while (s.StepCounter != state::kFinished) app::StepButtonPressed(s, ui);
     app::ShutDown(s, ui);
   }
 }

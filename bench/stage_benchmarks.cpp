@@ -26,7 +26,7 @@ BenchApp& App() {
   return app;
 }
 
-void PositionBefore(app::TextList& list, int index) {
+void PositionBefore(state::TextList& list, int index) {
   list.ResetPosition();
   for (int i = 0; i < index; ++i) list.Next();
 }
@@ -45,7 +45,7 @@ void BM_DecodeTrackHeader(benchmark::State& state) {
   BenchApp& a = App();
   a.OpenEntry(kFullEntry);
   for (auto _ : state) {
-    a.ui.ClearText(app::id::kLogBox);
+    a.ui.ClearText(state::id::kLogBox);
     trackfile::DecodeTrackHeader(a.s, a.ui);
   }
 }
@@ -58,13 +58,13 @@ void BM_DrawTrackPicture(benchmark::State& state) {
 
 // The drawing steps after the picture add to image 1; drawing them again
 // onto the same picture costs what drawing them once does.
-template <void (*Step)(app::AppState&, ui::Ui&)>
+template <void (*Step)(state::AppState&, ui::Ui&)>
 void BM_DrawingStep(benchmark::State& state) {
   BenchApp& a = App();
   a.OpenEntry(kFullEntry);
   trackfile::DrawTrackPicture(a.s, a.ui);
   for (auto _ : state) {
-    a.ui.ClearText(app::id::kLogBox);
+    a.ui.ClearText(state::id::kLogBox);
     Step(a.s, a.ui);
   }
 }
@@ -73,7 +73,7 @@ void BM_ShowGameSettings(benchmark::State& state) {
   BenchApp& a = App();
   a.OpenEntry(kFullEntry);
   for (auto _ : state) {
-    a.ui.ClearText(app::id::kLogBox);
+    a.ui.ClearText(state::id::kLogBox);
     gamedata::ShowGameSettings(a.s, a.ui);
   }
 }
@@ -85,16 +85,16 @@ void BM_ScreenLoadAndScale(benchmark::State& state) {
   a.OpenEntry(kFullEntry);
   const std::string path = a.s.EntryDir + a.s.ScreenFileName;
   for (auto _ : state) {
-    if (!a.s.Images.LoadImage(app::id::kScaledScreenImage, path, 480, 360)) {
+    if (!a.s.Images.LoadImage(state::id::kScaledScreenImage, path, 480, 360)) {
       state.SkipWithError("the screen picture does not load");
       break;
     }
-    a.s.Images.ResizeImage(app::id::kScaledScreenImage, 480, 360);
+    a.s.Images.ResizeImage(state::id::kScaledScreenImage, 480, 360);
   }
   // Shows whether the reduced decode really happened.
-  a.s.Images.LoadImage(app::id::kScaledScreenImage, path, 480, 360);
-  state.SetLabel("decoded at " + std::to_string(a.s.Images.ImageWidth(app::id::kScaledScreenImage)) +
-                 " x " + std::to_string(a.s.Images.ImageHeight(app::id::kScaledScreenImage)));
+  a.s.Images.LoadImage(state::id::kScaledScreenImage, path, 480, 360);
+  state.SetLabel("decoded at " + std::to_string(a.s.Images.ImageWidth(state::id::kScaledScreenImage)) +
+                 " x " + std::to_string(a.s.Images.ImageHeight(state::id::kScaledScreenImage)));
 }
 
 // The same without the fit size, to show what the reduced decode saves.
@@ -103,8 +103,8 @@ void BM_ScreenLoadFullSizeAndScale(benchmark::State& state) {
   a.OpenEntry(kFullEntry);
   const std::string path = a.s.EntryDir + a.s.ScreenFileName;
   for (auto _ : state) {
-    a.s.Images.LoadImage(app::id::kScaledScreenImage, path);
-    a.s.Images.ResizeImage(app::id::kScaledScreenImage, 480, 360);
+    a.s.Images.LoadImage(state::id::kScaledScreenImage, path);
+    a.s.Images.ResizeImage(state::id::kScaledScreenImage, 480, 360);
   }
 }
 

@@ -26,13 +26,13 @@ bool Exposed(QWidget* window) {
 int main(int argc, char** argv) {
   const auto entered = std::chrono::steady_clock::now();
   hl::ui::QtUi ui(argc, argv);
-  hl::app::AppState s;
+  hl::state::AppState s;
   if (const auto error = hl::app::InitState(s)) {
     std::fprintf(stderr, "startup-time: %s\n", error->c_str());
     return 1;
   }
   hl::app::OpenMainWindow(s, ui);
-  QWidget* window = ui.WindowForTest(hl::app::id::kMainWindow);
+  QWidget* window = ui.WindowForTest(hl::state::id::kMainWindow);
   QElapsedTimer waited;
   waited.start();
   while (!Exposed(window) && waited.elapsed() < 5000) {

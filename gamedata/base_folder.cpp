@@ -9,7 +9,7 @@ namespace hl::gamedata {
 
 namespace {
 
-constexpr int kLog = app::id::kLogBox;
+constexpr int kLog = state::id::kLogBox;
 
 bool IsCarFileName(const std::string& name) {
   return text::TextEquals(text::LowerCase(files::PathExtension(name)), "car");
@@ -17,8 +17,8 @@ bool IsCarFileName(const std::string& name) {
 
 // Collects the entry folders and notes every car file; false when the base
 // folder cannot be listed.
-bool ListBaseFolder(app::AppState& s, ui::Ui& ui) {
-  constexpr int slot = app::id::kListingSlot;
+bool ListBaseFolder(state::AppState& s, ui::Ui& ui) {
+  constexpr int slot = state::id::kListingSlot;
   if (!s.Listings.DirOpen(slot, s.BaseDir, "*.*")) return false;
   while (s.Listings.DirNext(slot)) {
     const std::string name = s.Listings.DirEntryName(slot);
@@ -35,8 +35,8 @@ bool ListBaseFolder(app::AppState& s, ui::Ui& ui) {
   return true;
 }
 
-void ReadCarFile(app::AppState& s) {
-  constexpr int slot = app::id::kDataFileSlot;
+void ReadCarFile(state::AppState& s) {
+  constexpr int slot = state::id::kDataFileSlot;
   if (!s.Files.FileOpenRead(slot, s.BaseDir + s.CarFileName)) {
     s.CarFound = false;
     return;
@@ -54,7 +54,7 @@ void ReadCarFile(app::AppState& s) {
 
 }  // namespace
 
-void ScanBaseFolder(app::AppState& s, ui::Ui& ui) {
+void ScanBaseFolder(state::AppState& s, ui::Ui& ui) {
   ui.ClearText(kLog);
   s.FolderList.Clear();
   s.ReportText.clear();

@@ -2,8 +2,8 @@
 
 namespace hl::gamedata {
 
-DataFileRead ReadDataFile(app::AppState& s, const std::string& path) {
-  constexpr int slot = app::id::kDataFileSlot;
+DataFileRead ReadDataFile(state::AppState& s, const std::string& path) {
+  constexpr int slot = state::id::kDataFileSlot;
   if (!s.Files.FileOpenRead(slot, path)) return DataFileRead::NotReadable;
   const int64_t length = s.Files.FileLength(slot);
   if (length > files::DataBuffer::kFileRegionSize) {

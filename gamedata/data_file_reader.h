@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/state/state.h"
+#include "state/state.h"
 
 namespace hl::gamedata {
 
@@ -15,6 +15,6 @@ enum class DataFileRead {
 
 // On Read, DataSize is the number of bytes that arrived; otherwise DataSize
 // and DataBuffer are left as they were.
-DataFileRead ReadDataFile(app::AppState& s, const std::string& path);
+DataFileRead ReadDataFile(state::AppState& s, const std::string& path);
 
 }  // namespace hl::gamedata

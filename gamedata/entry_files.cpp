@@ -1,6 +1,6 @@
 #include "gamedata/entry_files.h"
 
-#include "app/progress/progress_bar.h"
+#include "state/progress_bar.h"
 #include "gamedata/data_file_reader.h"
 #include "toolkit/text/text.h"
 
@@ -8,14 +8,14 @@ namespace hl::gamedata {
 
 namespace {
 
-constexpr int kLog = app::id::kLogBox;
+constexpr int kLog = state::id::kLogBox;
 constexpr int kScreenWidth = 480;
 constexpr int kScreenHeight = 360;
 
 // Files are recognised by their last three characters, not by an extension,
 // so "mytrk" counts as a track file. The file listed last of a kind wins.
-void FindFilesByKind(app::AppState& s) {
-  constexpr int slot = app::id::kListingSlot;
+void FindFilesByKind(state::AppState& s) {
+  constexpr int slot = state::id::kListingSlot;
   if (!s.Listings.DirOpen(slot, s.EntryDir, "*.*")) return;
   while (s.Listings.DirNext(slot)) {
     if (s.Listings.DirEntryKind(slot) != files::EntryKind::File) continue;
@@ -32,13 +32,13 @@ void FindFilesByKind(app::AppState& s) {
   s.Listings.DirClose(slot);
 }
 
-void ShowPlaceholder(app::AppState& s, ui::Ui& ui, int gadget) {
-  ui.ShowImage(gadget, s.Images.Get(app::id::kPlaceholderImage));
+void ShowPlaceholder(state::AppState& s, ui::Ui& ui, int gadget) {
+  ui.ShowImage(gadget, s.Images.Get(state::id::kPlaceholderImage));
 }
 
-void LoadTrackFile(app::AppState& s, ui::Ui& ui, const std::string& entry_name) {
-  if (s.TrackFileName == app::kMissingFile) {
-    ShowPlaceholder(s, ui, app::id::kLineView);
+void LoadTrackFile(state::AppState& s, ui::Ui& ui, const std::string& entry_name) {
+  if (s.TrackFileName == state::kMissingFile) {
+    ShowPlaceholder(s, ui, state::id::kLineView);
     ui.AppendLine(kLog, "Track fehlt in:");
     ui.AppendLine(kLog, entry_name);
     return;
@@ -57,34 +57,34 @@ void LoadTrackFile(app::AppState& s, ui::Ui& ui, const std::string& entry_name) 
   }
 }
 
-void ShowScreenFile(app::AppState& s, ui::Ui& ui) {
-  if (s.ScreenFileName == app::kMissingFile) {
-    ShowPlaceholder(s, ui, app::id::kScreenView);
+void ShowScreenFile(state::AppState& s, ui::Ui& ui) {
+  if (s.ScreenFileName == state::kMissingFile) {
+    ShowPlaceholder(s, ui, state::id::kScreenView);
     ui.AppendLine(kLog, "Screen fehlt");
     return;
   }
-  constexpr int image = app::id::kScaledScreenImage;
+  constexpr int image = state::id::kScaledScreenImage;
   // The fit size lets a large JPEG decode at a reduced scale.
   if (!s.Images.LoadImage(image, s.EntryDir + s.ScreenFileName, kScreenWidth, kScreenHeight)) {
     // Showing the placeholder tells the organiser that this picture is broken.
-    ShowPlaceholder(s, ui, app::id::kScreenView);
+    ShowPlaceholder(s, ui, state::id::kScreenView);
     return;
   }
   s.Images.ResizeImage(image, kScreenWidth, kScreenHeight);
-  ui.ShowImage(app::id::kScreenView, s.Images.Get(image));
+  ui.ShowImage(state::id::kScreenView, s.Images.Get(image));
 }
 
 }  // namespace
 
-void FindEntryFiles(app::AppState& s, ui::Ui& ui) {
+void FindEntryFiles(state::AppState& s, ui::Ui& ui) {
   ui.ClearText(kLog);
   ui.WaitEvent(100);
   ui.AppendLine(kLog, " ");
-  s.TrackFileName = s.GameFileName = s.ScreenFileName = app::kMissingFile;
+  s.TrackFileName = s.GameFileName = s.ScreenFileName = state::kMissingFile;
   s.TrackFileLoaded = false;
   if (!s.FolderList.Next() || s.StepCounter == 0) return;
   const std::string entry_name = s.FolderList.Current();
-  app::ShowProgress(s, ui, s.StepCounter, s.FolderList.Count(), entry_name);
+  state::ShowProgress(s, ui, s.StepCounter, s.FolderList.Count(), entry_name);
   s.EntryDir = s.BaseDir + entry_name + "/";
   FindFilesByKind(s);
   s.DataSize = 0;

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/ui/ui.h"
 
 namespace hl::gamedata {
@@ -7,6 +7,6 @@ namespace hl::gamedata {
 // Opens an entry's step: progress, the track, game and screen files found by
 // their last three characters, the track file read to offset 0, the screen
 // picture scaled into ScreenView.
-void FindEntryFiles(app::AppState& s, ui::Ui& ui);
+void FindEntryFiles(state::AppState& s, ui::Ui& ui);
 
 }  // namespace hl::gamedata

@@ -11,7 +11,7 @@ namespace hl::gamedata {
 
 namespace {
 
-constexpr int kLog = app::id::kLogBox;
+constexpr int kLog = state::id::kLogBox;
 constexpr int kPanelWidth = 480;
 constexpr int kPanelHeight = 136;
 constexpr int kRowHeight = 20;
@@ -43,13 +43,13 @@ constexpr std::array<Setting, 5> kSettings{{
     {kSpeedOffset, 5, 200, "Speed:", " %"},
 }};
 
-void ShowPanel(app::AppState& s, ui::Ui& ui) {
-  if (const raster::Image* panel = s.Images.Get(app::id::kStatsImage)) {
-    ui.ShowImage(app::id::kStatsView, panel);
+void ShowPanel(state::AppState& s, ui::Ui& ui) {
+  if (const raster::Image* panel = s.Images.Get(state::id::kStatsImage)) {
+    ui.ShowImage(state::id::kStatsView, panel);
   }
 }
 
-void DrawSettings(app::AppState& s, const files::ByteView& game) {
+void DrawSettings(state::AppState& s, const files::ByteView& game) {
   for (size_t i = 0; i < kSettings.size(); ++i) {
     const Setting& setting = kSettings[i];
     const int value = GameSetting(game, setting.offset);
@@ -62,9 +62,9 @@ void DrawSettings(app::AppState& s, const files::ByteView& game) {
 
 }  // namespace
 
-void ShowGameSettings(app::AppState& s, ui::Ui& ui) {
+void ShowGameSettings(state::AppState& s, ui::Ui& ui) {
   s.StatsText.clear();
-  if (s.GameFileName == app::kMissingFile) {
+  if (s.GameFileName == state::kMissingFile) {
     ui.AppendLine(kLog, "Game fehlt");
     DrawStatBar(s, 0, 0, 0, "clear", "");
     ShowPanel(s, ui);
@@ -88,9 +88,9 @@ void ShowGameSettings(app::AppState& s, ui::Ui& ui) {
   ShowPanel(s, ui);
 }
 
-void DrawStatBar(app::AppState& s, int row, int value, int maximum, const std::string& label,
+void DrawStatBar(state::AppState& s, int row, int value, int maximum, const std::string& label,
                  const std::string& value_text) {
-  constexpr int number = app::id::kStatsImage;
+  constexpr int number = state::id::kStatsImage;
   if (row == 0) {
     if (!s.Images.CreateImage(number, kPanelWidth, kPanelHeight)) return;
     raster::Box(*s.Images.Get(number), 0, 0, kPanelWidth, kPanelHeight, s.Palette[kPanelColour]);

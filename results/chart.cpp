@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/progress/progress_bar.h"
+#include "state/progress_bar.h"
 #include "results/chart_scale.h"
 #include "results/chart_texts.h"
 #include "results/entry_order.h"
@@ -54,14 +54,14 @@ int RowTop(int64_t row) { return static_cast<int>(kTop + kRowHeight * row); }
 
 // ChartMin is the first entry's time, ChartMax the last later time that is
 // still a time (below 6000).
-void TakeScaleEnds(app::AppState& s, const std::vector<std::string>& entries) {
+void TakeScaleEnds(state::AppState& s, const std::vector<std::string>& entries) {
   s.ChartMin = 0;
   s.ChartMax = 0;
   for (size_t row = 0; row < entries.size(); ++row) {
     const int64_t time = EntryTime(entries[row]);
     if (row == 0) {
       s.ChartMin = static_cast<int32_t>(time);
-    } else if (time < app::kNoTime) {
+    } else if (time < state::kNoTime) {
       s.ChartMax = static_cast<int32_t>(time);
     }
   }
@@ -99,13 +99,13 @@ void DrawBars(raster::Image& image, const std::vector<std::string>& entries, int
   if (min == max) return;
   for (size_t row = 0; row < entries.size(); ++row) {
     const int64_t time = EntryTime(entries[row]);
-    if (time <= 0 || time >= app::kNoTime) continue;
+    if (time <= 0 || time >= state::kNoTime) continue;
     raster::Box(image, x0, RowTop(static_cast<int64_t>(row)),
                 BarLength(axis_length, time, min, max), kBarHeight, kBarBlue);
   }
 }
 
-void DrawChartImage(app::AppState& s, raster::Image& image) {
+void DrawChartImage(state::AppState& s, raster::Image& image) {
   const std::vector<std::string>& entries = s.RankingList.Items();
   ChartCanvas canvas(image, s.LabelFont ? &*s.LabelFont : nullptr);
   // A flood fill from the corner, bounded by Palette[8], reaches every pixel
@@ -133,18 +133,18 @@ void DrawChartImage(app::AppState& s, raster::Image& image) {
 
 }  // namespace
 
-void DrawChart(app::AppState& s, ui::Ui& ui) {
+void DrawChart(state::AppState& s, ui::Ui& ui) {
   s.ChartSaved = false;
   SortEntries(s.RankingList, /*descending=*/false);
   const int64_t entries = s.RankingList.Count();
-  if (s.Images.CreateImage(app::id::kLineImage, kChartWidth, ChartHeight(entries))) {
-    raster::Image& image = *s.Images.Get(app::id::kLineImage);
+  if (s.Images.CreateImage(state::id::kLineImage, kChartWidth, ChartHeight(entries))) {
+    raster::Image& image = *s.Images.Get(state::id::kLineImage);
     DrawChartImage(s, image);
-    ui.ShowImage(app::id::kLineView, &image);
+    ui.ShowImage(state::id::kLineView, &image);
     const std::optional<std::string> path = ResultPath(s, ".png");
     s.ChartSaved = path && raster::SavePng(image, *path);
   }
-  app::ShowProgress(s, ui, app::kFinished, app::kFinished,
+  state::ShowProgress(s, ui, state::kFinished, state::kFinished,
                     SaveMessage(s.TrackBaseName, s.ReportSaved, s.ChartSaved));
 }
 

@@ -1,11 +1,11 @@
 #pragma once
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/ui/ui.h"
 
 namespace hl::results {
 
 // The bar chart of the ranked times as image 1, shown and saved as PNG;
 // fixes ChartMin .. ChartMax for the Google export.
-void DrawChart(app::AppState& s, ui::Ui& ui);
+void DrawChart(state::AppState& s, ui::Ui& ui);
 
 }  // namespace hl::results

@@ -32,6 +32,6 @@ bool EntryLess(const std::string& a, const std::string& b) {
   return FoldedLess(a, b);
 }
 
-void SortEntries(app::TextList& list, bool descending) { list.SortStable(EntryLess, descending); }
+void SortEntries(state::TextList& list, bool descending) { list.SortStable(EntryLess, descending); }
 
 }  // namespace hl::results

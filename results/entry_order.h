@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/state/text_list.h"
+#include "state/text_list.h"
 
 namespace hl::results {
 
@@ -23,6 +23,6 @@ bool FoldedLess(std::string_view a, std::string_view b);
 bool EntryLess(const std::string& a, const std::string& b);
 
 // Stable: entries that compare equal keep their order in either direction.
-void SortEntries(app::TextList& list, bool descending);
+void SortEntries(state::TextList& list, bool descending);
 
 }  // namespace hl::results

@@ -26,20 +26,20 @@ bool IsOpenSizeLine(const std::string& line) {
 }
 
 // The template with its open size line completed by the chart's height.
-bool CopyTemplate(app::AppState& s, int64_t height) {
-  const int slot = app::id::kTemplateFileSlot;
+bool CopyTemplate(state::AppState& s, int64_t height) {
+  const int slot = state::id::kTemplateFileSlot;
   if (!s.Files.FileOpenRead(slot, s.CurrentDir + kTemplateName)) return false;
   while (!s.Files.FileAtEnd(slot)) {
     std::string line = text::TrimSpaces(s.Files.FileReadLine(slot));
     if (IsOpenSizeLine(line)) line += text::FormatInteger(height);
-    s.GoogleText += line + app::kNewLine;
+    s.GoogleText += line + state::kNewLine;
   }
   s.Files.FileClose(slot);
   return true;
 }
 
 // Fastest to slowest; a time that is no time is drawn to the scale's end.
-std::string DataSeries(const app::AppState& s) {
+std::string DataSeries(const state::AppState& s) {
   std::string series = "&chd=t:";
   bool first = true;
   for (const std::string& entry : s.RankingList.Items()) {
@@ -53,7 +53,7 @@ std::string DataSeries(const app::AppState& s) {
 }
 
 // The service lists bar labels bottom-up, hence slowest to fastest.
-std::string RowLabels(const app::AppState& s) {
+std::string RowLabels(const state::AppState& s) {
   std::string labels = "|1:|";
   bool first = true;
   for (const std::string& entry : s.RankingList.Items()) {
@@ -66,7 +66,7 @@ std::string RowLabels(const app::AppState& s) {
 
 }  // namespace
 
-void ExportGoogleChart(app::AppState& s, ui::Ui& ui) {
+void ExportGoogleChart(state::AppState& s, ui::Ui& ui) {
   s.GoogleText.clear();
   const int64_t height = 30 * s.RankingList.Count() + 60;
   if (!CopyTemplate(s, height)) return;
@@ -74,15 +74,15 @@ void ExportGoogleChart(app::AppState& s, ui::Ui& ui) {
   const std::string min_text = SecondsText(Seconds(s.ChartMin));
   const std::string max_text = SecondsText(Seconds(s.ChartMax));
   const std::string middle_text = SecondsText(Seconds(ScaleMiddle(s.ChartMin, s.ChartMax)));
-  s.GoogleText += "&chds=" + min_text + "," + max_text + app::kNewLine;
-  s.GoogleText += DataSeries(s) + app::kNewLine;
+  s.GoogleText += "&chds=" + min_text + "," + max_text + state::kNewLine;
+  s.GoogleText += DataSeries(s) + state::kNewLine;
 
   SortEntries(s.RankingList, /*descending=*/true);
-  s.GoogleText += std::string("&chxt=x,y") + app::kNewLine;
-  s.GoogleText += "&chxl=0:|" + min_text + "|" + middle_text + "|" + max_text + app::kNewLine;
+  s.GoogleText += std::string("&chxt=x,y") + state::kNewLine;
+  s.GoogleText += "&chxl=0:|" + min_text + "|" + middle_text + "|" + max_text + state::kNewLine;
   s.GoogleText += RowLabels(s);
 
-  ui.SetText(app::id::kLogBox, s.GoogleText);
+  ui.SetText(state::id::kLogBox, s.GoogleText);
 }
 
 }  // namespace hl::results

@@ -1,11 +1,11 @@
 #pragma once
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/ui/ui.h"
 
 namespace hl::results {
 
 // The Google chart parameters from the template and the ranking, into
 // GoogleText and LogBox.
-void ExportGoogleChart(app::AppState& s, ui::Ui& ui);
+void ExportGoogleChart(state::AppState& s, ui::Ui& ui);
 
 }  // namespace hl::results

@@ -15,7 +15,7 @@ namespace {
 // The ranking needs the whole height of the window's left column.
 constexpr ui::Geometry kRankingLogBox{5, 10, 480, 628};
 
-bool WriteReport(const app::AppState& s) {
+bool WriteReport(const state::AppState& s) {
   const std::optional<std::string> path = ResultPath(s, ".txt");
   if (!path) return false;
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.ReportText.data());
@@ -24,7 +24,7 @@ bool WriteReport(const app::AppState& s) {
 
 }  // namespace
 
-void RankResults(app::AppState& s, ui::Ui& ui) {
+void RankResults(state::AppState& s, ui::Ui& ui) {
   s.RankingList.Clear();
   s.ReportSaved = false;
   if (s.ReportText.empty()) return;
@@ -35,11 +35,11 @@ void RankResults(app::AppState& s, ui::Ui& ui) {
   SortEntries(s.RankingList, /*descending=*/true);
   s.ReportText = RankingBlock(s.RankingList.Items()) + s.ReportText;
 
-  ui.RemoveControl(app::id::kScreenView);
-  ui.RemoveControl(app::id::kStatsView);
-  ui.MoveControl(app::id::kLogBox, kRankingLogBox.x, kRankingLogBox.y, kRankingLogBox.width,
+  ui.RemoveControl(state::id::kScreenView);
+  ui.RemoveControl(state::id::kStatsView);
+  ui.MoveControl(state::id::kLogBox, kRankingLogBox.x, kRankingLogBox.y, kRankingLogBox.width,
                  kRankingLogBox.height);
-  ui.SetText(app::id::kLogBox, s.ReportText);
+  ui.SetText(state::id::kLogBox, s.ReportText);
 
   s.ReportSaved = WriteReport(s);
 }

@@ -1,6 +1,6 @@
 #include "results/ranking_entries.h"
 
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/text/text.h"
 
 namespace hl::results {
@@ -40,7 +40,7 @@ std::vector<std::string> CollectRankingEntries(std::string_view report) {
       p = f + 1;
       continue;
     }
-    const int64_t e = text::FindText(report, app::kNewLine, f);
+    const int64_t e = text::FindText(report, state::kNewLine, f);
     if (e == 0) break;
     const int64_t start = f + static_cast<int64_t>(kResultMark.size());
     entries.push_back(NormalisedEntry(text::MiddlePart(report, start, e - start)));
@@ -53,7 +53,7 @@ std::string RankingBlock(const std::vector<std::string>& descending) {
   std::string block;
   int64_t number = 1;
   for (auto entry = descending.rbegin(); entry != descending.rend(); ++entry, ++number) {
-    block += text::FormatInteger(number) + " - " + *entry + app::kNewLine;
+    block += text::FormatInteger(number) + " - " + *entry + state::kNewLine;
   }
   return block;
 }

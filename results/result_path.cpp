@@ -2,7 +2,7 @@
 
 namespace hl::results {
 
-std::optional<std::string> ResultPath(const app::AppState& s, std::string_view suffix) {
+std::optional<std::string> ResultPath(const state::AppState& s, std::string_view suffix) {
   if (s.BaseDir.empty()) return std::nullopt;
   return s.BaseDir + s.TrackBaseName + std::string(suffix);
 }

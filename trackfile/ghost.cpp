@@ -25,7 +25,7 @@ uint16_t U16At(std::span<const uint8_t> bytes, size_t at) {
   return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
 
-void DrawSamples(raster::Image& image, const app::AppState& s, const files::ByteView& file) {
+void DrawSamples(raster::Image& image, const state::AppState& s, const files::ByteView& file) {
   const int64_t first = s.GhostBlock + 2;
   // The file does not tell whether the sample after the last counted one
   // belongs to the ghost; it is drawn when the data holds it.
@@ -44,9 +44,9 @@ void DrawSamples(raster::Image& image, const app::AppState& s, const files::Byte
 
 }  // namespace
 
-void DrawGhost(app::AppState& s, ui::Ui& ui) {
-  if (s.Slot1Time >= app::kNoTime) {
-    ui.AppendLine(app::id::kLogBox, "kein Ghost!");
+void DrawGhost(state::AppState& s, ui::Ui& ui) {
+  if (s.Slot1Time >= state::kNoTime) {
+    ui.AppendLine(state::id::kLogBox, "kein Ghost!");
     return;
   }
   s.GhostScale = static_cast<float>(s.TrackScale) * 29.5f / 100.0f;

@@ -1,10 +1,10 @@
 #pragma once
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/ui/ui.h"
 
 namespace hl::trackfile {
 
 // The ghost trail of the slot-1 lap, or "kein Ghost!" when slot 1 has no time.
-void DrawGhost(app::AppState& s, ui::Ui& ui);
+void DrawGhost(state::AppState& s, ui::Ui& ui);
 
 }  // namespace hl::trackfile

@@ -14,7 +14,7 @@ constexpr int kBottomCellTop = kTrackEdge - kCellSide;
 
 }  // namespace
 
-void DrawGrid(app::AppState& s, ui::Ui& ui) {
+void DrawGrid(state::AppState& s, ui::Ui& ui) {
   raster::Image* image = LineImage(s);
   const files::ByteView file = s.LoadedFile();
   const auto cells = file.Slice(s.GridBlock, layout::kGridSize);

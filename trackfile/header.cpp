@@ -12,7 +12,7 @@ namespace {
 
 using files::ByteView;
 
-void Log(ui::Ui& ui, const std::string& line) { ui.AppendLine(app::id::kLogBox, line); }
+void Log(ui::Ui& ui, const std::string& line) { ui.AppendLine(state::id::kLogBox, line); }
 
 bool IsTrackFile(const ByteView& file) {
   return file.GetI16(0) == layout::kVersion &&
@@ -26,7 +26,7 @@ std::string TextField(const ByteView& file, int64_t position) {
 
 // Stores the header values. Only the record block up to slot 1's car is
 // known to lie inside the data; everything else is read where it can be.
-void ReadHeader(app::AppState& s, const ByteView& file, int32_t fixed_size, int32_t pair_count) {
+void ReadHeader(state::AppState& s, const ByteView& file, int32_t fixed_size, int32_t pair_count) {
   // Positions are computed 64 bits wide so that no N can wrap them around.
   const int64_t picture_bytes = 2 * static_cast<int64_t>(pair_count);
   const int64_t r = fixed_size;
@@ -50,7 +50,7 @@ void ReadHeader(app::AppState& s, const ByteView& file, int32_t fixed_size, int3
 }
 
 // True when a block the header points to lies (partly) outside the data.
-bool BlocksCutOff(const app::AppState& s, const ByteView& file) {
+bool BlocksCutOff(const state::AppState& s, const ByteView& file) {
   // The grid lies right before the object count, so this covers both.
   if (!layout::BlocksAfterHeader(s.GridBlock) || !file.Contains(s.ObjectBlock, 2)) return true;
   if (s.ObjectCount > 0 &&
@@ -62,13 +62,13 @@ bool BlocksCutOff(const app::AppState& s, const ByteView& file) {
          !file.Contains(s.GhostBlock + 2, layout::kGhostSampleSize * s.GhostCount);
 }
 
-bool SlotOneCarIsReferenceCar(const app::AppState& s, const ByteView& file) {
+bool SlotOneCarIsReferenceCar(const state::AppState& s, const ByteView& file) {
   if (!s.CarFound) return false;
   const auto block = file.Slice(s.RecordBlock + layout::SlotCarAt(1), layout::kCarBlockSize);
   return block && CarFileHoldsBlock(*block, s.LoadedCar());
 }
 
-void LogHeader(const app::AppState& s, ui::Ui& ui, const std::string& file_name, bool car_ok) {
+void LogHeader(const state::AppState& s, ui::Ui& ui, const std::string& file_name, bool car_ok) {
   Log(ui, file_name + "  (fest): " + text::FormatInteger(s.RecordBlock) + " Bytes");
   Log(ui, "# Objecte: " + text::FormatInteger(s.ObjectCount));
   Log(ui, " ");
@@ -79,7 +79,7 @@ void LogHeader(const app::AppState& s, ui::Ui& ui, const std::string& file_name,
 
 }  // namespace
 
-void DecodeTrackHeader(app::AppState& s, ui::Ui& ui) {
+void DecodeTrackHeader(state::AppState& s, ui::Ui& ui) {
   s.TrackFileInvalid = true;
   // Without a loaded file the entry-file step has already logged why.
   if (!s.TrackFileLoaded) return;

@@ -1,7 +1,7 @@
 #pragma once
 // Image 1, the track picture every drawing step adds to and shows.
 
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/raster/image.h"
 #include "toolkit/ui/ui.h"
 
@@ -12,10 +12,10 @@ inline constexpr int kTrackSide = 512;  // the track square
 // ghost dot is centred on either.
 inline constexpr int kTrackEdge = kTrackSide - 1;
 
-inline raster::Image* LineImage(app::AppState& s) { return s.Images.Get(app::id::kLineImage); }
+inline raster::Image* LineImage(state::AppState& s) { return s.Images.Get(state::id::kLineImage); }
 
-inline void ShowLineImage(app::AppState& s, ui::Ui& ui) {
-  ui.ShowImage(app::id::kLineView, LineImage(s));
+inline void ShowLineImage(state::AppState& s, ui::Ui& ui) {
+  ui.ShowImage(state::id::kLineView, LineImage(s));
 }
 
 }  // namespace hl::trackfile

@@ -26,7 +26,7 @@ struct TrackObject {
 
 // Whole records inside the data only: a count that claims more is not
 // followed past the end.
-std::vector<TrackObject> ReadObjects(const app::AppState& s, const files::ByteView& file) {
+std::vector<TrackObject> ReadObjects(const state::AppState& s, const files::ByteView& file) {
   std::vector<TrackObject> objects;
   if (!layout::BlocksAfterHeader(s.GridBlock)) return objects;
   const int64_t first = s.ObjectBlock + 2;
@@ -97,7 +97,7 @@ void DrawRectangle(raster::Image& image, const TrackObject& object, RectangleSiz
 }
 
 void DrawObjects(raster::Image& image, const std::vector<TrackObject>& objects,
-                 const app::AppState& s) {
+                 const state::AppState& s) {
   for (const TrackObject& o : objects) {
     if (o.type == kDotType && InBounds(1, kTrackEdge, o.px, o.py)) {
       DrawDot(image, o.px, o.py, s.Palette[7]);
@@ -123,7 +123,7 @@ void DrawObjects(raster::Image& image, const std::vector<TrackObject>& objects,
 
 }  // namespace
 
-void DrawTrackObjects(app::AppState& s, ui::Ui& ui) {
+void DrawTrackObjects(state::AppState& s, ui::Ui& ui) {
   if (raster::Image* image = LineImage(s)) {
     DrawObjects(*image, ReadObjects(s, s.LoadedFile()), s);
   }

@@ -47,9 +47,9 @@ struct BestTime {
 };
 
 // Slot 1 is the entrant's lap; slot 0 stands in when it holds no time.
-BestTime ChooseBestTime(const app::AppState& s) {
-  if (s.Slot1Time < app::kNoTime) return {s.Slot1Time, s.Slot1Driver + " / " + s.SlotCarNames[1]};
-  if (s.Slot0Time < app::kNoTime) return {s.Slot0Time, s.Slot0Driver + " / " + s.SlotCarNames[0]};
+BestTime ChooseBestTime(const state::AppState& s) {
+  if (s.Slot1Time < state::kNoTime) return {s.Slot1Time, s.Slot1Driver + " / " + s.SlotCarNames[1]};
+  if (s.Slot0Time < state::kNoTime) return {s.Slot0Time, s.Slot0Driver + " / " + s.SlotCarNames[0]};
   return {s.Slot0Time, "no Best Time"};
 }
 
@@ -59,7 +59,7 @@ std::string TrackNameWithoutExtension(const std::string& path) {
   return text::LeadingPart(name, text::TextLength(name) - 4);
 }
 
-void DrawCaption(app::AppState& s, raster::Image& image) {
+void DrawCaption(state::AppState& s, raster::Image& image) {
   raster::Box(image, 0, kTrackSide, kTrackSide, kImageHeight - kTrackSide, kStripColour);
   const BestTime best = ChooseBestTime(s);
   const std::string track_name = TrackNameWithoutExtension(s.FilePath);
@@ -74,8 +74,8 @@ void DrawCaption(app::AppState& s, raster::Image& image) {
 
 }  // namespace
 
-void DrawTrackPicture(app::AppState& s, ui::Ui& ui) {
-  if (!s.Images.CreateImage(app::id::kLineImage, kTrackSide, kImageHeight)) return;
+void DrawTrackPicture(state::AppState& s, ui::Ui& ui) {
+  if (!s.Images.CreateImage(state::id::kLineImage, kTrackSide, kImageHeight)) return;
   raster::Image& image = *LineImage(s);
   DrawRuns(image, s.LoadedFile(), s.Palette);
   DrawCaption(s, image);

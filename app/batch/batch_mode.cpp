@@ -43,9 +43,9 @@ bool CreatePictureFolder(const std::string& folder, std::ostream& err) {
 
 // Prints what the organiser would read off the screen; true when all of it
 // could be produced.
-bool PrintResults(const app::AppState& s, const BatchOptions& options, std::ostream& out,
+bool PrintResults(const state::AppState& s, const BatchOptions& options, std::ostream& out,
                   std::ostream& err) {
-  if (s.StepCounter != app::kFinished) {
+  if (s.StepCounter != state::kFinished) {
     err << kProgram << ": the evaluation ended before the ranking\n";
     return false;
   }
@@ -80,7 +80,7 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
   if (!options.pictures_dir.empty() && !CreatePictureFolder(options.pictures_dir, err))
     return kBadUsage;
 
-  app::AppState s;
+  state::AppState s;
   ui::HeadlessUi ui;
   if (auto problem = app::InitState(s)) {
     err << kProgram << ": " << *problem << '\n';

@@ -4,13 +4,13 @@
 
 namespace hl::batch {
 
-namespace id = app::id;
+namespace id = state::id;
 
-Organiser::Organiser(app::AppState& s, const BatchOptions& options, std::ostream& err)
+Organiser::Organiser(state::AppState& s, const BatchOptions& options, std::ostream& err)
     : s_(s), options_(options), err_(err) {}
 
 void Organiser::OnIdle(ui::HeadlessUi& ui) {
-  if (s_.StepCounter == app::kFinished) {
+  if (s_.StepCounter == state::kFinished) {
     if (options_.google && !google_pressed_) {
       google_pressed_ = true;
       ui.Press(id::kActionButton);
@@ -26,7 +26,7 @@ void Organiser::OnIdle(ui::HeadlessUi& ui) {
 }
 
 void Organiser::HandleShownEntry(ui::HeadlessUi& ui) {
-  const app::TextList& entries = s_.FolderList;
+  const state::TextList& entries = s_.FolderList;
   // A base folder without entries still gets one step, which shows nothing.
   if (entries.Index() < 0 || entries.Index() >= entries.Count()) return;
   const std::string& entry = entries.Current();

@@ -7,14 +7,14 @@
 #include <ostream>
 
 #include "app/batch/command_line.h"
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/ui/headless_ui.h"
 
 namespace hl::batch {
 
 class Organiser {
  public:
-  Organiser(app::AppState& s, const BatchOptions& options, std::ostream& err);
+  Organiser(state::AppState& s, const BatchOptions& options, std::ostream& err);
 
   // Called whenever the window waits for input: queues the next presses.
   void OnIdle(ui::HeadlessUi& ui);
@@ -25,7 +25,7 @@ class Organiser {
   void HandleShownEntry(ui::HeadlessUi& ui);
   void SavePicture(const std::string& entry);
 
-  app::AppState& s_;
+  state::AppState& s_;
   const BatchOptions& options_;
   std::ostream& err_;
   int32_t handled_step_ = 0;

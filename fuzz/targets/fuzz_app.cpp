@@ -81,7 +81,7 @@ void FuzzApp::Reset() {
   s_.Files.CloseAll();
   for (int slot = 0; slot < files::DirSlots::kSlotCount; ++slot) s_.Listings.DirClose(slot);
   s_.Images.ReleaseAll();
-  s_.Images.TakeImageFromMemory(app::id::kPlaceholderImage, raster::PlaceholderBmp());
+  s_.Images.TakeImageFromMemory(state::id::kPlaceholderImage, raster::PlaceholderBmp());
   s_.CurrentDir = folder_;
   ResetDecodedValues();
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "app/state/state.h"
+#include "state/state.h"
 #include "toolkit/ui/headless_ui.h"
 
 namespace hl::fuzzing {
@@ -18,7 +18,7 @@ class FuzzApp {
   // The process's instance, reset for a new input.
   static FuzzApp& Fresh();
 
-  app::AppState& State() { return s_; }
+  state::AppState& State() { return s_; }
   ui::HeadlessUi& Ui() { return *ui_; }
   // A private folder of this process, ending with "/"; emptied at exit.
   const std::string& Folder() const { return folder_; }
@@ -40,7 +40,7 @@ class FuzzApp {
   void Reset();
   void ResetDecodedValues();
 
-  app::AppState s_;
+  state::AppState s_;
   std::optional<ui::HeadlessUi> ui_;
   std::string folder_;
   // How far earlier inputs wrote into each region, so a reset clears only that.

@@ -11,7 +11,7 @@ namespace hl::fuzzing {
 
 void FuzzGameSettings(const uint8_t* data, size_t size) {
   FuzzApp& fuzz = FuzzApp::Fresh();
-  app::AppState& s = fuzz.State();
+  state::AppState& s = fuzz.State();
   ui::HeadlessUi& ui = fuzz.Ui();
 
   s.StepCounter = 1;
@@ -24,12 +24,12 @@ void FuzzGameSettings(const uint8_t* data, size_t size) {
   const bool fits = static_cast<int64_t>(size) <= files::DataBuffer::kFileRegionSize;
   Require(!fits || s.DataSize == static_cast<int32_t>(size), "a game file is read whole");
   bool settings_logged = false;
-  const std::string log = ui.ReadText(app::id::kLogBox);
+  const std::string log = ui.ReadText(state::id::kLogBox);
   for (std::string_view line : SplitCrLf(log)) {
     settings_logged = settings_logged || line.starts_with("T/C/F/D/S:  ");
   }
   Require(settings_logged == fits, "the settings are logged exactly when the file was read");
-  const raster::Image* panel = s.Images.Get(app::id::kStatsImage);
+  const raster::Image* panel = s.Images.Get(state::id::kStatsImage);
   Require(!fits || (panel && panel->Width() == 480 && panel->Height() == 136),
           "a read game file gets its 480 x 136 panel");
 }

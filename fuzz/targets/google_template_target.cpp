@@ -10,13 +10,13 @@ namespace hl::fuzzing {
 
 void FuzzGoogleTemplate(const uint8_t* data, size_t size) {
   FuzzApp& fuzz = FuzzApp::Fresh();
-  app::AppState& s = fuzz.State();
+  state::AppState& s = fuzz.State();
   ui::HeadlessUi& ui = fuzz.Ui();
   fuzz.WriteFile("google_charts.txt", std::span<const uint8_t>(data, size));
 
   // A finished run of three entries, as the chart leaves it: ascending, with
   // one entry that has no time.
-  s.StepCounter = app::kFinished;
+  s.StepCounter = state::kFinished;
   for (const char* entry : {"0987 Bert", "5987 Anna", "6012 Cleo"}) s.RankingList.Append(entry);
   s.ChartMin = 900;
   s.ChartMax = 6000;

@@ -21,7 +21,7 @@ std::string ReadWholeFile(const std::string& path) {
 
 void FuzzRanking(const uint8_t* data, size_t size) {
   FuzzApp& fuzz = FuzzApp::Fresh();
-  app::AppState& s = fuzz.State();
+  state::AppState& s = fuzz.State();
   ui::HeadlessUi& ui = fuzz.Ui();
 
   // The report is collected from log lines, and no text of the tool holds a
@@ -31,7 +31,7 @@ void FuzzRanking(const uint8_t* data, size_t size) {
   const bool has_text = !s.ReportText.empty();
   s.BaseDir = fuzz.Folder();
   s.TrackBaseName = "fuzz";
-  s.StepCounter = app::kFinished;
+  s.StepCounter = state::kFinished;
 
   results::RankResults(s, ui);
   Require(s.ReportSaved == has_text, "a report is written exactly when there is text");

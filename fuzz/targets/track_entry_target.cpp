@@ -15,7 +15,7 @@ namespace hl::fuzzing {
 
 namespace {
 
-constexpr int kLog = app::id::kLogBox;
+constexpr int kLog = state::id::kLogBox;
 
 size_t CarLength(std::span<const uint8_t> input) {
   if (input.size() < 2) return 0;
@@ -27,7 +27,7 @@ size_t CarLength(std::span<const uint8_t> input) {
 
 void FuzzTrackEntry(const uint8_t* data, size_t size) {
   FuzzApp& fuzz = FuzzApp::Fresh();
-  app::AppState& s = fuzz.State();
+  state::AppState& s = fuzz.State();
   ui::HeadlessUi& ui = fuzz.Ui();
   const std::span<const uint8_t> input(data, size);
   const size_t car_length = CarLength(input);
@@ -54,7 +54,7 @@ void FuzzTrackEntry(const uint8_t* data, size_t size) {
   trackfile::DrawGhost(s, ui);
   Require(CountResultLines(ui.ReadText(kLog)) == 1,
           "an accepted track file logs one result");
-  const raster::Image* picture = s.Images.Get(app::id::kLineImage);
+  const raster::Image* picture = s.Images.Get(state::id::kLineImage);
   Require(picture && picture->Width() == 512 && picture->Height() == 560,
           "an accepted track file gets its 512 x 560 picture");
 

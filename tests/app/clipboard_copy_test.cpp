@@ -27,10 +27,10 @@ TEST(CopyResults, CopiesUpToTheFirstEmptyLineAndCountsEverything) {
   for (const CopyCase& c : cases) {
     SCOPED_TRACE(c.name);
     testing::TestApp app;
-    app.ui.SetText(id::kLogBox, c.log);
+    app.ui.SetText(state::id::kLogBox, c.log);
     CopyResults(app.s, app.ui);
     EXPECT_EQ(app.ui.Clipboard(), c.copied);
-    EXPECT_EQ(app.ui.ReadText(id::kPenaltyField), c.byte_count);
+    EXPECT_EQ(app.ui.ReadText(state::id::kPenaltyField), c.byte_count);
     EXPECT_EQ(app.s.GoogleText, c.log);
   }
 }

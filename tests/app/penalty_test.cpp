@@ -39,23 +39,23 @@ TEST(ApplyPenalty, RewritesOnlyTheResultLine) {
   for (const PenaltyCase& c : cases) {
     SCOPED_TRACE(c.name);
     testing::TestApp app;
-    app.ui.SetText(id::kLogBox, c.log);
-    app.ui.TypeText(id::kPenaltyField, c.penalty);
+    app.ui.SetText(state::id::kLogBox, c.log);
+    app.ui.TypeText(state::id::kPenaltyField, c.penalty);
     app.s.Slot1Time = c.time;
     app.s.Slot1Driver = c.driver;
     ApplyPenalty(app.s, app.ui);
-    EXPECT_EQ(app.ui.ReadText(id::kLogBox), c.expected);
+    EXPECT_EQ(app.ui.ReadText(state::id::kLogBox), c.expected);
   }
 }
 
 TEST(ApplyPenalty, EveryPressMarksTheDriverAgain) {
   testing::TestApp app;
-  app.ui.SetText(id::kLogBox, " \r\n1.: 5987 Anna\r\n ");
+  app.ui.SetText(state::id::kLogBox, " \r\n1.: 5987 Anna\r\n ");
   app.s.Slot1Time = 5987;
   app.s.Slot1Driver = "Anna";
   ApplyPenalty(app.s, app.ui);
   ApplyPenalty(app.s, app.ui);
-  EXPECT_EQ(app.ui.ReadText(id::kLogBox), " \r\n1.: 6000 Anna ## ##\r\n ");
+  EXPECT_EQ(app.ui.ReadText(state::id::kLogBox), " \r\n1.: 6000 Anna ## ##\r\n ");
 }
 
 }  // namespace

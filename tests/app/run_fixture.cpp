@@ -66,7 +66,7 @@ int RunScript(TestApp& app, const std::vector<int>& script,
   return taken;
 }
 
-raster::Image ExpectedProgress(const app::AppState& s, int64_t done, int64_t total,
+raster::Image ExpectedProgress(const state::AppState& s, int64_t done, int64_t total,
                                const std::string& label) {
   raster::Image image = *raster::Image::Create(512, 30);
   raster::Box(image, 0, 0, 512, 30, s.Palette[16]);

@@ -39,7 +39,7 @@ int RunScript(TestApp& app, const std::vector<int>& script,
               const std::function<void(int)>& before = {});
 
 // What the progress bar must look like for these arguments and this label.
-raster::Image ExpectedProgress(const app::AppState& s, int64_t done, int64_t total,
+raster::Image ExpectedProgress(const state::AppState& s, int64_t done, int64_t total,
                                const std::string& label);
 
 }  // namespace hl::testing

@@ -30,25 +30,25 @@ TEST(ShowScreen, ShowsThePictureUntilClickedOrClosed) {
     app.ui.SetIdleHandler([&](ui::HeadlessUi& ui) {
       ++waits;
       if (waits == 1) {
-        EXPECT_EQ(ui.WindowTitle(id::kScreenWindow), "Screen 40 x 30");
-        EXPECT_EQ(ui.WindowGeometry(id::kScreenWindow), (ui::Geometry{1, 1, 40, 30}));
-        EXPECT_EQ(ui.GadgetGeometry(id::kScreenPicture), (ui::Geometry{0, 0, 40, 30}));
+        EXPECT_EQ(ui.WindowTitle(state::id::kScreenWindow), "Screen 40 x 30");
+        EXPECT_EQ(ui.WindowGeometry(state::id::kScreenWindow), (ui::Geometry{1, 1, 40, 30}));
+        EXPECT_EQ(ui.GadgetGeometry(state::id::kScreenPicture), (ui::Geometry{0, 0, 40, 30}));
         // Other gadgets' events are swallowed while the screen is open.
-        ui.Press(id::kStepButton);
+        ui.Press(state::id::kStepButton);
         return;
       }
       if (c.by_close_request) {
         ui.RequestClose();
       } else {
-        ui.Press(id::kScreenPicture);
+        ui.Press(state::id::kScreenPicture);
       }
     });
     ShowScreen(app.s, app.ui);
     EXPECT_EQ(waits, 2);
-    EXPECT_FALSE(app.ui.HasWindow(id::kScreenWindow));
-    EXPECT_TRUE(app.ui.HasWindow(id::kMainWindow));
+    EXPECT_FALSE(app.ui.HasWindow(state::id::kScreenWindow));
+    EXPECT_TRUE(app.ui.HasWindow(state::id::kMainWindow));
     EXPECT_EQ(app.ui.PendingEvents(), 0);
-    EXPECT_EQ(app.s.Images.ImageWidth(id::kScreenImage), 40);  // kept for the next view
+    EXPECT_EQ(app.s.Images.ImageWidth(state::id::kScreenImage), 40);  // kept for the next view
   }
 }
 
@@ -69,7 +69,7 @@ TEST(ShowScreen, DoesNothingWithoutAReadablePicture) {
     app.ui.SetIdleHandler([&](ui::HeadlessUi&) { ++waits; });
     ShowScreen(app.s, app.ui);
     EXPECT_EQ(waits, 0);
-    EXPECT_FALSE(app.ui.HasWindow(id::kScreenWindow));
+    EXPECT_FALSE(app.ui.HasWindow(state::id::kScreenWindow));
   }
 }
 

@@ -14,30 +14,30 @@ using testing::TestApp;
 
 TEST(StartUp, MainWindowStartsEmptyWithThePresetTexts) {
   TestApp app;
-  EXPECT_EQ(app.ui.WindowTitle(id::kMainWindow), "Velkaro Hotlap Auswertung");
-  EXPECT_EQ(app.ui.WindowGeometry(id::kMainWindow), (ui::Geometry{5, 5, 1010, 720}));
-  EXPECT_EQ(app.ui.ReadText(id::kLogBox), "");
-  EXPECT_EQ(app.ui.ReadText(id::kPenaltyField), "6000");
-  EXPECT_EQ(app.ui.ReadText(id::kStepButton), "Load");
-  EXPECT_EQ(app.ui.ReadText(id::kActionButton), "Strafe");
-  for (int view : {id::kScreenView, id::kLineView, id::kProgressView, id::kStatsView}) {
+  EXPECT_EQ(app.ui.WindowTitle(state::id::kMainWindow), "Velkaro Hotlap Auswertung");
+  EXPECT_EQ(app.ui.WindowGeometry(state::id::kMainWindow), (ui::Geometry{5, 5, 1010, 720}));
+  EXPECT_EQ(app.ui.ReadText(state::id::kLogBox), "");
+  EXPECT_EQ(app.ui.ReadText(state::id::kPenaltyField), "6000");
+  EXPECT_EQ(app.ui.ReadText(state::id::kStepButton), "Load");
+  EXPECT_EQ(app.ui.ReadText(state::id::kActionButton), "Strafe");
+  for (int view : {state::id::kScreenView, state::id::kLineView, state::id::kProgressView, state::id::kStatsView}) {
     EXPECT_FALSE(app.ui.ShownImageSize(view).has_value()) << "gadget " << view;
   }
   // The only bordered view: its frame adds 4 pixels each way to a picture.
-  app.ui.ShowImage(id::kStatsView, app.s.Images.Get(id::kPlaceholderImage));
-  EXPECT_EQ(app.ui.GadgetGeometry(id::kStatsView), (ui::Geometry{5, 570, 36, 36}));
+  app.ui.ShowImage(state::id::kStatsView, app.s.Images.Get(state::id::kPlaceholderImage));
+  EXPECT_EQ(app.ui.GadgetGeometry(state::id::kStatsView), (ui::Geometry{5, 570, 36, 36}));
 }
 
 TEST(StartUp, StateIsReadyForTheFirstPress) {
-  AppState s;
+  state::AppState s;
   ASSERT_EQ(InitState(s), std::nullopt);
   EXPECT_EQ(s.CurrentDir, files::QueryCurrentDir());
   EXPECT_EQ(s.CurrentDir.back(), '/');
   EXPECT_EQ(s.StepCounter, 0);
   EXPECT_EQ(s.LoadedFile().Size(), files::DataBuffer::kFileRegionSize);  // never into CarArea
   EXPECT_EQ(s.LoadedCar().Size(), 0);
-  EXPECT_EQ(s.Images.ImageWidth(id::kPlaceholderImage), 32);
-  EXPECT_EQ(s.Images.ImageHeight(id::kPlaceholderImage), 32);
+  EXPECT_EQ(s.Images.ImageWidth(state::id::kPlaceholderImage), 32);
+  EXPECT_EQ(s.Images.ImageHeight(state::id::kPlaceholderImage), 32);
   EXPECT_TRUE(s.LogFont.has_value());
   EXPECT_TRUE(s.LabelFont.has_value());
   for (int unassigned : {13, 14, 15, 19, 20, 21}) {
@@ -49,16 +49,16 @@ TEST(StartUp, StateIsReadyForTheFirstPress) {
 TEST(StartUp, ShutDownReleasesEverything) {
   TestApp app;
   ShutDown(app.s, app.ui);
-  EXPECT_FALSE(app.ui.HasWindow(id::kMainWindow));
-  EXPECT_FALSE(app.ui.HasGadget(id::kLogBox));
-  EXPECT_FALSE(app.s.Images.ImageExists(id::kPlaceholderImage));
+  EXPECT_FALSE(app.ui.HasWindow(state::id::kMainWindow));
+  EXPECT_FALSE(app.ui.HasGadget(state::id::kLogBox));
+  EXPECT_FALSE(app.s.Images.ImageExists(state::id::kPlaceholderImage));
   EXPECT_FALSE(app.s.LabelFont.has_value());
   EXPECT_EQ(app.s.Data, nullptr);
   EXPECT_EQ(app.s.LoadedFile().Size(), 0);  // no buffer, no bytes
 }
 
 TEST(TextList, StepsOnceOverItsElementsAndSortsStably) {
-  TextList list;
+  state::TextList list;
   for (const char* text : {"b", "A", "a", "c"}) list.Append(text);
   list.ResetPosition();
   std::vector<std::string> seen;

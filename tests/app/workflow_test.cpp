@@ -54,10 +54,10 @@ struct WalkCase {
 
 TEST(Workflow, StepButtonWalksThroughTheEntriesAndQuits) {
   const std::vector<WalkCase> cases = {
-      {"no subfolders", 0, false, {0, 1, kFinished}},
-      {"cancelled chooser", 2, true, {0, 1, kFinished}},
-      {"one subfolder finishes on the second press", 1, false, {0, 1, kFinished}},
-      {"three subfolders", 3, false, {0, 1, 2, 3, kFinished}},
+      {"no subfolders", 0, false, {0, 1, state::kFinished}},
+      {"cancelled chooser", 2, true, {0, 1, state::kFinished}},
+      {"one subfolder finishes on the second press", 1, false, {0, 1, state::kFinished}},
+      {"three subfolders", 3, false, {0, 1, 2, 3, state::kFinished}},
   };
   for (const WalkCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -67,9 +67,9 @@ TEST(Workflow, StepButtonWalksThroughTheEntriesAndQuits) {
 
     std::vector<int32_t> counters;
     std::vector<std::string> captions;
-    const int presses = RunScript(app, Presses(id::kStepButton, 10), [&](int) {
+    const int presses = RunScript(app, Presses(state::id::kStepButton, 10), [&](int) {
       counters.push_back(app.s.StepCounter);
-      captions.push_back(app.ui.ReadText(id::kStepButton));
+      captions.push_back(app.ui.ReadText(state::id::kStepButton));
     });
 
     EXPECT_EQ(presses, static_cast<int>(c.counters.size()));
@@ -78,15 +78,15 @@ TEST(Workflow, StepButtonWalksThroughTheEntriesAndQuits) {
     EXPECT_EQ(captions.front(), "Load");
     EXPECT_EQ(captions.back(), "End");
     for (size_t i = 1; i + 1 < captions.size(); ++i) EXPECT_EQ(captions[i], "Next");
-    EXPECT_EQ(app.ui.ReadText(id::kActionButton), "Google");
-    EXPECT_TRUE(app.ui.IsEnabled(id::kStepButton));
+    EXPECT_EQ(app.ui.ReadText(state::id::kActionButton), "Google");
+    EXPECT_TRUE(app.ui.IsEnabled(state::id::kStepButton));
   }
 }
 
 TEST(Workflow, LoadWithoutEntriesKeepsTheCarLinesOnlyInTheReport) {
   TestApp app;
   app.ui.SetFolderChoice(WriteCompetition(app.work, {}));
-  RunScript(app, {id::kStepButton});
+  RunScript(app, {state::id::kStepButton});
 
   const auto lines = app.LogLines();
   ASSERT_GE(lines.size(), 2u);
@@ -101,8 +101,8 @@ TEST(Workflow, ReportTextJoinsTheLogOfEveryEntry) {
   TestApp app;
   app.ui.SetFolderChoice(WriteCompetition(app.work, Entries(2)));
   std::vector<std::string> logs, reports;
-  RunScript(app, Presses(id::kStepButton, 3), [&](int) {
-    logs.push_back(app.ui.ReadText(id::kLogBox));
+  RunScript(app, Presses(state::id::kStepButton, 3), [&](int) {
+    logs.push_back(app.ui.ReadText(state::id::kLogBox));
     reports.push_back(app.s.ReportText);
   });
   ASSERT_EQ(logs.size(), 3u);
@@ -131,20 +131,20 @@ TEST(Workflow, PressesQueuedDuringAStepAreDropped) {
   app.ui.SetIdleHandler([&](ui::HeadlessUi& ui) {
     if (pressed) return;
     pressed = true;
-    ui.Press(id::kStepButton);
-    ui.Press(id::kStepButton);
+    ui.Press(state::id::kStepButton);
+    ui.Press(state::id::kStepButton);
   });
   RunEventLoop(app.s, app.ui);
   EXPECT_EQ(app.s.StepCounter, 1);
-  EXPECT_EQ(app.ui.ReadText(id::kStepButton), "Next");
+  EXPECT_EQ(app.ui.ReadText(state::id::kStepButton), "Next");
 }
 
 TEST(Workflow, ActionBeforeLoadLeavesTheLogEmpty) {
   TestApp app;
-  RunScript(app, {id::kActionButton, id::kActionButton});
-  EXPECT_EQ(app.ui.ReadText(id::kLogBox), "");
+  RunScript(app, {state::id::kActionButton, state::id::kActionButton});
+  EXPECT_EQ(app.ui.ReadText(state::id::kLogBox), "");
   EXPECT_EQ(app.s.StepCounter, 0);
-  EXPECT_EQ(app.ui.ReadText(id::kActionButton), "Strafe");
+  EXPECT_EQ(app.ui.ReadText(state::id::kActionButton), "Strafe");
 }
 
 TEST(Workflow, PenaltyReachesTheRankingAndLeavesTheOtherLinesAlone) {
@@ -154,7 +154,7 @@ TEST(Workflow, PenaltyReachesTheRankingAndLeavesTheOtherLinesAlone) {
   app.ui.SetFolderChoice(WriteCompetition(app.work, {entry}));
 
   std::vector<std::string> lines;
-  RunScript(app, {id::kStepButton, id::kActionButton, id::kStepButton},
+  RunScript(app, {state::id::kStepButton, state::id::kActionButton, state::id::kStepButton},
             [&](int step) {
               if (step == 2) lines = app.LogLines();
             });
@@ -177,26 +177,26 @@ TEST(Workflow, ActionAfterFinishingExportsThenCopies) {
     app.ui.SetFolderChoice(WriteCompetition(app.work, Entries(1)));
     std::vector<std::string> captions;
     RunScript(app,
-              {id::kStepButton, id::kStepButton, id::kActionButton, id::kActionButton,
-               id::kActionButton},
+              {state::id::kStepButton, state::id::kStepButton, state::id::kActionButton, state::id::kActionButton,
+               state::id::kActionButton},
               [&](int step) {
-                if (step >= 2) captions.push_back(app.ui.ReadText(id::kActionButton));
+                if (step >= 2) captions.push_back(app.ui.ReadText(state::id::kActionButton));
               });
     EXPECT_EQ(captions, (std::vector<std::string>{"Google", "Copy", "Copy"}));
-    EXPECT_EQ(app.ui.ReadText(id::kActionButton), "Copy");
+    EXPECT_EQ(app.ui.ReadText(state::id::kActionButton), "Copy");
 
     if (c.with_template) {
-      const std::string log = app.ui.ReadText(id::kLogBox);
+      const std::string log = app.ui.ReadText(state::id::kLogBox);
       EXPECT_EQ(app.s.GoogleText, log);
       std::string joined;
       for (const std::string& line : SplitCrLf(log)) joined += line;
       EXPECT_EQ(app.ui.Clipboard(), joined);
       EXPECT_EQ(app.ui.Clipboard().rfind("cht=bhschs=450x90", 0), 0u);
-      EXPECT_EQ(app.ui.ReadText(id::kPenaltyField), text::FormatInteger(log.size()) + " Byte");
+      EXPECT_EQ(app.ui.ReadText(state::id::kPenaltyField), text::FormatInteger(log.size()) + " Byte");
     } else {
       EXPECT_EQ(app.s.GoogleText, "");
       EXPECT_EQ(app.ui.Clipboard(), "");
-      EXPECT_EQ(app.ui.ReadText(id::kPenaltyField), "6000");
+      EXPECT_EQ(app.ui.ReadText(state::id::kPenaltyField), "6000");
     }
   }
 }
@@ -207,9 +207,9 @@ TEST(Workflow, CloseEndsTheRunInEveryStateAndWritesOnlyWhenFinished) {
     TestApp app;
     const std::string base = WriteCompetition(app.work, Entries(2));
     app.ui.SetFolderChoice(base);
-    std::vector<int> script = Presses(id::kStepButton, presses);
+    std::vector<int> script = Presses(state::id::kStepButton, presses);
     script.push_back(kCloseRequest);
-    script.push_back(id::kStepButton);
+    script.push_back(state::id::kStepButton);
 
     EXPECT_EQ(RunScript(app, script), presses + 1);
     EXPECT_FALSE(app.s.QuitRequested);
@@ -229,13 +229,13 @@ TEST(Workflow, EvaluatesAndRanksAHundredAndFiftyEntries) {
   std::vector<int32_t> counters;
   std::vector<std::string> current;
   bool last_progress_matches = false;
-  const int presses = RunScript(app, Presses(id::kStepButton, kEntries + 5), [&](int step) {
+  const int presses = RunScript(app, Presses(state::id::kStepButton, kEntries + 5), [&](int step) {
     counters.push_back(app.s.StepCounter);
     current.push_back(app.s.FolderList.Current());
     if (step == kEntries) {
       const raster::Image expected =
           testing::ExpectedProgress(app.s, kEntries, kEntries, "150 / 150   entry150");
-      const raster::Image* shown = app.s.Images.Get(id::kProgressImage);
+      const raster::Image* shown = app.s.Images.Get(state::id::kProgressImage);
       last_progress_matches = shown != nullptr && shown->Pixels() == expected.Pixels();
     }
   });
@@ -246,7 +246,7 @@ TEST(Workflow, EvaluatesAndRanksAHundredAndFiftyEntries) {
     EXPECT_EQ(counters[static_cast<size_t>(k)], k);
     EXPECT_EQ(current[static_cast<size_t>(k)], entries[static_cast<size_t>(k - 1)].folder);
   }
-  EXPECT_EQ(counters.back(), kFinished);
+  EXPECT_EQ(counters.back(), state::kFinished);
   EXPECT_TRUE(last_progress_matches);
 
   EXPECT_EQ(app.s.RankingList.Count(), kEntries);

@@ -24,17 +24,17 @@ TEST(QtBackend, GivesTheSameReportAsTheBatchRun) {
   static char name[] = "hotlap-eval";
   static char* argv[] = {name, nullptr};
   ui::QtUi ui(argc, argv);
-  app::AppState s;
+  state::AppState s;
   const WorkingFolder in(sample.work);
   ASSERT_EQ(app::InitState(s), std::nullopt);
   app::OpenMainWindow(s, ui);
   ui.PresetFolderChoice(sample.base);
   // One press loads, one per further entry, one ranks; the bound only
   // keeps a broken workflow from spinning.
-  for (size_t press = 0; press <= sample.entries.size() + 1 && s.StepCounter != app::kFinished; ++press) {
+  for (size_t press = 0; press <= sample.entries.size() + 1 && s.StepCounter != state::kFinished; ++press) {
     app::StepButtonPressed(s, ui);
   }
-  ASSERT_EQ(s.StepCounter, app::kFinished);
+  ASSERT_EQ(s.StepCounter, state::kFinished);
   EXPECT_EQ(s.ReportText + "\r\n", WithCrLf(batch.out));
   EXPECT_EQ(ReadText(sample.base + "eichwald.txt"), s.ReportText);
   app::ShutDown(s, ui);

@@ -11,8 +11,8 @@ namespace hl::testing {
 namespace {
 
 using Lines = std::vector<std::string>;
-using app::id::kLineView;
-using app::id::kScreenView;
+using state::id::kLineView;
+using state::id::kScreenView;
 
 raster::Image Flat(int width, int height, raster::Color colour) {
   raster::Image image = *raster::Image::Create(width, height);
@@ -123,7 +123,7 @@ TEST_F(GameDataTest, ScreenPicturesAreScaledTo480x360) {
     EXPECT_EQ(app.LogLines(), (Lines{" ", "Track fehlt in:", app.s.FolderList.Current()}));
     EXPECT_EQ(app.ui.ShownImageSize(kScreenView)->width, side);
     EXPECT_EQ(app.ui.ShownImageSize(kScreenView)->height, side == 32 ? 32 : 360);
-    const raster::Image* scaled = app.s.Images.Get(app::id::kScaledScreenImage);
+    const raster::Image* scaled = app.s.Images.Get(state::id::kScaledScreenImage);
     ASSERT_EQ(scaled != nullptr, want != 0);
     if (scaled == nullptr) continue;
     const raster::Color centre = scaled->At(240, 180);

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/state/state.h"
+#include "state/state.h"
 #include "gamedata/base_folder.h"
 #include "gamedata/entry_files.h"
 #include "tests/support/temp_dir.h"

@@ -38,11 +38,11 @@ class StatsPanelTest : public GameDataTest {
     app.s.EntryDir = base.MakeDir("entry");
     base.WriteFile("entry/" + name, competition::BuildGameFile(content));
     app.s.GameFileName = name;
-    app.ui.ClearText(app::id::kLogBox);
+    app.ui.ClearText(state::id::kLogBox);
     gamedata::ShowGameSettings(app.s, app.ui);
     return app.LogLines();
   }
-  const raster::Image& Panel() { return *app.s.Images.Get(app::id::kStatsImage); }
+  const raster::Image& Panel() { return *app.s.Images.Get(state::id::kStatsImage); }
   // First and last column of a panel row holding the palette colour.
   Span Extent(int y, int palette_index) {
     Span found = kNone;
@@ -60,7 +60,7 @@ TEST_F(StatsPanelTest, LogsTrackNameAndDrawsEachSettingInItsRow) {
             (Lines{" ", "R.GAM", "Trackname in gam: Padded", "T/C/F/D/S:  100 / 50 / 60 / 0 / 127",
                    " "}));
   EXPECT_EQ(app.s.FilePath, app.s.EntryDir + "R.GAM");
-  EXPECT_EQ(app.ui.ShownImageSize(app::id::kStatsView)->height, 136);
+  EXPECT_EQ(app.ui.ShownImageSize(state::id::kStatsView)->height, 136);
   // Fuel mass is drawn in row 3 and damage in row 4, unlike their order in the file.
   const std::vector<Span> fills{{150, 399}, {150, 274}, {150, 224}, kNone, {150, 307}};
   for (int row = 1; row <= 5; ++row) EXPECT_EQ(Extent(row * 20 + 17, 17), fills[row - 1]) << row;
@@ -98,7 +98,7 @@ TEST_F(StatsPanelTest, MissingGameFileShowsAnEmptyPanel) {
   gamedata::ShowGameSettings(app.s, app.ui);
   EXPECT_EQ(app.LogLines(), Lines{"Game fehlt"});
   for (const int y : {0, 30, 135}) EXPECT_EQ(Extent(y, 18), kWholeRow);
-  EXPECT_EQ(app.ui.ShownImageSize(app::id::kStatsView)->height, 136);
+  EXPECT_EQ(app.ui.ShownImageSize(state::id::kStatsView)->height, 136);
 }
 
 TEST_F(StatsPanelTest, UnusableGameFileKeepsThePreviousPanel) {
@@ -108,7 +108,7 @@ TEST_F(StatsPanelTest, UnusableGameFileKeepsThePreviousPanel) {
   EXPECT_EQ(ShowGame(too_large, "big.gam"), Lines{"Game zu gross: big.gam"});
   MakeFifo("entry/pipe.gam");
   app.s.GameFileName = "pipe.gam";
-  app.ui.ClearText(app::id::kLogBox);
+  app.ui.ClearText(state::id::kLogBox);
   gamedata::ShowGameSettings(app.s, app.ui);
   EXPECT_TRUE(app.LogLines().empty());
   EXPECT_EQ(Panel().Pixels(), before);

@@ -79,7 +79,7 @@ class ChartTest : public ::testing::Test {
   const raster::Image& Chart(const std::vector<std::string>& entries) {
     for (const auto& entry : entries) app.s.RankingList.Append(entry);
     DrawChart(app.s, app.ui);
-    return *app.s.Images.Get(app::id::kLineImage);
+    return *app.s.Images.Get(state::id::kLineImage);
   }
   int Width(const std::string& text) { return app.s.LabelFont->TextWidth(text); }
   testing::TestApp app;
@@ -162,7 +162,7 @@ TEST_F(ChartTest, SavedPngHoldsExactlyTheChart) {
   };
   EXPECT_EQ(pixel(300, 30 * 19 + 35), (std::vector<uint8_t>{0, 0, 255}));
   EXPECT_EQ(pixel(449, png.height - 1), (std::vector<uint8_t>{255, 255, 255}));
-  EXPECT_EQ(app.ui.ShownImageSize(app::id::kLineView)->height, png.height);
+  EXPECT_EQ(app.ui.ShownImageSize(state::id::kLineView)->height, png.height);
 }
 
 TEST_F(ChartTest, AFolderInThePlaceOfTheChartSurvivesAndIsReported) {
@@ -170,8 +170,8 @@ TEST_F(ChartTest, AFolderInThePlaceOfTheChartSurvivesAndIsReported) {
   Chart({"0987 Bert"});
   EXPECT_FALSE(app.s.ChartSaved);
   EXPECT_EQ(app.work.ReadFile("base/Monza.png/keep"), (std::vector<uint8_t>{'o', 'l', 'd'}));
-  EXPECT_TRUE(app.ui.ShownImageSize(app::id::kLineView).has_value());
-  EXPECT_TRUE(app.ui.ShownImageSize(app::id::kProgressView).has_value());
+  EXPECT_TRUE(app.ui.ShownImageSize(state::id::kLineView).has_value());
+  EXPECT_TRUE(app.ui.ShownImageSize(state::id::kProgressView).has_value());
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ TEST(EntryOrder, RanksByTimeValueThenFoldedText) {
 
 TEST(EntryOrder, EntriesDifferingOnlyInCaseKeepTheirOrderBothWays) {
   for (const bool descending : {false, true}) {
-    app::TextList list;
+    state::TextList list;
     for (const char* entry : {"5987 ANNA", "10000 Dora", "5987 anna", "87 Eve"}) list.Append(entry);
     SortEntries(list, descending);
     const std::vector<std::string> expected =

@@ -35,7 +35,7 @@ TEST_F(GoogleExportTest, ProducesTheParametersOfTheRankedRun) {
       "&chxl=0:|9.00|34.50|60.00\r\n"
       "|1:|Cleo (60.12)|Anna (59.87)|Bert (9.87)";
   EXPECT_EQ(app.s.GoogleText, expected);
-  EXPECT_EQ(app.ui.ReadText(app::id::kLogBox), expected);
+  EXPECT_EQ(app.ui.ReadText(state::id::kLogBox), expected);
   EXPECT_EQ(app.s.RankingList.Items().front(), "6012 Cleo");
 }
 
@@ -58,12 +58,12 @@ TEST_F(GoogleExportTest, LabelsTakeTheFirstWordAndTheTrueTime) {
 }
 
 TEST_F(GoogleExportTest, WithoutATemplateDoesNothing) {
-  app.ui.SetText(app::id::kLogBox, "ranking");
+  app.ui.SetText(state::id::kLogBox, "ranking");
   app.s.GoogleText = "stale";
   app.work.MakeDir("google_charts.txt");  // a folder cannot be read as the template
   Export({"0987 Bert", "5987 Anna"}, 900, 6000);
   EXPECT_EQ(app.s.GoogleText, "");
-  EXPECT_EQ(app.ui.ReadText(app::id::kLogBox), "ranking");
+  EXPECT_EQ(app.ui.ReadText(state::id::kLogBox), "ranking");
   EXPECT_EQ(app.s.RankingList.Items().front(), "0987 Bert");
 }
 

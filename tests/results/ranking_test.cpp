@@ -57,12 +57,12 @@ TEST_F(RankResultsTest, PutsTheRankingInFrontShowsAndWritesIt) {
 
   const std::string expected = "1 - 0987 Bert\r\n2 - 5987 Anna\r\n3 - 6012 Cleo\r\n" + run;
   EXPECT_EQ(app.s.ReportText, expected);
-  EXPECT_EQ(app.ui.ReadText(app::id::kLogBox), expected);
+  EXPECT_EQ(app.ui.ReadText(state::id::kLogBox), expected);
   EXPECT_EQ(Report(), expected);
   EXPECT_TRUE(app.s.ReportSaved);
-  EXPECT_FALSE(app.ui.HasGadget(app::id::kScreenView));
-  EXPECT_FALSE(app.ui.HasGadget(app::id::kStatsView));
-  EXPECT_EQ(app.ui.GadgetGeometry(app::id::kLogBox), (ui::Geometry{5, 10, 480, 628}));
+  EXPECT_FALSE(app.ui.HasGadget(state::id::kScreenView));
+  EXPECT_FALSE(app.ui.HasGadget(state::id::kStatsView));
+  EXPECT_EQ(app.ui.GadgetGeometry(state::id::kLogBox), (ui::Geometry{5, 10, 480, 628}));
 }
 
 TEST_F(RankResultsTest, RanksByTimeValueAndPutsTheLaterOfEqualEntriesFirst) {
@@ -79,14 +79,14 @@ TEST_F(RankResultsTest, WithoutResultLinesWritesTheTextUnchanged) {
   app.s.ReportText = "\r\n\r\nno entries\r\n";
   RankResults(app.s, app.ui);
   EXPECT_EQ(Report(), "\r\n\r\nno entries\r\n");
-  EXPECT_FALSE(app.ui.HasGadget(app::id::kScreenView));
+  EXPECT_FALSE(app.ui.HasGadget(state::id::kScreenView));
 }
 
 TEST_F(RankResultsTest, EmptyReportChangesNothing) {
   app.s.RankingList.Append("stale");
   RankResults(app.s, app.ui);
   EXPECT_EQ(app.s.RankingList.Count(), 0);
-  EXPECT_TRUE(app.ui.HasGadget(app::id::kScreenView));
+  EXPECT_TRUE(app.ui.HasGadget(state::id::kScreenView));
   EXPECT_FALSE(std::filesystem::exists(app.s.BaseDir + "Monza.txt"));
   EXPECT_FALSE(app.s.ReportSaved);
 }
@@ -97,7 +97,7 @@ TEST_F(RankResultsTest, AFolderInThePlaceOfTheReportSurvivesAndIsReported) {
   RankResults(app.s, app.ui);
   EXPECT_FALSE(app.s.ReportSaved);
   EXPECT_EQ(app.work.ReadFile("base/Monza.txt/keep"), (std::vector<uint8_t>{'o', 'l', 'd'}));
-  EXPECT_EQ(app.ui.ReadText(app::id::kLogBox), "1 - 0987 Anna\r\n1.: 987 Anna\r\n");
+  EXPECT_EQ(app.ui.ReadText(state::id::kLogBox), "1 - 0987 Anna\r\n1.: 987 Anna\r\n");
 }
 
 }  // namespace

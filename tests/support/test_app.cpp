@@ -16,7 +16,7 @@ TestApp::TestApp() {
 }
 
 std::vector<std::string> TestApp::LogLines() {
-  return SplitCrLf(ui.ReadText(app::id::kLogBox));
+  return SplitCrLf(ui.ReadText(state::id::kLogBox));
 }
 
 std::vector<std::string> SplitCrLf(const std::string& text) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/state/state.h"
+#include "state/state.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/ui/headless_ui.h"
 
@@ -13,7 +13,7 @@ namespace hl::testing {
 
 struct TestApp {
   TempDir work;  // CurrentDir points here
-  app::AppState s;
+  state::AppState s;
   ui::HeadlessUi ui;
 
   TestApp();  // fails the test (ADD_FAILURE) when start-up fails

@@ -95,7 +95,7 @@ const DamageCase kCases[] = {
 TEST_F(TrackFileTest, DamagedFilesAreReportedAndNeverReadBeyondTheirData) {
   for (const DamageCase& c : kCases) {
     SCOPED_TRACE(c.name);
-    app.ui.ClearText(app::id::kLogBox);
+    app.ui.ClearText(state::id::kLogBox);
     Load(c.make());
     DecodeAndDraw();  // drawing what lies inside must not fail either
 

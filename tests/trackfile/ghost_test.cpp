@@ -108,7 +108,7 @@ TEST_F(GhostTest, NoGhostWithoutASlotOneTime) {
     content.slots[1].time = c.time;
     content.scale = c.scale;
     content.ghost = {{2950, 2950}};
-    app.ui.ClearText(app::id::kLogBox);
+    app.ui.ClearText(state::id::kLogBox);
     DrawGhost(content);
     EXPECT_EQ(Log().back() == "kein Ghost!", c.logged);
     EXPECT_EQ(BluePixels(), c.blue);

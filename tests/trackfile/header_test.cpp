@@ -43,7 +43,7 @@ TEST_F(TrackFileTest, NameFieldsAreTrimmedCutAndConverted) {
     content.slots[1].driver = c.raw;
     content.slots[1].car = trk::MakeCarBlock(c.raw, 1);
     Load(content);
-    app.ui.ClearText(app::id::kLogBox);
+    app.ui.ClearText(state::id::kLogBox);
     Decode();
     EXPECT_EQ(app.s.Slot1Driver, c.shown);
     EXPECT_EQ(app.s.SlotCarNames[1], c.shown);
@@ -56,7 +56,7 @@ TEST_F(TrackFileTest, TimesAreLoggedRawEvenWhenTheyAreNoTime) {
     auto content = PlainTrack();
     content.slots[1].time = time;
     Load(content);
-    app.ui.ClearText(app::id::kLogBox);
+    app.ui.ClearText(state::id::kLogBox);
     Decode();
     EXPECT_EQ(Log().at(3), "1.: " + std::to_string(time) + " Anna");
   }
@@ -80,7 +80,7 @@ TEST_F(TrackFileTest, RejectsFilesThatAreNoTrackFiles) {
   for (const auto& file : files) {
     SCOPED_TRACE(file.size());
     app.s.Slot1Time = 1234;  // left from the entry before
-    app.ui.ClearText(app::id::kLogBox);
+    app.ui.ClearText(state::id::kLogBox);
     Load(file);
     Decode();
     EXPECT_TRUE(app.s.TrackFileInvalid);
@@ -127,7 +127,7 @@ TEST_F(TrackFileTest, ChecksTheCarAtEveryBytePosition) {
     Load(content);
     LoadCar(car);
     app.s.CarFound = c.car_found;
-    app.ui.ClearText(app::id::kLogBox);
+    app.ui.ClearText(state::id::kLogBox);
     Decode();
     EXPECT_EQ(Log().at(5), c.ok ? "Car 1:Formel K ok" : "Car 1:Formel K not found!!");
   }

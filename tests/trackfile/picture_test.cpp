@@ -108,7 +108,7 @@ TEST_F(TrackFileTest, CaptionShowsTheBestTimeAndWhoDroveIt) {
     EXPECT_EQ(differing, 0);
   }
   EXPECT_EQ(Pixel(0, 559), kStrip);
-  EXPECT_TRUE(app.ui.ShownImageSize(app::id::kLineView).has_value());
+  EXPECT_TRUE(app.ui.ShownImageSize(state::id::kLineView).has_value());
 }
 
 TEST_F(TrackFileTest, TrackBaseNameIsTheFileNameWithoutExtension) {

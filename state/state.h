@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "app/state/text_list.h"
+#include "state/text_list.h"
 #include "toolkit/files/data_buffer.h"
 #include "toolkit/files/dir_slots.h"
 #include "toolkit/files/file_slots.h"
@@ -18,7 +18,7 @@
 #include "toolkit/raster/font.h"
 #include "toolkit/raster/image_table.h"
 
-namespace hl::app {
+namespace hl::state {
 
 // Window, gadget, image, file and listing numbers.
 namespace id {
@@ -114,4 +114,4 @@ struct AppState {
   files::ByteView LoadedCar() const;
 };
 
-}  // namespace hl::app
+}  // namespace hl::state

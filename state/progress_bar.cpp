@@ -1,11 +1,11 @@
-#include "app/progress/progress_bar.h"
+#include "state/progress_bar.h"
 
 #include <algorithm>
 
 #include "toolkit/raster/draw.h"
 #include "toolkit/text/text.h"
 
-namespace hl::app {
+namespace hl::state {
 
 namespace {
 
@@ -57,4 +57,4 @@ void ShowProgress(AppState& s, ui::Ui& ui, int64_t done, int64_t total, const st
   ui.ShowImage(id::kProgressView, &image);
 }
 
-}  // namespace hl::app
+}  // namespace hl::state

@@ -1,6 +1,6 @@
-#include "app/state/state.h"
+#include "state/state.h"
 
-namespace hl::app {
+namespace hl::state {
 
 files::ByteView AppState::LoadedFile() const {
   return Data ? Data->LoadedFile(DataSize) : files::ByteView();
@@ -10,4 +10,4 @@ files::ByteView AppState::LoadedCar() const {
   return Data ? Data->LoadedCar(CarSize) : files::ByteView();
 }
 
-}  // namespace hl::app
+}  // namespace hl::state

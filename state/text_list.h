@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace hl::app {
+namespace hl::state {
 
 class TextList {
  public:
@@ -29,4 +29,4 @@ class TextList {
   int64_t position_ = -1;
 };
 
-}  // namespace hl::app
+}  // namespace hl::state

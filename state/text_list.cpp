@@ -1,9 +1,9 @@
-#include "app/state/text_list.h"
+#include "state/text_list.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace hl::app {
+namespace hl::state {
 
 void TextList::Clear() {
   items_.clear();
@@ -44,4 +44,4 @@ void TextList::SortStable(const std::function<bool(const std::string&, const std
   position_ = -1;
 }
 
-}  // namespace hl::app
+}  // namespace hl::state
