@@ -2,7 +2,7 @@
 # Installs the Debian packages hotlap-eval needs, only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1g-dev
-  libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
+  libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev libexpected-dev fonts-dejavu-core fonts-liberation2
   googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
