@@ -1,7 +1,9 @@
 #include "app/penalty.h"
 
+#include <algorithm>
 #include <string_view>
 
+#include "state/progress_bar.h"
 #include "toolkit/text/text.h"
 
 namespace hl::app {
@@ -10,6 +12,7 @@ namespace {
 
 constexpr std::string_view kResultPrefix = "1.: ";
 constexpr std::string_view kLineBreak = "\r\n";
+constexpr size_t kMaxPenaltyDigits = 5;
 
 // Byte offset of the first line that begins with the result prefix.
 std::string::size_type FindResultLine(const std::string& log) {
@@ -22,13 +25,39 @@ std::string::size_type FindResultLine(const std::string& log) {
   }
 }
 
+// The record follows the result line, so the results files rank exactly
+// what the report ranks.
+void RecordPenalty(state::AppState& s, const std::string& penalty, const std::string& result) {
+  record::EntryRecord* entry = s.Record.Current();
+  if (entry == nullptr || !entry->track) return;
+  entry->track->result = result;
+  entry->penalty = record::Penalty{.time = penalty, .reason = ""};
+}
+
+// The log stays as it was; the progress view keeps the entry's count.
+void ReportRefusedPenalty(state::AppState& s, ui::Ui& ui) {
+  state::ShowProgress(s, ui, s.StepCounter, s.FolderList.Count(), "Strafe: keine Zeit");
+}
+
 }  // namespace
+
+// The ranking reads the text that replaces the time: an empty or lettered
+// one used to count as 0 and win. Five digits hold every lap time the game
+// can store, and batch runs take the same rule.
+bool IsPenaltyTime(std::string_view text) {
+  return !text.empty() && text.size() <= kMaxPenaltyDigits &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 // Only the entry's result line is rewritten: the same digits or the same name
 // elsewhere in the log (file size, car names) must stay as they are.
 void ApplyPenalty(state::AppState& s, ui::Ui& ui) {
   std::string log = ui.ReadText(state::id::kLogBox);
   const std::string penalty = ui.ReadText(state::id::kPenaltyField);
+  if (!IsPenaltyTime(penalty)) {
+    ReportRefusedPenalty(s, ui);
+    return;
+  }
 
   const auto line_start = FindResultLine(log);
   if (line_start != std::string::npos) {
@@ -43,6 +72,7 @@ void ApplyPenalty(state::AppState& s, ui::Ui& ui) {
       rest = text::ReplaceAll(rest, s.Slot1Driver, s.Slot1Driver + " ##");
     }
     log.replace(rest_start, rest_length, rest);
+    RecordPenalty(s, penalty, rest);
   }
   ui.SetText(state::id::kLogBox, log);
 }

@@ -19,7 +19,7 @@ bool IsCarFileName(const std::string& name) {
 // folder cannot be listed.
 bool ListBaseFolder(state::AppState& s, ui::Ui& ui) {
   constexpr int slot = state::id::kListingSlot;
-  if (!s.Listings.DirOpen(slot, s.BaseDir, "*.*")) return false;
+  if (!s.Listings.DirOpen(slot, s.BaseDir)) return false;
   while (s.Listings.DirNext(slot)) {
     const std::string name = s.Listings.DirEntryName(slot);
     const files::EntryKind kind = s.Listings.DirEntryKind(slot);
@@ -28,6 +28,7 @@ bool ListBaseFolder(state::AppState& s, ui::Ui& ui) {
     } else if (kind == files::EntryKind::File && IsCarFileName(name)) {
       s.CarFound = true;
       s.CarFileName = name;
+      s.Record.car_files.push_back(name);
       ui.AppendLine(kLog, "Car: " + name);
     }
   }
@@ -62,9 +63,11 @@ void ScanBaseFolder(state::AppState& s, ui::Ui& ui) {
   // Only a car file of this base folder may count as the reference.
   s.CarFound = false;
   s.BaseDir = ui.ChooseFolder("Directory", s.CurrentDir);
+  s.Record = record::CompetitionRecord{.folder = s.BaseDir};
   if (s.BaseDir.empty()) return;
   if (!ListBaseFolder(s, ui)) return;
   if (s.CarFound) ReadCarFile(s);
+  if (s.CarFound) s.Record.car_file = s.CarFileName;
   if (!s.CarFound) ui.AppendLine(kLog, "no car!");
 }
 

@@ -2,6 +2,7 @@
 
 #include "state/progress_bar.h"
 #include "gamedata/data_file_reader.h"
+#include "toolkit/files/sha256.h"
 #include "toolkit/text/text.h"
 
 namespace hl::gamedata {
@@ -16,7 +17,7 @@ constexpr int kScreenHeight = 360;
 // so "mytrk" counts as a track file. The file listed last of a kind wins.
 void FindFilesByKind(state::AppState& s) {
   constexpr int slot = state::id::kListingSlot;
-  if (!s.Listings.DirOpen(slot, s.EntryDir, "*.*")) return;
+  if (!s.Listings.DirOpen(slot, s.EntryDir)) return;
   while (s.Listings.DirNext(slot)) {
     if (s.Listings.DirEntryKind(slot) != files::EntryKind::File) continue;
     const std::string name = s.Listings.DirEntryName(slot);
@@ -32,11 +33,26 @@ void FindFilesByKind(state::AppState& s) {
   s.Listings.DirClose(slot);
 }
 
+std::optional<std::string> FoundFile(const std::string& name) {
+  if (name == state::kMissingFile) return std::nullopt;
+  return name;
+}
+
+record::EntryRecord& RecordEntryFiles(state::AppState& s, const std::string& entry_name) {
+  record::EntryRecord& entry = s.Record.entries.emplace_back();
+  entry.folder = entry_name;
+  entry.track_file = FoundFile(s.TrackFileName);
+  entry.game_file = FoundFile(s.GameFileName);
+  entry.screen_file = FoundFile(s.ScreenFileName);
+  return entry;
+}
+
 void ShowPlaceholder(state::AppState& s, ui::Ui& ui, int gadget) {
   ui.ShowImage(gadget, s.Images.Get(state::id::kPlaceholderImage));
 }
 
-void LoadTrackFile(state::AppState& s, ui::Ui& ui, const std::string& entry_name) {
+void LoadTrackFile(state::AppState& s, ui::Ui& ui, const std::string& entry_name,
+                   record::EntryRecord& entry) {
   if (s.TrackFileName == state::kMissingFile) {
     ShowPlaceholder(s, ui, state::id::kLineView);
     ui.AppendLine(kLog, "Track fehlt in:");
@@ -47,17 +63,20 @@ void LoadTrackFile(state::AppState& s, ui::Ui& ui, const std::string& entry_name
   switch (ReadDataFile(s, s.FilePath)) {
     case DataFileRead::Read:
       s.TrackFileLoaded = true;
+      entry.evidence.track_file = files::Sha256(s.LoadedFile().Bytes());
       break;
     case DataFileRead::NotReadable:
       ui.AppendLine(kLog, "Track nicht lesbar: " + s.TrackFileName);
+      entry.track_verdict = record::TrackVerdict::NotReadable;
       break;
     case DataFileRead::TooLarge:
       ui.AppendLine(kLog, "Track zu gross: " + s.TrackFileName);
+      entry.track_verdict = record::TrackVerdict::TooLarge;
       break;
   }
 }
 
-void ShowScreenFile(state::AppState& s, ui::Ui& ui) {
+void ShowScreenFile(state::AppState& s, ui::Ui& ui, record::EntryRecord& entry) {
   if (s.ScreenFileName == state::kMissingFile) {
     ShowPlaceholder(s, ui, state::id::kScreenView);
     ui.AppendLine(kLog, "Screen fehlt");
@@ -68,6 +87,7 @@ void ShowScreenFile(state::AppState& s, ui::Ui& ui) {
   if (!s.Images.LoadImage(image, s.EntryDir + s.ScreenFileName, kScreenWidth, kScreenHeight)) {
     // Showing the placeholder tells the organiser that this picture is broken.
     ShowPlaceholder(s, ui, state::id::kScreenView);
+    entry.evidence.screen_unreadable = true;
     return;
   }
   s.Images.ResizeImage(image, kScreenWidth, kScreenHeight);
@@ -87,9 +107,10 @@ void FindEntryFiles(state::AppState& s, ui::Ui& ui) {
   state::ShowProgress(s, ui, s.StepCounter, s.FolderList.Count(), entry_name);
   s.EntryDir = s.BaseDir + entry_name + "/";
   FindFilesByKind(s);
+  record::EntryRecord& entry = RecordEntryFiles(s, entry_name);
   s.DataSize = 0;
-  LoadTrackFile(s, ui, entry_name);
-  ShowScreenFile(s, ui);
+  LoadTrackFile(s, ui, entry_name, entry);
+  ShowScreenFile(s, ui, entry);
 }
 
 }  // namespace hl::gamedata

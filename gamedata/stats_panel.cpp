@@ -60,6 +60,19 @@ void DrawSettings(state::AppState& s, const files::ByteView& game) {
   }
 }
 
+void RecordGameSettings(state::AppState& s, const files::ByteView& game) {
+  record::EntryRecord* entry = s.Record.Current();
+  if (entry == nullptr) return;
+  entry->track_name = SelectedTrackName(game);
+  entry->settings = record::RaceSettings{
+      .tyres = GameSetting(game, kTyresOffset),
+      .consumption = GameSetting(game, kConsumptionOffset),
+      .fuel = GameSetting(game, kFuelMassOffset),
+      .damage = GameSetting(game, kDamageOffset),
+      .speed = GameSetting(game, kSpeedOffset),
+  };
+}
+
 }  // namespace
 
 void ShowGameSettings(state::AppState& s, ui::Ui& ui) {
@@ -78,6 +91,7 @@ void ShowGameSettings(state::AppState& s, ui::Ui& ui) {
   // Only the game file's own bytes count: what lies behind its end is the
   // rest of the track file, values the entrant never set.
   const files::ByteView game = s.LoadedFile();
+  RecordGameSettings(s, game);
   ui.AppendLine(kLog, " ");
   ui.AppendLine(kLog, s.GameFileName);
   ui.AppendLine(kLog, "Trackname in gam: " + SelectedTrackName(game));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "state/state.h"
 #include "toolkit/text/text.h"
 
 namespace hl::results {
@@ -17,7 +18,19 @@ unsigned char FoldAscii(char c) {
 
 std::string EntryTimeText(std::string_view entry) { return text::FieldAt(entry, 1, " "); }
 
-int64_t EntryTime(std::string_view entry) { return text::ParseInteger(EntryTimeText(entry)); }
+bool HasEntryTime(std::string_view entry) {
+  const std::string time = EntryTimeText(entry);
+  size_t at = time.find_first_not_of('\t');
+  if (at != std::string::npos && (time[at] == '-' || time[at] == '+')) ++at;
+  return at < time.size() &&
+         std::all_of(time.begin() + static_cast<std::ptrdiff_t>(at), time.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int64_t EntryTime(std::string_view entry) {
+  if (!HasEntryTime(entry)) return state::kNoTime;
+  return text::ParseInteger(EntryTimeText(entry));
+}
 
 bool FoldedLess(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(
@@ -26,6 +39,8 @@ bool FoldedLess(std::string_view a, std::string_view b) {
 }
 
 bool EntryLess(const std::string& a, const std::string& b) {
+  const bool timed_a = HasEntryTime(a);
+  if (timed_a != HasEntryTime(b)) return timed_a;
   const int64_t time_a = EntryTime(a);
   const int64_t time_b = EntryTime(b);
   if (time_a != time_b) return time_a < time_b;
@@ -33,5 +48,14 @@ bool EntryLess(const std::string& a, const std::string& b) {
 }
 
 void SortEntries(state::TextList& list, bool descending) { list.SortStable(EntryLess, descending); }
+
+std::vector<size_t> PlaceOrder(const std::vector<std::string>& entries) {
+  std::vector<size_t> order(entries.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&entries](size_t a, size_t b) { return EntryLess(entries[b], entries[a]); });
+  std::reverse(order.begin(), order.end());
+  return order;
+}
 
 }  // namespace hl::results

@@ -27,12 +27,15 @@ bool WriteReport(const state::AppState& s) {
 void RankResults(state::AppState& s, ui::Ui& ui) {
   s.RankingList.Clear();
   s.ReportSaved = false;
+  s.Record.track = s.TrackBaseName;
   if (s.ReportText.empty()) return;
 
-  for (std::string& entry : CollectRankingEntries(s.ReportText)) {
-    s.RankingList.Append(std::move(entry));
+  // RankingList holds the entries from last place to first.
+  const std::vector<std::string> entries = CollectRankingEntries(s.ReportText);
+  const std::vector<size_t> places = PlaceOrder(entries);
+  for (auto place = places.rbegin(); place != places.rend(); ++place) {
+    s.RankingList.Append(entries[*place]);
   }
-  SortEntries(s.RankingList, /*descending=*/true);
   s.ReportText = RankingBlock(s.RankingList.Items()) + s.ReportText;
 
   ui.RemoveControl(state::id::kScreenView);

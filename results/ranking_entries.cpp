@@ -18,13 +18,13 @@ bool OpensLine(std::string_view report, int64_t found) {
   return before == 0 || report[before - 1] == '\n';
 }
 
-std::string NormalisedEntry(std::string_view raw) {
-  std::string entry = text::TrimSpaces(raw);
+}  // namespace
+
+std::string RankingEntryText(std::string_view result) {
+  std::string entry = text::TrimSpaces(result);
   if (entry.size() >= 4 && entry[3] == ' ') entry.insert(entry.begin(), '0');
   return entry;
 }
-
-}  // namespace
 
 std::vector<std::string> CollectRankingEntries(std::string_view report) {
   std::vector<std::string> entries;
@@ -43,7 +43,7 @@ std::vector<std::string> CollectRankingEntries(std::string_view report) {
     const int64_t e = text::FindText(report, state::kNewLine, f);
     if (e == 0) break;
     const int64_t start = f + static_cast<int64_t>(kResultMark.size());
-    entries.push_back(NormalisedEntry(text::MiddlePart(report, start, e - start)));
+    entries.push_back(RankingEntryText(text::MiddlePart(report, start, e - start)));
     p = f + 4;
   }
   return entries;

@@ -13,6 +13,9 @@ namespace hl::results {
 // no line end after it yields nothing.
 std::vector<std::string> CollectRankingEntries(std::string_view report);
 
+// The ranking entry of one result line's text after "1.:".
+std::string RankingEntryText(std::string_view result);
+
 // "1 - entry" CR LF, "2 - entry" CR LF, ... for entries sorted descending,
 // so the last of them gets number 1.
 std::string RankingBlock(const std::vector<std::string>& descending);

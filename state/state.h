@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "record/competition_record.h"
 #include "state/text_list.h"
 #include "toolkit/files/data_buffer.h"
 #include "toolkit/files/dir_slots.h"
@@ -44,7 +45,6 @@ constexpr int kStatsImage = 21;
 
 constexpr int kDataFileSlot = 0;
 constexpr int kTemplateFileSlot = 1;
-constexpr int kReportFileSlot = 2;
 constexpr int kListingSlot = 7;
 }  // namespace id
 
@@ -84,7 +84,6 @@ struct AppState {
   // Decoded from the entry's track file by the header step.
   uint8_t TrackScale = 0;
   uint8_t GridThreshold = 0;
-  int32_t MapDataLength = 0;
   int64_t RecordBlock = 0;
   int64_t GridBlock = 0;
   int64_t ObjectBlock = 0;
@@ -97,6 +96,9 @@ struct AppState {
   std::array<std::string, 12> SlotCarNames{};
   int16_t GhostCount = 0;
   float GhostScale = 0.0f;
+
+  // Every entry's facts as data, for the outputs that do not read the log.
+  record::CompetitionRecord Record;
 
   // The scale of the chart, reused by the Google export.
   int32_t ChartMin = 0;

@@ -5,6 +5,7 @@
 #include "toolkit/files/paths.h"
 #include "toolkit/text/text.h"
 #include "trackfile/car_check.h"
+#include "trackfile/track_facts.h"
 #include "trackfile/track_layout.h"
 
 namespace hl::trackfile {
@@ -32,7 +33,6 @@ void ReadHeader(state::AppState& s, const ByteView& file, int32_t fixed_size, in
   const int64_t r = fixed_size;
   s.TrackScale = file.GetU8(layout::kScaleAt).value_or(0);
   s.GridThreshold = file.GetU8(layout::kGridThresholdAt).value_or(0);
-  s.MapDataLength = static_cast<int32_t>(picture_bytes);
   s.RecordBlock = r;
   s.GridBlock = layout::kGridAfterPairs + picture_bytes;
   s.ObjectBlock = layout::kObjectCountAfterPairs + picture_bytes;
@@ -88,6 +88,7 @@ void DecodeTrackHeader(state::AppState& s, ui::Ui& ui) {
   const std::string file_name = files::PathFilePart(s.FilePath);
   if (!IsTrackFile(file)) {
     Log(ui, "kein Track: " + file_name);
+    RecordRejectedTrack(s, record::TrackVerdict::NotATrack);
     return;
   }
   const auto fixed_size = file.GetI32(layout::kFixedSizeAt);
@@ -95,12 +96,16 @@ void DecodeTrackHeader(state::AppState& s, ui::Ui& ui) {
   if (!fixed_size || !pair_count || !file.Contains(*fixed_size, layout::kResultPartSize)) {
     // No result line can be made; this line keeps the entrant visible.
     Log(ui, "Track defekt: " + file_name);
+    RecordRejectedTrack(s, record::TrackVerdict::Damaged);
     return;
   }
 
   ReadHeader(s, file, *fixed_size, *pair_count);
-  LogHeader(s, ui, file_name, SlotOneCarIsReferenceCar(s, file));
-  if (BlocksCutOff(s, file)) Log(ui, "Track defekt: " + file_name);
+  const bool car_ok = SlotOneCarIsReferenceCar(s, file);
+  LogHeader(s, ui, file_name, car_ok);
+  const bool cut_off = BlocksCutOff(s, file);
+  if (cut_off) Log(ui, "Track defekt: " + file_name);
+  RecordAcceptedTrack(s, file, car_ok, cut_off);
   s.TrackFileInvalid = false;
 }
 

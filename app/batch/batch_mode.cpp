@@ -9,6 +9,7 @@
 
 #include "app/batch/command_line.h"
 #include "app/batch/organiser.h"
+#include "app/batch/results_files.h"
 #include "app/startup.h"
 #include "app/workflow.h"
 #include "toolkit/ui/headless_ui.h"
@@ -57,7 +58,7 @@ bool PrintResults(const state::AppState& s, const BatchOptions& options, std::os
       complete = false;
     }
     out << WithUnixLineEnds(s.GoogleText);
-  } else {
+  } else if (!ResultsReplaceReport(options)) {
     out << WithUnixLineEnds(s.ReportText);
   }
   const std::string stem = s.BaseDir + s.TrackBaseName;
@@ -82,8 +83,8 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
 
   state::AppState s;
   ui::HeadlessUi ui;
-  if (auto problem = app::InitState(s)) {
-    err << kProgram << ": " << *problem << '\n';
+  if (const auto started = app::InitState(s); !started) {
+    err << kProgram << ": " << started.error().Describe() << '\n';
     return kBadUsage;
   }
   app::OpenMainWindow(s, ui);
@@ -92,7 +93,10 @@ int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) 
   ui.SetIdleHandler([&organiser](ui::HeadlessUi& headless) { organiser.OnIdle(headless); });
   app::RunEventLoop(s, ui);
 
-  const bool complete = PrintResults(s, options, out, err) && !organiser.PicturesFailed();
+  bool complete = PrintResults(s, options, out, err) && !organiser.PicturesFailed();
+  if (s.StepCounter == state::kFinished) {
+    complete &= WriteResultsFiles(s.Record, options, out, err);
+  }
   app::ShutDown(s, ui);
   return complete ? kDone : kNotWritten;
 }
@@ -110,7 +114,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
           out << UsageText();
           return kDone;
         } else if constexpr (std::is_same_v<Kind, ShowVersion>) {
-          out << kProgram << " 1.0.0\n";
+          out << kProgram << " " HOTLAP_VERSION "\n";
           return kDone;
         } else if constexpr (std::is_same_v<Kind, UsageError>) {
           err << kProgram << ": " << parsed.message << " (see " << kProgram << " --help)\n";

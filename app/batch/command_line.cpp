@@ -6,14 +6,12 @@
 #include <system_error>
 #include <utility>
 
+#include "app/penalty.h"
+
 namespace hl::batch {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A penalty replaces the time digits of a result line, which the ranking
-// compares as text; anything but a plain number would rank at random.
-constexpr size_t kMaxPenaltyDigits = 5;
 
 // Absolute and normal, without a closing "/" so a file given as a folder
 // is reported as a file.
@@ -41,18 +39,13 @@ std::optional<std::string> CheckBaseFolder(const std::string& given, const fs::p
   return std::nullopt;
 }
 
-bool IsPenaltyTime(const std::string& time) {
-  return !time.empty() && time.size() <= kMaxPenaltyDigits &&
-         std::all_of(time.begin(), time.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 std::optional<std::string> AddPenalty(BatchOptions& options, const std::string& argument) {
   const size_t equals = argument.rfind('=');
   if (equals == std::string::npos || equals == 0)
     return "--penalty wants ENTRY=TIME, got '" + argument + "'";
   const std::string entry = argument.substr(0, equals);
   const std::string time = argument.substr(equals + 1);
-  if (!IsPenaltyTime(time))
+  if (!app::IsPenaltyTime(time))
     return "penalty time '" + time + "' for '" + entry + "' is not a number of hundredths";
   const bool plain_name = entry != "." && entry != ".." && entry.find('/') == std::string::npos;
   std::error_code ec;
@@ -95,6 +88,32 @@ class ArgumentReader {
   std::optional<std::string> inline_value_;
 };
 
+// The values of the options that may be given once.
+struct GivenValues {
+  std::optional<std::string> base, pictures, json, csv;
+};
+
+std::optional<std::string>* ValueSlot(const std::string& option, GivenValues& given) {
+  if (option == "--batch") return &given.base;
+  if (option == "--pictures") return &given.pictures;
+  if (option == "--json") return &given.json;
+  if (option == "--csv") return &given.csv;
+  return nullptr;
+}
+
+std::string OutputPath(const std::string& given) {
+  return given == kStandardOutput ? given : AbsolutePath(given).string();
+}
+
+std::optional<std::string> TakeResultsFiles(BatchOptions& options, const GivenValues& given) {
+  if (given.json) options.json_file = OutputPath(*given.json);
+  if (given.csv) options.csv_file = OutputPath(*given.csv);
+  const int to_standard_output = (options.json_file == kStandardOutput) +
+                                 (options.csv_file == kStandardOutput) + options.google;
+  if (to_standard_output > 1) return "only one of --google, --json - and --csv - can be printed";
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -102,6 +121,7 @@ std::string UsageText() {
          "         opens the evaluation window\n"
          "       hotlap-eval --batch BASEDIR [--penalty ENTRY=TIME]... [--google]"
          " [--pictures OUTDIR]\n"
+         "         [--json FILE] [--csv FILE]\n"
          "         evaluates the competition in BASEDIR without a window\n"
          "\n"
          "  --batch BASEDIR       the competition folder: the reference car file and\n"
@@ -111,6 +131,10 @@ std::string UsageText() {
          "  --google              prints the Google chart parameters instead of the\n"
          "                        report (template google_charts.txt in the working folder)\n"
          "  --pictures OUTDIR     saves every entry's track picture as OUTDIR/ENTRY.png\n"
+         "  --json FILE           writes the results as JSON (- prints them instead of\n"
+         "                        the report)\n"
+         "  --csv FILE            writes the results as CSV (- prints them instead of\n"
+         "                        the report)\n"
          "  --help                shows this text\n"
          "  --version             shows the version\n"
          "\n"
@@ -123,8 +147,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (std::find(args.begin(), args.end(), "--version") != args.end()) return ShowVersion{};
 
   BatchOptions options;
-  std::optional<std::string> base_given;
-  std::optional<std::string> pictures_given;
+  GivenValues given;
   std::vector<std::string> penalty_arguments;
   ArgumentReader reader(args);
   while (!reader.AtEnd()) {
@@ -133,20 +156,22 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       options.google = true;
       continue;
     }
-    if (option != "--batch" && option != "--penalty" && option != "--pictures") {
+    std::optional<std::string>* slot = ValueSlot(option, given);
+    if (slot == nullptr && option != "--penalty") {
       if (option.rfind("-", 0) == 0) return UsageError{"unknown option '" + option + "'"};
       return UsageError{"unexpected argument '" + option + "'"};
     }
     const std::optional<std::string> value = reader.Value();
     if (!value || value->empty()) return UsageError{option + " needs a value"};
-    if (option == "--penalty") {
+    if (slot == nullptr) {
       penalty_arguments.push_back(*value);
     } else {
-      std::optional<std::string>& slot = option == "--batch" ? base_given : pictures_given;
-      if (slot) return UsageError{option + " given twice"};
-      slot = *value;
+      if (*slot) return UsageError{option + " given twice"};
+      *slot = *value;
     }
   }
+  std::optional<std::string>& base_given = given.base;
+  std::optional<std::string>& pictures_given = given.pictures;
   if (!base_given) return UsageError{"--batch BASEDIR is missing"};
 
   const fs::path base = AbsolutePath(*base_given);
@@ -156,6 +181,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (auto problem = AddPenalty(options, argument)) return UsageError{*problem};
   }
   if (pictures_given) options.pictures_dir = AsFolderText(AbsolutePath(*pictures_given));
+  if (auto problem = TakeResultsFiles(options, given)) return UsageError{*problem};
   return options;
 }
 

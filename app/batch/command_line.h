@@ -14,7 +14,12 @@ struct BatchOptions {
   std::map<std::string, std::string> penalties;  // entry folder name -> penalty text
   bool google = false;
   std::string pictures_dir;  // absolute, ends with "/"; "" when no pictures are wanted
+  // Results files: absolute paths, kStandardOutput, or "" when not wanted.
+  std::string json_file;
+  std::string csv_file;
 };
+
+inline constexpr const char* kStandardOutput = "-";
 
 struct ShowHelp {};
 struct ShowVersion {};

@@ -6,13 +6,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/batch/batch_mode.h"
-#include "tests/robustness/report_accounting.h"
+#include "tests/support/report_accounting.h"
+#include "tests/support/results_check.h"
 #include "tests/support/temp_dir.h"
 #include "tools/competition/corruption.h"
 #include "tools/competition/sample_competition.h"
@@ -28,6 +30,11 @@ using competition::Field;
 using competition::FieldValue;
 
 constexpr int kEntrants = 8;
+
+std::string ReadFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 std::vector<std::string> SortedFolders(const fs::path& folder) {
   std::vector<std::string> names;
@@ -168,11 +175,14 @@ TEST_P(DamagedCompetition, EveryEntryIsAccountedFor) {
   ASSERT_FALSE(competition::WriteVariant(intact_->Path(), base, c.corruptions));
   const std::vector<std::string> folders = SortedFolders(base);
 
-  std::string base_arg = base, batch_arg = "--batch", program = "hotlap-eval";
-  char* argv[] = {program.data(), batch_arg.data(), base_arg.data()};
+  const std::string json = work.Path() + "results.json", csv = work.Path() + "results.csv";
+  std::vector<std::string> args = {"hotlap-eval", "--batch", base, "--json", json, "--csv", csv};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
   std::ostringstream out, err;
-  const int status = batch::RunCommandLine(3, argv, out, err);
+  const int status = batch::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
   ASSERT_TRUE(status == 0 || status == 1) << status << "\n" << err.str();
+  ExpectResultsMatchReport(out.str(), ReadFileText(json), ReadFileText(csv));
 
   const ReportAccount account = AccountFor(out.str());
   ASSERT_EQ(account.entries.size(), folders.size()) << out.str();

@@ -16,6 +16,7 @@ class ByteView {
   explicit ByteView(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
   int64_t Size() const { return static_cast<int64_t>(bytes_.size()); }
+  std::span<const uint8_t> Bytes() const { return bytes_; }
   bool Contains(int64_t position, int64_t count) const;
 
   std::optional<uint8_t> GetU8(int64_t position) const;
@@ -30,11 +31,6 @@ class ByteView {
 
   // The count bytes at position, or nullopt when they do not all lie inside.
   std::optional<std::span<const uint8_t>> Slice(int64_t position, int64_t count) const;
-
-  // True when count bytes at position here equal count bytes at
-  // other_position in other; false when either range leaves its view.
-  bool SameBytes(int64_t position, const ByteView& other, int64_t other_position,
-                 int64_t count) const;
 
  private:
   std::span<const uint8_t> bytes_;

@@ -3,7 +3,7 @@
 
 #include "toolkit/raster/draw.h"
 #include "toolkit/raster/font_impl.h"
-#include "toolkit/raster/utf8_decode.h"
+#include "toolkit/text/utf8.h"
 
 namespace hl::raster {
 namespace {
@@ -26,7 +26,7 @@ void DrawText(Image& image, const Font& font, int x, int y, std::string_view utf
   const int64_t baseline = int64_t{y} + font.Ascent();
   int64_t pen = x;
   for (size_t position = 0; position < utf8.size();) {
-    const Glyph& glyph = impl.GlyphFor(NextCodePoint(utf8, position));
+    const Glyph& glyph = impl.GlyphFor(text::NextCodePoint(utf8, position));
     for (const Glyph::Dot dot : glyph.dots) PlotWide(image, pen + dot.dx, baseline + dot.dy, front);
     pen += glyph.advance;
   }

@@ -3,11 +3,12 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "toolkit/raster/font_impl.h"
-#include "toolkit/raster/utf8_decode.h"
+#include "toolkit/text/utf8.h"
 
 namespace hl::raster {
 namespace {
@@ -88,11 +89,9 @@ std::vector<Glyph::Dot> DotsOf(const FT_GlyphSlot slot) {
   return dots;
 }
 
-std::optional<Font> LoadNamed(const std::string& family, bool bold, int points,
-                              const std::string& package, std::string* error) {
-  std::string reason;
-  std::optional<Font> font = Font::Load(family, bold, points, &reason);
-  if (!font && error != nullptr) *error = reason + "; install the Debian package " + package;
+Result<Font> LoadNamed(const std::string& family, bool bold, int points, const std::string& package) {
+  Result<Font> font = Font::Load(family, bold, points);
+  if (!font) font.error().what += "; install the Debian package " + package;
   return font;
 }
 
@@ -119,46 +118,36 @@ Font::~Font() = default;
 Font::Font(Font&&) noexcept = default;
 Font& Font::operator=(Font&&) noexcept = default;
 
-std::optional<Font> Font::Load(const std::string& family, bool bold, int points, std::string* error) {
-  auto fail = [&](const std::string& why) -> std::optional<Font> {
-    if (error != nullptr) *error = why;
-    return std::nullopt;
-  };
+Result<Font> Font::Load(const std::string& family, bool bold, int points) {
   const int pixels = points * kDotsPerInch / kPointsPerInch;
-  if (pixels < 1) return fail(Describe(family, bold) + " at " + std::to_string(points) + " pt");
+  if (pixels < 1) return Fail({Describe(family, bold) + " at " + std::to_string(points) + " pt"});
   const std::optional<FaceFile> file = FindFaceFile(family, bold);
-  if (!file) return fail(Describe(family, bold));
+  if (!file) return Fail({Describe(family, bold)});
 
   auto impl = std::make_unique<Impl>();
-  if (FT_Init_FreeType(&impl->library) != 0) return fail("the font renderer cannot start");
+  if (FT_Init_FreeType(&impl->library) != 0) return Fail({"the font renderer cannot start"});
   if (FT_New_Face(impl->library, file->path.c_str(), file->index, &impl->face) != 0 ||
       FT_Set_Pixel_Sizes(impl->face, 0, static_cast<FT_UInt>(pixels)) != 0) {
-    return fail("font file " + file->path + " cannot be read");
+    return Fail({"the font file cannot be read", file->path});
   }
-  impl->pixel_size = pixels;
   impl->line_height = RoundedPixels(impl->face->size->metrics.height);
   impl->ascent = RoundedPixels(impl->face->size->metrics.ascender);
   return Font(std::move(impl));
 }
 
-int Font::PixelSize() const { return impl_->pixel_size; }
 int Font::LineHeight() const { return impl_->line_height; }
 int Font::Ascent() const { return impl_->ascent; }
 
 int Font::TextWidth(std::string_view utf8) const {
   int width = 0;
   for (size_t position = 0; position < utf8.size();) {
-    width += impl_->GlyphFor(NextCodePoint(utf8, position)).advance;
+    width += impl_->GlyphFor(text::NextCodePoint(utf8, position)).advance;
   }
   return width;
 }
 
-std::optional<Font> LoadLogFont(std::string* error) {
-  return LoadNamed("DejaVu Sans Mono", false, 12, "fonts-dejavu-core", error);
-}
+Result<Font> LoadLogFont() { return LoadNamed("DejaVu Sans Mono", false, 12, "fonts-dejavu-core"); }
 
-std::optional<Font> LoadLabelFont(std::string* error) {
-  return LoadNamed("Liberation Sans", true, 10, "fonts-liberation2", error);
-}
+Result<Font> LoadLabelFont() { return LoadNamed("Liberation Sans", true, 10, "fonts-liberation2"); }
 
 }  // namespace hl::raster

@@ -1,10 +1,12 @@
 #pragma once
-// Code points of UTF-8 text for the glyph renderer.
+// Code points of UTF-8 text: for the glyph renderer, and for making text
+// that came from file names safe for formats that must be valid UTF-8.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
-namespace hl::raster {
+namespace hl::text {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 
@@ -13,4 +15,8 @@ constexpr char32_t kReplacementCharacter = 0xFFFD;
 // advances and never reads past the text.
 char32_t NextCodePoint(std::string_view text, size_t& position);
 
-}  // namespace hl::raster
+void AppendUtf8(std::string& text, char32_t code);
+// The text with every malformed sequence replaced by U+FFFD.
+std::string ValidUtf8(std::string_view text);
+
+}  // namespace hl::text

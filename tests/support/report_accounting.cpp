@@ -1,4 +1,4 @@
-#include "tests/robustness/report_accounting.h"
+#include "tests/support/report_accounting.h"
 
 #include <sstream>
 

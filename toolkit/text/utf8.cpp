@@ -1,6 +1,6 @@
-#include "toolkit/raster/utf8_decode.h"
+#include "toolkit/text/utf8.h"
 
-namespace hl::raster {
+namespace hl::text {
 namespace {
 
 struct LeadByte {
@@ -42,4 +42,31 @@ char32_t NextCodePoint(std::string_view text, size_t& position) {
   return code;
 }
 
-}  // namespace hl::raster
+void AppendUtf8(std::string& text, char32_t code) {
+  const auto byte = [&text](char32_t value) { text += static_cast<char>(value); };
+  if (code < 0x80) {
+    byte(code);
+  } else if (code < 0x800) {
+    byte(0xC0 | (code >> 6));
+    byte(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    byte(0xE0 | (code >> 12));
+    byte(0x80 | ((code >> 6) & 0x3F));
+    byte(0x80 | (code & 0x3F));
+  } else {
+    byte(0xF0 | (code >> 18));
+    byte(0x80 | ((code >> 12) & 0x3F));
+    byte(0x80 | ((code >> 6) & 0x3F));
+    byte(0x80 | (code & 0x3F));
+  }
+}
+
+std::string ValidUtf8(std::string_view text) {
+  std::string valid;
+  valid.reserve(text.size());
+  size_t position = 0;
+  while (position < text.size()) AppendUtf8(valid, NextCodePoint(text, position));
+  return valid;
+}
+
+}  // namespace hl::text

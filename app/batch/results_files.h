@@ -1,0 +1,19 @@
+#pragma once
+// The results files a batch run was asked for (--json, --csv).
+
+#include <ostream>
+
+#include "app/batch/command_line.h"
+#include "record/competition_record.h"
+
+namespace hl::batch {
+
+// True when results go to standard output in place of the report.
+bool ResultsReplaceReport(const BatchOptions& options);
+
+// Writes each requested file (replacing it atomically) or prints it; false
+// when one could not be written, which `err` then names.
+bool WriteResultsFiles(const record::CompetitionRecord& competition, const BatchOptions& options,
+                       std::ostream& out, std::ostream& err);
+
+}  // namespace hl::batch

@@ -1,0 +1,106 @@
+#include "publish/results_json.h"
+
+#include <cstdio>
+
+#include "results/record_ranking.h"
+#include "toolkit/text/text.h"
+
+namespace hl::publish {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json OptionalText(const std::optional<std::string>& text) { return text ? Json(*text) : Json(); }
+
+Json DateJson(const std::optional<record::RecordDate>& date) {
+  if (!date) return nullptr;
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date->year, date->month, date->day);
+  return text;
+}
+
+Json SettingsJson(const std::optional<record::RaceSettings>& settings) {
+  if (!settings) return nullptr;
+  return {{"tyres", settings->tyres},   {"consumption", settings->consumption},
+          {"fuel", settings->fuel},     {"damage", settings->damage},
+          {"speed", settings->speed}};
+}
+
+Json PenaltyJson(const std::optional<record::Penalty>& penalty) {
+  if (!penalty) return nullptr;
+  return {{"time", text::ParseInteger(penalty->time)},
+          {"reason", penalty->reason.empty() ? Json() : Json(penalty->reason)}};
+}
+
+Json FindingJson(const record::Finding& finding) {
+  Json json = {{"code", finding.code}, {"message", finding.message}};
+  for (const auto& [key, value] : finding.fields.items()) json[key] = value;
+  return json;
+}
+
+void AddTrackFacts(Json& json, const std::optional<record::TrackFacts>& track) {
+  const auto fact = [&track](auto member) -> Json { return track ? Json((*track).*member) : Json(); };
+  json["fixed_size"] = fact(&record::TrackFacts::fixed_size);
+  json["objects"] = fact(&record::TrackFacts::objects);
+  json["time"] = fact(&record::TrackFacts::time);
+  json["driver"] = fact(&record::TrackFacts::driver);
+  json["car"] = fact(&record::TrackFacts::car);
+  json["car_ok"] = fact(&record::TrackFacts::car_ok);
+  json["ghost_samples"] = fact(&record::TrackFacts::ghost_samples);
+  json["record_date"] = track ? DateJson(track->record_date) : Json();
+}
+
+Json CompetitionJson(const record::CompetitionRecord& competition) {
+  return {{"folder", competition.folder},
+          {"track", competition.track},
+          {"car_files", competition.car_files},
+          {"car_file", OptionalText(competition.car_file)},
+          {"entries", competition.entries.size()}};
+}
+
+Json RankingJson(const record::CompetitionRecord& competition) {
+  Json ranking = Json::array();
+  for (const results::RankedEntry& ranked : results::RankRecord(competition)) {
+    const record::EntryRecord& entry = competition.entries[ranked.entry];
+    ranking.push_back({{"place", ranked.place},
+                       {"text", ranked.text},
+                       {"entry", entry.folder},
+                       {"time", ranked.time},
+                       {"driver", entry.track->driver},
+                       {"penalised", entry.penalty.has_value()}});
+  }
+  return ranking;
+}
+
+}  // namespace
+
+Json EntryJson(const record::EntryRecord& entry) {
+  Json json = {{"entry", entry.folder},
+               {"track_file", OptionalText(entry.track_file)},
+               {"game_file", OptionalText(entry.game_file)},
+               {"screen_file", OptionalText(entry.screen_file)},
+               {"track_valid", entry.TrackAccepted()}};
+  AddTrackFacts(json, entry.track);
+  json["track_name"] = OptionalText(entry.track_name);
+  json["settings"] = SettingsJson(entry.settings);
+  json["penalty"] = PenaltyJson(entry.penalty);
+  json["findings"] = Json::array();
+  for (const record::Finding& finding : entry.findings) json["findings"].push_back(FindingJson(finding));
+  return json;
+}
+
+Json ResultsJson(const record::CompetitionRecord& competition) {
+  Json entries = Json::array();
+  for (const record::EntryRecord& entry : competition.entries) entries.push_back(EntryJson(entry));
+  return {{"format", "hotlap-eval results"},
+          {"version", kResultsFormatVersion},
+          {"competition", CompetitionJson(competition)},
+          {"ranking", RankingJson(competition)},
+          {"entries", std::move(entries)}};
+}
+
+std::string JsonText(const Json& json) {
+  return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace hl::publish

@@ -1,0 +1,22 @@
+#pragma once
+// The results as JSON: the competition, the ranking exactly as the report
+// ranks it, and every entry's facts (format: docs/results-format.md).
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "record/competition_record.h"
+
+namespace hl::publish {
+
+inline constexpr int kResultsFormatVersion = 1;
+
+nlohmann::ordered_json ResultsJson(const record::CompetitionRecord& competition);
+nlohmann::ordered_json EntryJson(const record::EntryRecord& entry);
+
+// Indented, UTF-8, ending with a line feed. Bytes of names that are not
+// valid UTF-8 come out as U+FFFD rather than as broken JSON.
+std::string JsonText(const nlohmann::ordered_json& json);
+
+}  // namespace hl::publish

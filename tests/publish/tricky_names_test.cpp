@@ -1,0 +1,66 @@
+// Names from the files and the file system reach the results as text that
+// still parses: escaped in JSON, quoted in CSV, never a broken document.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "publish/results_csv.h"
+#include "publish/results_json.h"
+#include "tests/support/results_check.h"
+
+namespace hl::testing {
+namespace {
+
+struct Name {
+  const char* given;
+  const char* in_json;  // after parsing
+  const char* in_csv;   // after parsing
+};
+
+const Name kNames[] = {
+    {"Plain", "Plain", "Plain"},
+    {"He said \"hi\", twice", "He said \"hi\", twice", "He said \"hi\", twice"},
+    {"two\r\nlines\nhere", "two\r\nlines\nhere", "two\r\nlines\nhere"},
+    {"tab\tbell\x07", "tab\tbell\x07", "tab\xEF\xBF\xBD" "bell\xEF\xBF\xBD"},
+    {"bad-\xFF\xFE-bytes", "bad-\xEF\xBF\xBD\xEF\xBF\xBD-bytes", "bad-\xEF\xBF\xBD\xEF\xBF\xBD-bytes"},
+    {" padded ", " padded ", " padded "},
+    {"Zo\xC3\xAB, M\xC3\xBCller", "Zo\xC3\xAB, M\xC3\xBCller", "Zo\xC3\xAB, M\xC3\xBCller"},
+    {"<img src=x>", "<img src=x>", "<img src=x>"},
+};
+
+record::CompetitionRecord TrickyCompetition() {
+  record::CompetitionRecord competition{.folder = "/base/", .track = "eichwald"};
+  int16_t time = 5000;
+  for (const Name& name : kNames) {
+    record::EntryRecord entry{.folder = name.given, .track_file = name.given};
+    entry.track = record::TrackFacts{.time = time, .driver = name.given, .car = name.given};
+    entry.track->result = std::to_string(time++) + " x";
+    competition.entries.push_back(entry);
+  }
+  return competition;
+}
+
+TEST(TrickyNames, SurviveJsonAndCsv) {
+  const record::CompetitionRecord competition = TrickyCompetition();
+  const nlohmann::json json =
+      nlohmann::json::parse(publish::JsonText(publish::ResultsJson(competition)));
+  const auto rows = ParseCsv(publish::ResultsCsv(competition));
+  ASSERT_EQ(rows.size(), std::size(kNames) + 1);
+
+  for (size_t i = 0; i < std::size(kNames); ++i) {
+    SCOPED_TRACE(kNames[i].in_json);
+    const nlohmann::json& entry = json["entries"][i];
+    EXPECT_EQ(entry["entry"], kNames[i].in_json);
+    EXPECT_EQ(entry["driver"], kNames[i].in_json);
+    EXPECT_EQ(json["ranking"][i]["driver"], kNames[i].in_json);
+    const std::vector<std::string>& row = rows[i + 1];
+    ASSERT_EQ(row.size(), 9u);
+    EXPECT_EQ(row[1], kNames[i].in_csv);  // entry
+    EXPECT_EQ(row[4], kNames[i].in_csv);  // driver
+    EXPECT_EQ(row[5], kNames[i].in_csv);  // car
+  }
+}
+
+}  // namespace
+}  // namespace hl::testing
