@@ -2,32 +2,21 @@
 
 #include <algorithm>
 #include <cctype>
-#include <csetjmp>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include <jpeglib.h>
+#include "toolkit/raster/jpeg_error_trap.h"
 
 namespace hl::bench {
 namespace {
 
-struct ErrorManager {
-  jpeg_error_mgr base;  // first, so libjpeg's pointer to it is ours too
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void JumpBack(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
-
-void StaySilent(j_common_ptr) {}
+using raster::JpegErrorTrap;
 
 // Nothing with a destructor lives in this frame, so the jump skips none.
-bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors,
+bool RunDecode(jpeg_decompress_struct& cinfo, JpegErrorTrap& trap,
                std::span<const uint8_t> bytes, std::vector<uint8_t>& pixels) {
-  if (setjmp(errors.jump) != 0) return false;
+  if (setjmp(trap.jump) != 0) return false;
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
   if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
@@ -65,11 +54,9 @@ std::vector<std::filesystem::path> SortedChildren(const std::filesystem::path& f
 
 bool DecodeJpegFullSize(std::span<const uint8_t> bytes, std::vector<uint8_t>& pixels) {
   jpeg_decompress_struct cinfo{};
-  ErrorManager errors{};
-  cinfo.err = jpeg_std_error(&errors.base);
-  errors.base.error_exit = JumpBack;
-  errors.base.output_message = StaySilent;
-  const bool decoded = RunDecode(cinfo, errors, bytes, pixels);
+  JpegErrorTrap trap{};
+  cinfo.err = trap.Arm();
+  const bool decoded = RunDecode(cinfo, trap, bytes, pixels);
   jpeg_destroy_decompress(&cinfo);
   return decoded;
 }

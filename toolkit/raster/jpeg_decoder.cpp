@@ -1,33 +1,19 @@
-// JPEG reader on libjpeg. libjpeg reports fatal errors through error_exit,
-// which must not return; it jumps back here instead, so a damaged file ends
-// in nullopt rather than in exit(). All C++ objects with destructors live in
-// the caller's frame, outside the jump.
+// JPEG reader on libjpeg. A fatal libjpeg error jumps back through the error
+// trap, so a damaged file ends in nullopt rather than in exit(). All C++
+// objects with destructors live in the caller's frame, outside the jump.
 
 #include <algorithm>
 #include <array>
-#include <csetjmp>
 #include <cstddef>
-#include <cstdio>
 #include <utility>
 
-#include <jpeglib.h>
-#include <jerror.h>
-
 #include "toolkit/raster/image_files.h"
+#include "toolkit/raster/jpeg_error_trap.h"
+
+#include <jerror.h>
 
 namespace hl::raster {
 namespace {
-
-struct ErrorManager {
-  jpeg_error_mgr base;  // first, so libjpeg's pointer to it is ours too
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void JumpBack(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
-
-void StaySilent(j_common_ptr) {}
 
 // Warnings are tolerated (many cameras write slightly odd files), except
 // those that say the picture data itself is missing or broken: libjpeg would
@@ -39,7 +25,7 @@ bool PictureDataBroken(int code) {
 }
 
 void NoteWarning(j_common_ptr cinfo, int level) {
-  if (level < 0 && PictureDataBroken(cinfo->err->msg_code)) JumpBack(cinfo);
+  if (level < 0 && PictureDataBroken(cinfo->err->msg_code)) JpegErrorTrap::JumpBack(cinfo);
 }
 
 struct DecodeJob {
@@ -99,8 +85,8 @@ bool ReadRgbRows(jpeg_decompress_struct& cinfo, std::span<uint8_t> pixels, size_
 }
 
 // Plain C-style body: nothing here has a destructor that the jump could skip.
-bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, DecodeJob& job) {
-  if (setjmp(errors.jump) != 0) return false;
+bool RunDecode(jpeg_decompress_struct& cinfo, JpegErrorTrap& trap, DecodeJob& job) {
+  if (setjmp(trap.jump) != 0) return false;
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, job.bytes.data(), static_cast<unsigned long>(job.bytes.size()));
   if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || !SizeAcceptable(cinfo)) return false;
@@ -143,13 +129,11 @@ bool RunDecode(jpeg_decompress_struct& cinfo, ErrorManager& errors, DecodeJob& j
 std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes, int fit_width, int fit_height) {
   if (bytes.empty()) return std::nullopt;
   jpeg_decompress_struct cinfo{};
-  ErrorManager errors{};
-  cinfo.err = jpeg_std_error(&errors.base);
-  errors.base.error_exit = JumpBack;
-  errors.base.output_message = StaySilent;
-  errors.base.emit_message = NoteWarning;
+  JpegErrorTrap trap{};
+  cinfo.err = trap.Arm();
+  trap.manager.emit_message = NoteWarning;
   DecodeJob job{bytes, fit_width, fit_height, std::nullopt, {}, {}};
-  const bool decoded = RunDecode(cinfo, errors, job);
+  const bool decoded = RunDecode(cinfo, trap, job);
   jpeg_destroy_decompress(&cinfo);
   if (!decoded) return std::nullopt;
   return std::move(job.image);

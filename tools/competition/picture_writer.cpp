@@ -1,12 +1,10 @@
 #include "tools/competition/picture_writer.h"
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <span>
 
-#include <jpeglib.h>
+#include "toolkit/raster/jpeg_error_trap.h"
 
 namespace hl::competition {
 
@@ -24,33 +22,19 @@ void PutU32(std::vector<uint8_t>& out, uint32_t value) {
   PutU16(out, value >> 16);
 }
 
-// libjpeg reports fatal errors through error_exit, which must not return;
-// jumping back to the caller keeps a library failure from ending the process.
-struct ErrorTrap {
-  jpeg_error_mgr manager{};
-  std::jmp_buf jump{};
-};
-
-void JumpOnError(j_common_ptr info) {
-  auto* trap = reinterpret_cast<ErrorTrap*>(info->err);
-  std::longjmp(trap->jump, 1);
-}
-
-void IgnoreMessage(j_common_ptr) {}
-
 // Everything the compression touches lives here, outside the frame that calls
-// setjmp, so its values are well defined after a jump back.
+// setjmp, so its values are well defined after a jump back and no destructor
+// is skipped.
 struct JpegJob {
   jpeg_compress_struct info{};
-  ErrorTrap trap;
+  raster::JpegErrorTrap trap{};
   unsigned char* output = nullptr;
   unsigned long output_size = 0;
+  std::vector<JSAMPLE> grey_row;
 };
 
 bool Compress(const raster::Image& image, int quality, bool grey, JpegJob& job) {
-  job.info.err = jpeg_std_error(&job.trap.manager);
-  job.trap.manager.error_exit = JumpOnError;
-  job.trap.manager.output_message = IgnoreMessage;
+  job.info.err = job.trap.Arm();
   if (setjmp(job.trap.jump)) {
     jpeg_destroy_compress(&job.info);
     return false;
@@ -66,7 +50,8 @@ bool Compress(const raster::Image& image, int quality, bool grey, JpegJob& job) 
   jpeg_start_compress(&job.info, TRUE);
   const std::span<const uint8_t> pixels(image.Pixels());
   const size_t stride = static_cast<size_t>(image.Width()) * 3;
-  std::vector<JSAMPLE> grey_row(grey ? static_cast<size_t>(image.Width()) : 0);
+  std::vector<JSAMPLE>& grey_row = job.grey_row;
+  grey_row.resize(grey ? static_cast<size_t>(image.Width()) : 0);
   while (job.info.next_scanline < job.info.image_height) {
     const auto rgb = pixels.subspan(job.info.next_scanline * stride, stride);
     // libjpeg only reads the rows it is handed; its API just lacks const.
