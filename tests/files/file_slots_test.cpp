@@ -66,7 +66,6 @@ TEST(FileSlots, UnopenedAndBadSlotsAnswerNothing) {
     EXPECT_FALSE(files.FileOpenRead(slot, "/nonexistent/file")) << slot;
     EXPECT_EQ(files.FileReadBlock(slot, block), 0);
     EXPECT_TRUE(files.FileAtEnd(slot));
-    EXPECT_FALSE(files.FileWriteText(slot, "x"));
     EXPECT_FALSE(files.FileClose(slot));
   }
 }
@@ -78,29 +77,10 @@ TEST(FileSlots, RefusesAnythingButRegularFilesAtOnce) {
   FileSlots files;
   const auto started = std::chrono::steady_clock::now();
   EXPECT_FALSE(files.FileOpenRead(0, fifo));
-  EXPECT_FALSE(files.FileCreate(2, fifo));
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
   EXPECT_FALSE(files.FileOpenRead(0, folder.Path()));
-  EXPECT_FALSE(files.FileCreate(2, folder.Path()));
   EXPECT_FALSE(files.FileOpenRead(0, folder.Path() + "missing"));
-  EXPECT_FALSE(files.FileCreate(2, "/dev/null"));
-}
-
-TEST(FileSlots, WritesExactlyTheTextOverAnEmptiedFile) {
-  ScratchFolder folder;
-  const std::string path = folder.Write("report.txt", "old content that is long");
-  const std::string big(10000, 'z');
-  FileSlots files;
-  ASSERT_TRUE(files.FileCreate(2, path));
-  EXPECT_EQ(files.FileLength(2), 0);
-  EXPECT_TRUE(files.FileWriteText(2, ""));
-  EXPECT_TRUE(files.FileWriteText(2, "a\r\n"));
-  EXPECT_EQ(files.FileLength(2), 3);  // buffered bytes count
-  EXPECT_TRUE(files.FileWriteText(2, big));
-  EXPECT_TRUE(files.FileWriteText(2, "end"));
-  EXPECT_EQ(files.FileReadLine(2), "");  // a writing slot does not read
-  EXPECT_TRUE(files.FileClose(2));
-  EXPECT_EQ(folder.Read("report.txt"), "a\r\n" + big + "end");
+  EXPECT_FALSE(files.FileOpenRead(0, "/dev/null"));
 }
 
 }  // namespace

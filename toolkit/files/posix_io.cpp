@@ -1,10 +1,23 @@
 #include "toolkit/files/posix_io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 namespace hl::files {
+
+int OpenRegularFileForReading(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
 
 int64_t ReadSome(int fd, std::span<uint8_t> destination) {
   for (;;) {

@@ -1,11 +1,17 @@
 #pragma once
-// Thin wrappers over read/write that retry interrupted calls and loop over
-// short transfers, so callers see only "all done", "end" or "failed".
+// Thin wrappers over open/read/write that retry interrupted calls and loop
+// over short transfers, so callers see only "all done", "end" or "failed".
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace hl::files {
+
+// A descriptor for reading path, or -1 unless it names a regular file. The
+// open does not block, so a FIFO posing as a file is refused at once rather
+// than waiting for a writer, and a device is refused before it is read.
+int OpenRegularFileForReading(const std::string& path);
 
 // Reads as many bytes as are available up to destination.size(); returns the
 // count, 0 at the end of the file and -1 on an error.

@@ -1,7 +1,6 @@
 // Picture files: choosing the decoder by signature, reading a file whole,
 // and saving PNGs.
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "toolkit/files/file_slots.h"
+#include "toolkit/files/posix_io.h"
 #include "toolkit/raster/image_files.h"
 
 namespace hl::raster {
@@ -42,13 +42,12 @@ struct FileBytes {
 };
 
 // Only regular files: a FIFO or device posing as a picture must not block
-// or flood the tool. Opening without blocking covers the time before the
-// type is known.
+// or flood the tool.
 std::optional<FileBytes> ReadWholeFile(const std::string& path) {
-  const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  const FileDescriptor file(files::OpenRegularFileForReading(path));
   if (file.Get() < 0) return std::nullopt;
   struct stat status {};
-  if (fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  if (fstat(file.Get(), &status) != 0) return std::nullopt;
   if (status.st_size > kMaxPictureFileBytes) return std::nullopt;
   const auto capacity = static_cast<size_t>(status.st_size);
   FileBytes bytes{std::make_unique_for_overwrite<uint8_t[]>(capacity), 0};
