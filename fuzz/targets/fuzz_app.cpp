@@ -106,7 +106,6 @@ void FuzzApp::ResetDecodedValues() {
   }
   s_.SlotCarNames.fill(std::string());
   s_.TrackScale = s_.GridThreshold = 0;
-  s_.MapDataLength = 0;
   s_.RecordBlock = s_.GridBlock = s_.ObjectBlock = s_.GhostBlock = 0;
   s_.ObjectCount = s_.Slot0Time = s_.Slot1Time = s_.GhostCount = 0;
   s_.GhostScale = 0.0f;

@@ -37,7 +37,7 @@ void FuzzBmp(const uint8_t* data, size_t size) {
   const auto image = raster::DecodeBmp(bytes);
   RequireSound(image);
   // The screen view shows every picture scaled to its size.
-  if (image) RequireSound(raster::TryResizeSmooth(*image, 480, 360));
+  if (image) RequireSound(raster::ResizeSmooth(*image, 480, 360));
 }
 
 void FuzzJpeg(const uint8_t* data, size_t size) {

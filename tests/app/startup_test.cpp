@@ -51,7 +51,7 @@ TEST(StartUp, ShutDownReleasesEverything) {
   ShutDown(app.s, app.ui);
   EXPECT_FALSE(app.ui.HasWindow(state::id::kMainWindow));
   EXPECT_FALSE(app.ui.HasGadget(state::id::kLogBox));
-  EXPECT_FALSE(app.s.Images.ImageExists(state::id::kPlaceholderImage));
+  EXPECT_EQ(app.s.Images.Get(state::id::kPlaceholderImage), nullptr);
   EXPECT_FALSE(app.s.LabelFont.has_value());
   EXPECT_EQ(app.s.Data, nullptr);
   EXPECT_EQ(app.s.LoadedFile().Size(), 0);  // no buffer, no bytes

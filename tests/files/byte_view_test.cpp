@@ -26,8 +26,6 @@ TEST(ByteView, ReadsLittleEndianValuesInsideOnly) {
     EXPECT_EQ(view.GetTextAt(position, 4), "") << position;
   }
   EXPECT_FALSE(view.Slice(4, kMax));
-  EXPECT_FALSE(view.SameBytes(0, view, kMax, 1));
-  EXPECT_TRUE(view.SameBytes(0, view, 1, 1));
 }
 
 TEST(ByteView, TextStopsAtWidthZeroOrEnd) {

@@ -37,7 +37,7 @@ TEST(DirSlots, ListsEveryEntrySortedByBytesWithItsKind) {
   };
   DirSlots listings;
   for (const std::string& text : {folder.Path(), folder.Path().substr(0, folder.Path().size() - 1)}) {
-    ASSERT_TRUE(listings.DirOpen(7, text, "*.*"));
+    ASSERT_TRUE(listings.DirOpen(7, text));
     EXPECT_EQ(listings.DirEntryKind(7), EntryKind::None);  // nothing taken yet
     EXPECT_EQ(ListAll(listings, 7), expected) << text;
     EXPECT_FALSE(listings.DirNext(7));

@@ -48,17 +48,5 @@ TEST(ParseInteger, ReadsSignBaseAndDigitsUntilTheFirstStranger) {
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseInteger(text), value) << '"' << text << '"';
 }
 
-TEST(FloatToInteger, TruncatesOrRoundsHalvesToEven) {
-  const std::tuple<double, int64_t, int64_t> cases[] = {
-      {2.9, 2, 3},    {-2.9, -2, -3}, {2.5, 2, 2},         {3.5, 3, 4},
-      {-2.5, -2, -2}, {-3.5, -3, -4}, {1e30, kMax, kMax},  {-1e30, kMin, kMin},
-      {std::numeric_limits<double>::quiet_NaN(), 0, 0},
-  };
-  for (const auto& [value, truncated, rounded] : cases) {
-    EXPECT_EQ(TruncateToInteger(value), truncated) << value;
-    EXPECT_EQ(RoundHalfEven(value), rounded) << value;
-  }
-}
-
 }  // namespace
 }  // namespace hl::text

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/trackfile/track_fixture.h"
+#include "toolkit/raster/image_files.h"
 
 namespace hl::testing {
 namespace {
@@ -90,7 +91,7 @@ TEST_F(TrackFileTest, RealisticTrackDrawsEveryLayer) {
   EXPECT_EQ(Pixel(256, 530), kStrip);
 
   if (const char* folder = std::getenv("HOTLAP_KEEP_PICTURES"); folder && *folder) {
-    EXPECT_TRUE(app.s.Images.SaveImagePng(1, std::string(folder) + "/track_preview.png"));
+    EXPECT_TRUE(raster::SavePng(*app.s.Images.Get(1), std::string(folder) + "/track_preview.png"));
   }
 }
 

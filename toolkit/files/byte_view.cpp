@@ -53,11 +53,4 @@ std::string ByteView::GetTextAt(int64_t position, int64_t width) const {
   return std::string(available.begin(), end);
 }
 
-bool ByteView::SameBytes(int64_t position, const ByteView& other, int64_t other_position,
-                         int64_t count) const {
-  const auto mine = Slice(position, count);
-  const auto theirs = other.Slice(other_position, count);
-  return mine && theirs && std::equal(mine->begin(), mine->end(), theirs->begin());
-}
-
 }  // namespace hl::files

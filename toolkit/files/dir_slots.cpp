@@ -22,7 +22,7 @@ EntryKind KindOf(const std::string& folder, const dirent& entry) {
 
 }  // namespace
 
-bool DirSlots::DirOpen(int slot, const std::string& directory, const std::string& /*pattern*/) {
+bool DirSlots::DirOpen(int slot, const std::string& directory) {
   if (slot < 0 || slot >= kSlotCount) return false;
   DirClose(slot);
   const std::string folder = directory.empty() ? "." : directory;

@@ -16,7 +16,7 @@ class DirSlots {
 
   // "pattern" other than "" or "*.*" is not needed by the tool and is
   // treated as "*.*". False when the folder cannot be read.
-  bool DirOpen(int slot, const std::string& directory, const std::string& pattern = "*.*");
+  bool DirOpen(int slot, const std::string& directory);
   bool DirNext(int slot);
   std::string DirEntryName(int slot) const;
   // Directory for folders (links to folders included), File for anything else.

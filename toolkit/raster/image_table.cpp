@@ -38,24 +38,13 @@ bool ImageTable::TakeImageFromMemory(int number, std::span<const uint8_t> bmp) {
 bool ImageTable::ResizeImage(int number, int width, int height) {
   Image* image = Get(number);
   if (image == nullptr) return false;
-  std::optional<Image> resized = TryResizeSmooth(*image, width, height);
+  std::optional<Image> resized = ResizeSmooth(*image, width, height);
   if (!resized) return false;
   *image = std::move(*resized);
   return true;
 }
 
-bool ImageTable::SaveImagePng(int number, const std::string& path) const {
-  const Image* image = Get(number);
-  return image != nullptr && SavePng(*image, path);
-}
-
-void ImageTable::Put(int number, Image image) { images_.insert_or_assign(number, std::move(image)); }
-
-void ImageTable::Release(int number) { images_.erase(number); }
-
 void ImageTable::ReleaseAll() { images_.clear(); }
-
-bool ImageTable::ImageExists(int number) const { return images_.contains(number); }
 
 int ImageTable::ImageWidth(int number) const {
   const Image* image = Get(number);

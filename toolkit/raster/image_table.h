@@ -17,12 +17,8 @@ class ImageTable {
   bool LoadImage(int number, const std::string& path, int fit_width = 0, int fit_height = 0);
   bool TakeImageFromMemory(int number, std::span<const uint8_t> bmp);
   bool ResizeImage(int number, int width, int height);  // smooth
-  bool SaveImagePng(int number, const std::string& path) const;
-  void Put(int number, Image image);
-  void Release(int number);
   void ReleaseAll();
 
-  bool ImageExists(int number) const;
   int ImageWidth(int number) const;   // 0 when absent
   int ImageHeight(int number) const;  // 0 when absent
   Image* Get(int number);             // nullptr when absent

@@ -10,7 +10,6 @@
 #include <new>
 #include <optional>
 #include <span>
-#include <utility>
 #include <vector>
 
 #include "toolkit/raster/resize.h"
@@ -82,7 +81,7 @@ void Scale(const Image& source, Image& target) {
 
 }  // namespace
 
-std::optional<Image> TryResizeSmooth(const Image& source, int width, int height) {
+std::optional<Image> ResizeSmooth(const Image& source, int width, int height) {
   if (width < 1 || height < 1 || width > Image::kMaxSide || height > Image::kMaxSide) {
     return std::nullopt;
   }
@@ -95,14 +94,6 @@ std::optional<Image> TryResizeSmooth(const Image& source, int width, int height)
     return std::nullopt;
   }
   return target;
-}
-
-Image ResizeSmooth(const Image& source, int width, int height) {
-  const int clamped_width = std::clamp(width, 1, Image::kMaxSide);
-  const int clamped_height = std::clamp(height, 1, Image::kMaxSide);
-  std::optional<Image> target = TryResizeSmooth(source, clamped_width, clamped_height);
-  if (!target) throw std::bad_alloc();
-  return std::move(*target);
 }
 
 }  // namespace hl::raster

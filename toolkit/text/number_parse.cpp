@@ -1,6 +1,3 @@
-#include <cmath>
-#include <limits>
-
 #include "toolkit/text/text.h"
 
 namespace hl::text {
@@ -13,16 +10,6 @@ int DigitValue(char c, unsigned base) {
   else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
   else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
   return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
-}
-
-// Converts a whole-number double to int64, saturating at the ends of the
-// range and giving 0 for NaN, where a plain cast would be undefined.
-int64_t SaturatingToInt64(double whole) {
-  constexpr double kTwoTo63 = 9223372036854775808.0;
-  if (std::isnan(whole)) return 0;
-  if (whole >= kTwoTo63) return std::numeric_limits<int64_t>::max();
-  if (whole < -kTwoTo63) return std::numeric_limits<int64_t>::min();
-  return static_cast<int64_t>(whole);
 }
 
 }  // namespace
@@ -49,16 +36,6 @@ int64_t ParseInteger(std::string_view text) {
   }
   if (negative) value = 0 - value;
   return static_cast<int64_t>(value);
-}
-
-int64_t TruncateToInteger(double value) { return SaturatingToInt64(std::trunc(value)); }
-
-int64_t RoundHalfEven(double value) {
-  const double below = std::floor(value);
-  const double fraction = value - below;
-  double nearest = fraction < 0.5 ? below : below + 1;
-  if (fraction == 0.5 && std::fmod(below, 2.0) == 0) nearest = below;
-  return SaturatingToInt64(nearest);
 }
 
 }  // namespace hl::text

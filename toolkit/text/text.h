@@ -30,12 +30,6 @@ std::string FormatHundredths(int64_t hundredths);
 // Blanks, one sign, "$" hex or "%" binary or decimal digits; 64-bit wrap.
 int64_t ParseInteger(std::string_view text);
 
-// Drops the fraction toward zero (-2.9 -> -2).
-int64_t TruncateToInteger(double value);
-// What storing a floating value into an integer variable does: nearest
-// integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
-int64_t RoundHalfEven(double value);
-
 std::string TrimSpaces(std::string_view text);  // the space character only
 std::string LeadingPart(std::string_view text, int64_t count);
 std::string TrailingPart(std::string_view text, int64_t count);
