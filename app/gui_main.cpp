@@ -11,8 +11,8 @@
 int main(int argc, char** argv) {
   hl::ui::QtUi ui(argc, argv);
   hl::state::AppState s;
-  if (const auto error = hl::app::InitState(s)) {
-    std::cerr << *error << '\n';
+  if (const auto started = hl::app::InitState(s); !started) {
+    std::cerr << started.error().Describe() << '\n';
     return 1;
   }
   hl::app::OpenMainWindow(s, ui);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "toolkit/files/paths.h"
 #include "toolkit/raster/image_files.h"
@@ -27,18 +28,19 @@ void BuildPalette(state::AppState& s) {
   std::copy(kAssignedColours.begin(), kAssignedColours.end(), s.Palette.begin());
 }
 
-std::optional<std::string> LoadFonts(state::AppState& s) {
-  std::string error;
-  s.LogFont = raster::LoadLogFont(&error);
-  if (!s.LogFont) return error.empty() ? "The log font cannot be loaded." : error;
-  s.LabelFont = raster::LoadLabelFont(&error);
-  if (!s.LabelFont) return error.empty() ? "The label font cannot be loaded." : error;
-  return std::nullopt;
+Result<void> LoadFonts(state::AppState& s) {
+  Result<raster::Font> log_font = raster::LoadLogFont();
+  if (!log_font) return Fail(std::move(log_font.error()));
+  s.LogFont = std::move(*log_font);
+  Result<raster::Font> label_font = raster::LoadLabelFont();
+  if (!label_font) return Fail(std::move(label_font.error()));
+  s.LabelFont = std::move(*label_font);
+  return {};
 }
 
 }  // namespace
 
-std::optional<std::string> InitState(state::AppState& s) {
+Result<void> InitState(state::AppState& s) {
   BuildPalette(s);
   s.FolderList.Clear();
   s.RankingList.Clear();
@@ -47,14 +49,14 @@ std::optional<std::string> InitState(state::AppState& s) {
 
   s.Data = files::DataBuffer::Allocate();
   if (!s.Data) {
-    return "Not enough memory: the tool needs a data buffer of 2,000,000 bytes.";
+    return Fail({"Not enough memory: the tool needs a data buffer of 2,000,000 bytes."});
   }
   s.DataSize = files::DataBuffer::kSize;
   s.CarSize = 0;
 
-  if (auto error = LoadFonts(s)) return error;
+  if (Result<void> fonts = LoadFonts(s); !fonts) return fonts;
   s.Images.TakeImageFromMemory(state::id::kPlaceholderImage, raster::PlaceholderBmp());
-  return std::nullopt;
+  return {};
 }
 
 // The state is not needed yet: every gadget starts empty or with a fixed text.

@@ -1,16 +1,14 @@
 #pragma once
-#include <optional>
-#include <string>
-
 #include "state/state.h"
+#include "toolkit/text/error.h"
 #include "toolkit/ui/ui.h"
 
 namespace hl::app {
 
 // Palette, lists, CurrentDir, DataBuffer, fonts and the placeholder picture.
-// Returns a message for the user when the tool cannot work (no memory, a
-// font missing); the state is then unusable.
-std::optional<std::string> InitState(state::AppState& s);
+// Fails, with a reason for the user, when the tool cannot work (no memory,
+// a font missing); the state is then unusable.
+Result<void> InitState(state::AppState& s);
 // MainWindow and its eight gadgets in their creation order.
 void OpenMainWindow(state::AppState& s, ui::Ui& ui);
 // Releases windows, images, fonts, files and the buffer.

@@ -21,7 +21,7 @@ namespace {
 }  // namespace
 
 BenchApp::BenchApp() {
-  if (auto error = app::InitState(s)) Fail(*error);
+  if (const auto started = app::InitState(s); !started) Fail(started.error().Describe());
   app::OpenMainWindow(s, ui);
   ui.SetFolderChoice(BenchmarkCompetition());
   gamedata::ScanBaseFolder(s, ui);

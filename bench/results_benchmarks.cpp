@@ -54,7 +54,7 @@ void BM_WholeCompetition(benchmark::State& state) {
   for (auto _ : state) {
     state::AppState s;
     ui::HeadlessUi ui;
-    if (app::InitState(s)) {
+    if (!app::InitState(s)) {
       state.SkipWithError("start-up failed");
       break;
     }

@@ -27,8 +27,8 @@ int main(int argc, char** argv) {
   const auto entered = std::chrono::steady_clock::now();
   hl::ui::QtUi ui(argc, argv);
   hl::state::AppState s;
-  if (const auto error = hl::app::InitState(s)) {
-    std::fprintf(stderr, "startup-time: %s\n", error->c_str());
+  if (const auto started = hl::app::InitState(s); !started) {
+    std::fprintf(stderr, "startup-time: %s\n", started.error().Describe().c_str());
     return 1;
   }
   hl::app::OpenMainWindow(s, ui);

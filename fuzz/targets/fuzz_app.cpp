@@ -30,9 +30,9 @@ FuzzApp::FuzzApp() {
   std::string pattern = (fs::temp_directory_path() / "hotlap-fuzz-XXXXXX").string();
   Require(mkdtemp(pattern.data()) != nullptr, "a private temporary folder can be made");
   folder_ = pattern + "/";
-  const auto problem = app::InitState(s_);
-  if (problem) std::fprintf(stderr, "hotlap fuzz: %s\n", problem->c_str());
-  Require(!problem, "the tool starts");
+  const auto started = app::InitState(s_);
+  if (!started) std::fprintf(stderr, "hotlap fuzz: %s\n", started.error().Describe().c_str());
+  Require(started.has_value(), "the tool starts");
   s_.CurrentDir = folder_;
 }
 

@@ -75,7 +75,7 @@ TEST(SampleScreen, WrittenScreensRepeatAndLoadAtTheirSize) {
 }
 
 TEST(SampleScreen, LapTimeChangesOnlyTheTimingPanel) {
-  std::optional<raster::Font> font = raster::LoadLabelFont();
+  Result<raster::Font> font = raster::LoadLabelFont();
   ASSERT_TRUE(font);
   const ScreenCamera camera(Course(), 640, 480, &*font);
   const raster::Image with_time = camera.Capture(Moment(2, 5123));

@@ -7,8 +7,8 @@
 namespace hl::testing {
 
 TestApp::TestApp() {
-  if (const auto error = app::InitState(s)) {
-    ADD_FAILURE() << "start-up failed: " << *error;
+  if (const auto started = app::InitState(s); !started) {
+    ADD_FAILURE() << "start-up failed: " << started.error().Describe();
     return;
   }
   s.CurrentDir = work.Path();

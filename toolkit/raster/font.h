@@ -3,9 +3,10 @@
 // anti-aliasing, so every glyph pixel has exactly the front colour.
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "toolkit/text/error.h"
 
 namespace hl::raster {
 
@@ -16,11 +17,10 @@ class Font {
   Font& operator=(Font&&) noexcept;
 
   // Finds the face through fontconfig (family, bold or not) at point size
-  // (pixel height = points * 96 / 72). On failure `error` names the family.
-  static std::optional<Font> Load(const std::string& family, bool bold, int points,
-                                  std::string* error = nullptr);
+  // (pixel height = points * 96 / 72). A failure names the family, or the
+  // face file that could not be read.
+  static Result<Font> Load(const std::string& family, bool bold, int points);
 
-  int PixelSize() const;
   int LineHeight() const;  // height of a text cell
   int Ascent() const;      // baseline offset from the top of the cell
   // Advance width in pixels of UTF-8 text; 0 for "".
@@ -35,8 +35,8 @@ class Font {
 };
 
 // The two faces the tool draws with: DejaVu Sans Mono 12 pt and Liberation
-// Sans Bold 10 pt. The error text names the Debian package to install.
-std::optional<Font> LoadLogFont(std::string* error = nullptr);
-std::optional<Font> LoadLabelFont(std::string* error = nullptr);
+// Sans Bold 10 pt. A failure names the Debian package to install.
+Result<Font> LoadLogFont();
+Result<Font> LoadLabelFont();
 
 }  // namespace hl::raster

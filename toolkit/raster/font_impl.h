@@ -35,7 +35,6 @@ struct Font::Impl {
 
   FT_Library library = nullptr;
   FT_Face face = nullptr;
-  int pixel_size = 0;
   int line_height = 0;
   int ascent = 0;
   std::unordered_map<char32_t, Glyph> glyphs;

@@ -214,7 +214,7 @@ class SampleWriter {
   fs::path folder_;
   SampleOptions options_;
   SampleCourse course_;
-  std::optional<raster::Font> label_font_;
+  Result<raster::Font> label_font_;
   ScreenCamera camera_;
   std::vector<RunPair> runs_;
   std::array<uint8_t, 4096> grid_;
