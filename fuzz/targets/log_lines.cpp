@@ -4,12 +4,12 @@
 
 namespace hl::fuzzing {
 
-std::vector<std::string_view> SplitCrLf(std::string_view text) {
-  std::vector<std::string_view> lines;
+std::vector<std::string> SplitCrLf(std::string_view text) {
+  std::vector<std::string> lines;
   if (text.empty()) return lines;
   while (true) {
     const size_t end = text.find("\r\n");
-    lines.push_back(text.substr(0, end));
+    lines.emplace_back(text.substr(0, end));
     if (end == std::string_view::npos) return lines;
     text.remove_prefix(end + 2);
   }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/targets/log_lines.h"
 #include "state/state.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/ui/headless_ui.h"
@@ -21,7 +22,6 @@ struct TestApp {
   std::vector<std::string> LogLines();
 };
 
-// Splits at CR LF; "" gives no lines.
-std::vector<std::string> SplitCrLf(const std::string& text);
+using fuzzing::SplitCrLf;
 
 }  // namespace hl::testing
