@@ -109,11 +109,14 @@ void RunEntryPipeline(state::AppState& s, ui::Ui& ui) {
 
   gamedata::FindEntryFiles(s, ui);
   trackfile::DecodeTrackHeader(s, ui);
-  if (!s.TrackFileInvalid) {
+  if (!s.TrackFileInvalid && s.Needs.track_pictures) {
     trackfile::DrawTrackPicture(s, ui);
     trackfile::DrawGrid(s, ui);
     trackfile::DrawTrackObjects(s, ui);
     trackfile::DrawGhost(s, ui);
+  } else if (!s.TrackFileInvalid) {
+    trackfile::TakeTrackBaseName(s);
+    trackfile::LogMissingGhost(s, ui);
   }
   gamedata::ShowGameSettings(s, ui);
 

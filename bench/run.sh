@@ -82,6 +82,49 @@ else
   read -r floor_wall floor_cpu < <(median_run "$floor_bin" "$competition")
 fi
 
+section "Whole process: what each set of outputs costs against the floor"
+# The plain run decodes no screen; --json/--csv still ask whether each screen
+# decodes; --pictures draws and writes every track picture. CPU time is the
+# steadier figure on a shared machine.
+pictures_dir=$(mktemp -d)
+outputs_of() {
+  case "$1" in
+    plain) echo "" ;;
+    results) echo "--json $out/run.json --csv $out/run.csv" ;;
+    pictures) echo "--pictures $pictures_dir" ;;
+  esac
+}
+cpu_median() {
+  for _ in $(seq "$runs"); do
+    /usr/bin/time -f '%e %U %S %M' "$@" 2>&1 >/dev/null | tail -n 1
+  done >"$out/runs.txt"
+  echo "$(awk '{ print $1 }' "$out/runs.txt" | median)" \
+    "$(awk '{ print $2 + $3 }' "$out/runs.txt" | median)" \
+    "$(awk '{ print $4 }' "$out/runs.txt" | sort -n | tail -n 1)"
+}
+read -r floor_wall2 floor_cpu2 _ < <(cpu_median "$floor_bin" "$competition")
+declare -A output_wall output_cpu output_rss
+for kind in plain results pictures; do
+  # shellcheck disable=SC2046
+  read -r output_wall[$kind] output_cpu[$kind] output_rss[$kind] < \
+    <(cpu_median "$eval_bin" --batch "$competition" $(outputs_of "$kind"))
+done
+rm -rf "$pictures_dir"
+
+section "Scale: many entrants with small screens"
+# make-sample-competition --entrants N --screen 64x48; time and peak RSS of
+# one batch run each (median of 3).
+declare -A scale_wall scale_cpu scale_rss
+for n in 1000 2000 5000; do
+  folder="$build/bench-scale-$n"
+  if [ ! -f "$folder/reference.car" ]; then
+    "$build/tools/make-sample-competition" "$folder" --entrants "$n" --screen 64x48 >/dev/null
+  fi
+  read -r scale_wall[$n] scale_cpu[$n] scale_rss[$n] < <(runs=3 cpu_median "$eval_bin" --batch "$folder")
+  printf '%5d entrants: %.2f s wall, %.2f s CPU, %d KB peak RSS\n' "$n" "${scale_wall[$n]}" \
+    "${scale_cpu[$n]}" "${scale_rss[$n]}"
+done
+
 peak_rss() {
   for _ in 1 2 3; do /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1; done | sort -n | tail -n 1
 }
@@ -144,6 +187,20 @@ printf 'batch vs floor, wall:              %.3f s / %.3f s = %s   (target <= 1.2
 printf 'batch vs floor, CPU (user+sys):    %.3f s / %.3f s = %s\n' \
   "$batch_cpu" "$floor_cpu" "$(ratio "$batch_cpu" "$floor_cpu")"
 printf 'peak RSS: batch %s KB, floor %s KB   (target < 40960 KB)\n' "$batch_rss" "$floor_rss"
+echo "against the floor measured in the same section ($floor_wall2 s wall, $floor_cpu2 s CPU):"
+for kind in plain results pictures; do
+  printf '  batch %-8s %.3f s wall (%s x), %.3f s CPU (%s x), %s KB peak%s\n' "$kind" \
+    "${output_wall[$kind]}" "$(ratio "${output_wall[$kind]}" "$floor_wall2")" \
+    "${output_cpu[$kind]}" "$(ratio "${output_cpu[$kind]}" "$floor_cpu2")" "${output_rss[$kind]}" \
+    "$([ "$kind" = plain ] && echo '   (target <= 0.5 x)')"
+done
+# Cost per entrant over n log n, relative to 1000 entrants: at most about 1
+# when the run grows no faster than n log n.
+for n in 2000 5000; do
+  printf '  %d entrants: %.2f s CPU, %s KB peak (targets < 10 s, < 65536 KB); growth against n log n from 1000: %s\n' \
+    "$n" "${scale_cpu[$n]}" "${scale_rss[$n]}" \
+    "$(awk "BEGIN { printf \"%.2f\", (${scale_cpu[$n]} / ${scale_cpu[1000]}) / (($n * log($n)) / (1000 * log(1000))) }")"
+done
 printf 'batch mode without Qt: %s\n' "$no_qt"
 printf 'start-up to window shown: %s ms   (target < 300 ms)\n' "$startup_ms"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')," \

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "record/competition_record.h"
+#include "state/output_needs.h"
 #include "state/text_list.h"
 #include "toolkit/files/data_buffer.h"
 #include "toolkit/files/dir_slots.h"
@@ -99,6 +100,8 @@ struct AppState {
 
   // Every entry's facts as data, for the outputs that do not read the log.
   record::CompetitionRecord Record;
+
+  OutputNeeds Needs;  // what the run's outputs read; everything unless narrowed
 
   // The scale of the chart, reused by the Google export.
   int32_t ChartMin = 0;

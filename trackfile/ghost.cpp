@@ -20,11 +20,14 @@ void DrawSamples(raster::Image& image, const state::AppState& s, const files::By
 
 }  // namespace
 
+bool LogMissingGhost(state::AppState& s, ui::Ui& ui) {
+  if (s.Slot1Time < state::kNoTime) return false;
+  ui.AppendLine(state::id::kLogBox, "kein Ghost!");
+  return true;
+}
+
 void DrawGhost(state::AppState& s, ui::Ui& ui) {
-  if (s.Slot1Time >= state::kNoTime) {
-    ui.AppendLine(state::id::kLogBox, "kein Ghost!");
-    return;
-  }
+  if (LogMissingGhost(s, ui)) return;
   s.GhostScale = GhostScaleFor(s.TrackScale);
   if (raster::Image* image = LineImage(s)) DrawSamples(*image, s, s.LoadedFile());
   ShowLineImage(s, ui);

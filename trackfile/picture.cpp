@@ -63,7 +63,7 @@ void DrawCaption(state::AppState& s, raster::Image& image) {
   raster::Box(image, 0, kTrackSide, kTrackSide, kImageHeight - kTrackSide, kStripColour);
   const BestTime best = ChooseBestTime(s);
   const std::string track_name = TrackNameWithoutExtension(s.FilePath);
-  if (!track_name.empty()) s.TrackBaseName = track_name;
+  TakeTrackBaseName(s);
   if (!s.LogFont) return;
   const raster::Font& font = *s.LogFont;
   raster::DrawText(image, font, 20, 530, text::FormatHundredths(best.time), kTextColour,
@@ -73,6 +73,11 @@ void DrawCaption(state::AppState& s, raster::Image& image) {
 }
 
 }  // namespace
+
+void TakeTrackBaseName(state::AppState& s) {
+  const std::string track_name = TrackNameWithoutExtension(s.FilePath);
+  if (!track_name.empty()) s.TrackBaseName = track_name;
+}
 
 void DrawTrackPicture(state::AppState& s, ui::Ui& ui) {
   if (!s.Images.CreateImage(state::id::kLineImage, kTrackSide, kImageHeight)) return;

@@ -133,5 +133,50 @@ TEST_F(GameDataTest, ScreenPicturesAreScaledTo480x360) {
   }
 }
 
+// The batch run asks only whether a screen decodes; the verdict must be the
+// one the window's full decode reaches, on intact and on damaged pictures.
+TEST_F(GameDataTest, ScreenVerdictWithoutPixelsIsTheFullDecodesVerdict) {
+  raster::Image picture = Flat(320, 240, raster::Rgb(90, 140, 60));
+  for (int y = 0; y < 240; y += 3) picture.Set((y * 7) % 320, y, raster::Rgb(250, 250, 250));
+  const auto jpeg = competition::EncodeJpeg(picture, 90);
+  const auto grey = competition::EncodeGreyJpeg(picture, 75);
+  const auto bmp = competition::EncodeBmp24(picture);
+  const auto cut = [](const std::vector<uint8_t>& bytes, size_t keep) {
+    return std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(keep));
+  };
+  auto flipped = jpeg;
+  for (size_t at = jpeg.size() / 3; at < jpeg.size() / 3 + 40; ++at) flipped[at] ^= 0x5A;
+  const std::map<std::string, std::vector<uint8_t>> screens{
+      {"jpeg", jpeg},
+      {"grey", grey},
+      {"bmp", bmp},
+      {"jpeg-without-end-marker", cut(jpeg, jpeg.size() - 2)},
+      {"jpeg-cut-in-scan", cut(jpeg, jpeg.size() / 2)},
+      {"jpeg-header-only", cut(jpeg, 200)},
+      {"jpeg-flipped", flipped},
+      {"bmp-cut", cut(bmp, bmp.size() / 2)},
+      {"text", {'n', 'o', 'p', 'e'}},
+  };
+  for (const auto& [entry, bytes] : screens) base.WriteFile(entry + "/s.jpg", bytes);
+
+  const auto verdicts = [&](const state::OutputNeeds& needs) {
+    app.s.Needs = needs;
+    app.s.StepCounter = 0;
+    Load();
+    std::map<std::string, bool> unreadable;
+    for (size_t i = 0; i < screens.size(); ++i) {
+      Step();
+      unreadable[app.s.FolderList.Current()] = app.s.Record.entries.back().evidence.screen_unreadable;
+    }
+    return unreadable;
+  };
+  const auto full = verdicts({});
+  const auto lean = verdicts({.screen_pictures = false, .screen_verdicts = true, .track_pictures = false});
+  EXPECT_EQ(lean, full);
+  // The table holds both kinds, or it would prove nothing.
+  EXPECT_FALSE(full.at("jpeg"));
+  EXPECT_TRUE(full.at("jpeg-cut-in-scan"));
+}
+
 }  // namespace
 }  // namespace hl::testing

@@ -4,6 +4,7 @@
 // never ends the process.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,6 +31,12 @@ std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes, int fit_width = 
 // Signature, IHDR (colour type 2, depth 8, no interlace), IDAT, IEND only;
 // zlib level 9, filter None on every row.
 std::optional<std::vector<uint8_t>> EncodePng(const Image& image);
+// The same for a picture too tall to hold at once: rows(y) gives row y
+// (width * 3 bytes), asked for once each, top to bottom, and is valid until
+// the next call. A row of another size fails the encoding. The bytes equal
+// EncodePng's for the same pixels.
+using PngRowSource = std::function<std::span<const uint8_t>(int y)>;
+std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height, const PngRowSource& rows);
 // EncodePng, then an atomic replace of the file.
 bool SavePng(const Image& image, const std::string& path);
 

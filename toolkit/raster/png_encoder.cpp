@@ -39,19 +39,28 @@ void SilentWarning(png_structp, png_const_charp) {}
 
 [[noreturn]] void JumpBack(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
-bool WriteRows(png_structp png, png_infop info, const Image& image, PngOutput& output) {
+// The row source runs in this frame, between libpng calls; running out of
+// memory there is a failure like libpng's own.
+bool WriteRows(png_structp png, png_infop info, int width, int height, const PngRowSource& rows,
+               PngOutput& output) {
   if (setjmp(png_jmpbuf(png)) != 0) return false;
   png_set_write_fn(png, &output, AppendToOutput, FlushNothing);
   png_set_compression_level(png, 9);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.Width()), static_cast<png_uint_32>(image.Height()),
-               8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
                PNG_FILTER_TYPE_BASE);
   png_write_info(png, info);
-  const std::span<const uint8_t> pixels(image.Pixels());
-  const size_t row_size = static_cast<size_t>(image.Width()) * 3;
-  for (int y = 0; y < image.Height(); ++y) {
-    png_write_row(png, pixels.subspan(static_cast<size_t>(y) * row_size, row_size).data());
+  const size_t row_size = static_cast<size_t>(width) * 3;
+  for (int y = 0; y < height; ++y) {
+    std::span<const uint8_t> row;
+    try {
+      row = rows(y);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    if (row.size() != row_size) return false;
+    png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);
   return true;
@@ -60,6 +69,12 @@ bool WriteRows(png_structp png, png_infop info, const Image& image, PngOutput& o
 }  // namespace
 
 std::optional<std::vector<uint8_t>> EncodePng(const Image& image) {
+  return EncodePngRows(image.Width(), image.Height(), [&image](int y) { return image.Row(y); });
+}
+
+std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height,
+                                                  const PngRowSource& rows) {
+  if (width < 1 || height < 1) return std::nullopt;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, SilentWarning);
   if (png == nullptr) return std::nullopt;
   png_infop info = png_create_info_struct(png);
@@ -68,7 +83,7 @@ std::optional<std::vector<uint8_t>> EncodePng(const Image& image) {
     return std::nullopt;
   }
   PngOutput output;
-  const bool written = WriteRows(png, info, image, output);
+  const bool written = WriteRows(png, info, width, height, rows, output);
   png_destroy_write_struct(&png, &info);
   if (!written) return std::nullopt;
   return std::move(output.bytes);

@@ -91,8 +91,11 @@ std::optional<std::string> WriteBytes(const fs::path& path, const std::vector<ui
 std::string FolderName(int index, int entrants) {
   const Person& person = kPeople[static_cast<size_t>(index) % kPeople.size()];
   if (entrants <= static_cast<int>(kPeople.size())) return person.folder;
+  // At least three digits, more when the count needs them, so the folders
+  // list in entrant order.
+  const size_t digits = std::max<size_t>(3, std::to_string(entrants).size());
   std::string number = std::to_string(index + 1);
-  number.insert(0, 3 - std::min<size_t>(3, number.size()), '0');
+  number.insert(0, digits - std::min(digits, number.size()), '0');
   return number + "-" + person.folder;
 }
 
@@ -226,7 +229,7 @@ class SampleWriter {
 
 std::optional<std::string> CheckSampleOptions(const SampleOptions& o) {
   auto outside = [](int value, int low, int high) { return value < low || value > high; };
-  if (outside(o.entrants, 1, 999)) return "--entrants must lie between 1 and 999";
+  if (outside(o.entrants, 1, 9999)) return "--entrants must lie between 1 and 9999";
   if (outside(o.screen_width, 16, 4096) || outside(o.screen_height, 16, 4096))
     return "--screen sides must lie between 16 and 4096";
   if (o.runs != 0 && outside(o.runs, kMinRunTarget, kMaxRunTarget))
