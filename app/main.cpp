@@ -11,9 +11,10 @@
 
 namespace {
 
-// The window lives in a program of its own next to this one (found on the
-// PATH where this one cannot be located): merely loading the GUI toolkit's
-// libraries would cost a batch run about a third of its floor.
+// The window lives in a program of its own: merely loading the GUI toolkit's
+// libraries would cost a batch run about a third of its floor. Installed, it
+// lies in the package's libexec folder; in the build tree, beside this one;
+// where this program cannot locate itself, on the PATH.
 constexpr const char* kWindowProgram = "hotlap-eval-gui";
 
 // Every entry allocates and frees the same few picture-sized buffers. By
@@ -26,12 +27,19 @@ void KeepFreedPictureMemory() {
   mallopt(M_TRIM_THRESHOLD, 2 * kLargest);
 }
 
-int StartWindowProgram(char** argv) {
+std::filesystem::path WindowProgram() {
   std::error_code ec;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  const std::string program = (ec ? std::filesystem::path(kWindowProgram)
-                                  : self.parent_path() / kWindowProgram)
-                                  .string();
+  if (ec) return kWindowProgram;
+  const std::filesystem::path folder = self.parent_path();
+  std::filesystem::path installed =
+      (folder / HOTLAP_WINDOW_PROGRAM_DIR / kWindowProgram).lexically_normal();
+  if (std::filesystem::exists(installed, ec)) return installed;
+  return folder / kWindowProgram;
+}
+
+int StartWindowProgram(char** argv) {
+  const std::string program = WindowProgram().string();
   execvp(program.c_str(), argv);
   std::cerr << "hotlap-eval: cannot start " << program << ": " << std::strerror(errno) << '\n';
   return 1;
