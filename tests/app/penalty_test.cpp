@@ -33,7 +33,7 @@ TEST(ApplyPenalty, RewritesOnlyTheResultLine) {
       {"no result line", "a\r\nb", 5987, "a", "6000", "a\r\nb"},
       {"empty log", "", 0, "", "6000", ""},
       {"empty driver marks nothing", "1.: 5987 \r\n---", 5987, "", "6000", "1.: 6000 \r\n---"},
-      {"empty penalty deletes the time", "1.: 5987 Anna", 5987, "Anna", "", "1.:  Anna ##"},
+      {"empty penalty changes nothing", "1.: 5987 Anna", 5987, "Anna", "", "1.: 5987 Anna"},
       {"negative time", "1.: -12 Anna", -12, "Anna", "6000", "1.: 6000 Anna ##"},
   };
   for (const PenaltyCase& c : cases) {

@@ -164,6 +164,48 @@ TEST(Workflow, PenaltyReachesTheRankingAndLeavesTheOtherLinesAlone) {
   EXPECT_EQ(app.s.RankingList.Items(), std::vector<std::string>{"6000 Car ##"});
 }
 
+struct TypedPenalty {
+  const char* typed;
+  bool accepted;
+  const char* first_place;  // of the ranking after the run
+};
+
+// Only a whole number of 1 to 5 digits replaces the time. Anything else used
+// to rank as 0 and win; now the log stays as it was and the progress view
+// says why.
+TEST(Workflow, StrafeTakesOnlyAWholeNumberOfUpToFiveDigits) {
+  const std::vector<TypedPenalty> cases = {
+      {"", false, "1 - 5959 D002"},       {"abc", false, "1 - 5959 D002"},
+      {"123456", false, "1 - 5959 D002"}, {"0", true, "1 - 0 D002 ##"},
+      {"00000", true, "1 - 00000 D002 ##"},
+  };
+  for (const TypedPenalty& c : cases) {
+    SCOPED_TRACE(std::string("typed \"") + c.typed + "\"");
+    TestApp app;
+    app.ui.SetFolderChoice(WriteCompetition(app.work, Entries(2)));
+    std::string log_before, log_after;
+    bool refusal_shown = false;
+    RunScript(app, {state::id::kStepButton, state::id::kStepButton, state::id::kActionButton, state::id::kStepButton},
+              [&](int step) {
+                if (step == 2) {
+                  log_before = app.ui.ReadText(state::id::kLogBox);
+                  app.ui.TypeText(state::id::kPenaltyField, c.typed);
+                }
+                if (step == 3) {
+                  log_after = app.ui.ReadText(state::id::kLogBox);
+                  const raster::Image* shown = app.s.Images.Get(state::id::kProgressImage);
+                  refusal_shown = shown != nullptr &&
+                                  shown->Pixels() ==
+                                      testing::ExpectedProgress(app.s, 2, 2, "2 / 2   Strafe: keine Zeit").Pixels();
+                }
+              });
+    EXPECT_EQ(log_after == log_before, !c.accepted);
+    EXPECT_EQ(refusal_shown, !c.accepted);
+    if (c.accepted) EXPECT_TRUE(Contains(SplitCrLf(log_after), std::string("1.: ") + c.typed + " D002 ##"));
+    EXPECT_EQ(SplitCrLf(app.s.ReportText).front(), c.first_place);
+  }
+}
+
 struct ExportCase {
   const char* name;
   bool with_template;
