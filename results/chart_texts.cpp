@@ -6,6 +6,7 @@
 namespace hl::results {
 
 std::string ChartRowLabel(std::string_view entry) {
+  if (!HasEntryTime(entry)) return std::string(entry);
   const std::string time_text = EntryTimeText(entry);
   return text::FormatHundredths(text::ParseInteger(time_text)) +
          std::string(entry.substr(time_text.size()));

@@ -6,7 +6,8 @@
 namespace hl::results {
 
 // A chart row: the entry's time as seconds with two decimals, then the rest
-// of the entry ("0987 Bert" -> "9.87 Bert", "10000 Dora" -> "100.00 Dora").
+// of the entry ("0987 Bert" -> "9.87 Bert", "10000 Dora" -> "100.00 Dora");
+// an entry without a time number as it stands.
 std::string ChartRowLabel(std::string_view entry);
 
 // A scale value: its decimal text with a point before the last two

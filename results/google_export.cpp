@@ -5,6 +5,7 @@
 
 #include "results/chart_scale.h"
 #include "results/entry_order.h"
+#include "state/progress_bar.h"
 #include "toolkit/text/text.h"
 
 namespace hl::results {
@@ -52,13 +53,18 @@ std::string DataSeries(const state::AppState& s) {
   return series;
 }
 
+// The true time, or what stands in its place when it is no number.
+std::string LabelTime(const std::string& entry) {
+  return HasEntryTime(entry) ? SecondsText(Seconds(EntryTime(entry))) : EntryTimeText(entry);
+}
+
 // The service lists bar labels bottom-up, hence slowest to fastest.
 std::string RowLabels(const state::AppState& s) {
   std::string labels = "|1:|";
   bool first = true;
   for (const std::string& entry : s.RankingList.Items()) {
     if (!first) labels += "|";
-    labels += text::FieldAt(entry, 2, " ") + " (" + SecondsText(Seconds(EntryTime(entry))) + ")";
+    labels += text::FieldAt(entry, 2, " ") + " (" + LabelTime(entry) + ")";
     first = false;
   }
   return labels;
@@ -69,7 +75,13 @@ std::string RowLabels(const state::AppState& s) {
 void ExportGoogleChart(state::AppState& s, ui::Ui& ui) {
   s.GoogleText.clear();
   const int64_t height = 30 * s.RankingList.Count() + 60;
-  if (!CopyTemplate(s, height)) return;
+  if (!CopyTemplate(s, height)) {
+    // The log keeps the ranking and the next press tries again; without a
+    // word the press would seem to have done nothing.
+    state::ShowProgress(s, ui, state::kFinished, state::kFinished,
+                        std::string(kTemplateName) + " fehlt");
+    return;
+  }
 
   const std::string min_text = SecondsText(Seconds(s.ChartMin));
   const std::string max_text = SecondsText(Seconds(s.ChartMax));

@@ -1,5 +1,7 @@
 #include "results/ranking_entries.h"
 
+#include <algorithm>
+
 #include "state/state.h"
 #include "toolkit/text/text.h"
 
@@ -22,7 +24,11 @@ bool OpensLine(std::string_view report, int64_t found) {
 
 std::string RankingEntryText(std::string_view result) {
   std::string entry = text::TrimSpaces(result);
-  if (entry.size() >= 4 && entry[3] == ' ') entry.insert(entry.begin(), '0');
+  // Only digits: a time typed over by hand ("DNF") keeps what was typed.
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (entry.size() >= 4 && entry[3] == ' ' && std::all_of(entry.begin(), entry.begin() + 3, digit)) {
+    entry.insert(entry.begin(), '0');
+  }
   return entry;
 }
 

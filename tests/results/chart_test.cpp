@@ -23,6 +23,8 @@ TEST(ChartTexts, LabelsScaleValuesAndSaveMessages) {
       {ChartRowLabel("0987 Bert"), "9.87 Bert"},   {ChartRowLabel("5987 Anna"), "59.87 Anna"},
       {ChartRowLabel("10000 Dora"), "100.00 Dora"}, {ChartRowLabel("87 Eve"), "0.87 Eve"},
       {ChartRowLabel("987"), "9.87"},               {ChartRowLabel("-150 N"), "-1.50 N"},
+      {ChartRowLabel("DNF Cleo"), "DNF Cleo"},      {ChartRowLabel("Bert ##"), "Bert ##"},
+      {ChartRowLabel("59x7 Al"), "59x7 Al"},
       {ScaleValueText(850), "8.50"},                {ScaleValueText(-50), "-.50"},
       {ScaleValueText(25), ".25"},                  {ScaleValueText(6200), "62.00"},
       {SaveMessage("M", true, true), "M.txt/png gespeichert"},

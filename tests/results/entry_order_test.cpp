@@ -19,6 +19,12 @@ TEST(EntryOrder, RanksByTimeValueThenFoldedText) {
       {"5987 Zed", "5987 \xC3\x89mile"},  // bytes compare unsigned
       {"5987 A\tb", "5987 Ab"},
       {"-5 Neg", "0 Zero"},
+      // A time that is no number ranks after every time, however long.
+      {"99999 Slow", "DNF Cleo"},
+      {"6000 Dan ##", "Bert ##"},
+      {"-5 Neg", "- Dash"},
+      {"5987 Al", "59x7 Al"},
+      {"Bert ##", "DNF Cleo"},  // among themselves by their text
   };
   for (const auto& [faster, slower] : faster_slower) {
     EXPECT_TRUE(EntryLess(faster, slower)) << faster << " < " << slower;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "results/chart.h"
+#include "results/google_export.h"
 #include "results/ranking_entries.h"
 #include "tests/support/test_app.h"
 
@@ -18,6 +20,7 @@ TEST(RankingEntries, CollectsEveryLineThatOpensWithTheMark) {
       {"x\r\n1.: 987 Anna  \r\n", {"0987 Anna"}},
       {"1.:   987 \r\n", {"987"}},  // too short for a leading zero
       {"1.: 87 Eve\r\n", {"87 Eve"}},
+      {"1.: DNF Eve\r\n1.: -12 Al\r\n", {"DNF Eve", "-12 Al"}},  // only three digits get the "0"
       {"1.: 987\tAl\r\n", {"987\tAl"}},
       {"1.: 5987 Anna\r\n-\r\n  1.: 987 Bert\r\n1.: 6012 Cleo", {"5987 Anna", "0987 Bert"}},
       {"1.:", {}},
@@ -73,6 +76,38 @@ TEST_F(RankResultsTest, RanksByTimeValueAndPutsTheLaterOfEqualEntriesFirst) {
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
             (std::vector<std::string>{"1 - 87 Eve", "2 - 987", "3 - 5987 anna", "4 - 5987 ANNA",
                                       "5 - 10000 Dora"}));
+}
+
+// A log edited by hand may hold anything in a time's place. Such an entry
+// has no time: it ranks after every timed one, gets no bar, stands at the
+// scale's end in the Google series and shows what was typed in its labels.
+TEST_F(RankResultsTest, AnEntryWhoseTimeIsNoNumberHasNoTime) {
+  app.work.WriteFile("google_charts.txt", "");
+  app.s.ReportText = "1.: DNF Cleo\r\n1.: 5987 Anna\r\n1.:  Bert ##\r\n1.: 10000 Dora\r\n1.: 987 Eve\r\n";
+  RankResults(app.s, app.ui);
+  const std::vector<std::string> lines = testing::SplitCrLf(app.s.ReportText);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
+            (std::vector<std::string>{"1 - 0987 Eve", "2 - 5987 Anna", "3 - 10000 Dora", "4 - Bert ##",
+                                      "5 - DNF Cleo"}));
+
+  DrawChart(app.s, app.ui);
+  EXPECT_EQ(app.s.ChartMin, 900);
+  EXPECT_EQ(app.s.ChartMax, 6000);
+  const raster::Image& chart = *app.s.Images.Get(state::id::kLineImage);
+  auto has_bar = [&](int row) {
+    for (int x = 0; x < chart.Width(); ++x) {
+      if (chart.At(x, 30 + 30 * row + 7) == raster::Rgb(0, 0, 255)) return true;
+    }
+    return false;
+  };
+  EXPECT_EQ((std::vector<bool>{has_bar(0), has_bar(1), has_bar(2), has_bar(3), has_bar(4)}),
+            (std::vector<bool>{true, true, false, false, false}));
+
+  ExportGoogleChart(app.s, app.ui);
+  const std::vector<std::string> google = testing::SplitCrLf(app.s.GoogleText);
+  ASSERT_EQ(google.size(), 5u);
+  EXPECT_EQ(google[1], "&chd=t:9.87,59.87,60.00,60.00,60.00");
+  EXPECT_EQ(google[4], "|1:|Cleo (DNF)|## (Bert)|Dora (100.00)|Anna (59.87)|Eve (9.87)");
 }
 
 TEST_F(RankResultsTest, WithoutResultLinesWritesTheTextUnchanged) {
