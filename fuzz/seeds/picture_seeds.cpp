@@ -94,6 +94,21 @@ std::vector<uint8_t> BuildBmp(int width, int height, const BmpForm& form) {
   return out.bytes;
 }
 
+// A 6 x 4 palette BMP whose pixels are the given run-length data.
+std::vector<uint8_t> RleBmp(int bits, const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> bytes = BuildBmp(6, 4, {.bits = bits});
+  auto put_u32 = [&bytes](size_t at, size_t value) {
+    for (size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+  };
+  const size_t pixel_offset = bytes[10] | size_t{bytes[11]} << 8;
+  bytes.resize(pixel_offset);
+  bytes.insert(bytes.end(), data.begin(), data.end());
+  put_u32(2, bytes.size());
+  put_u32(30, bits == 8 ? 1 : 2);
+  put_u32(34, data.size());
+  return bytes;
+}
+
 // A grey ramp as a one-channel JPEG.
 std::vector<uint8_t> GreyJpeg(int width, int height) {
   raster::Image image = *raster::Image::Create(width, height);
@@ -117,6 +132,9 @@ std::vector<Seed> BmpSeeds() {
       {"rgb565_fields", BuildBmp(3, 4, {.bits = 16, .masks = {0xF800, 0x07E0, 0x001F}})},
       {"rgb32", BuildBmp(4, 2, {.bits = 32})},
       {"rgb32_fields", BuildBmp(2, 3, {.bits = 32, .masks = {0xFF, 0xFF00, 0x3FF0000}})},
+      // Runs, an absolute run, end of line, a delta and end of bitmap.
+      {"rle8", RleBmp(8, {2, 1, 0, 3, 4, 5, 6, 0, 0, 0, 6, 7, 0, 2, 1, 1, 3, 9, 0, 1})},
+      {"rle4", RleBmp(4, {3, 0x12, 0, 3, 0x45, 0x60, 0, 0, 0, 2, 2, 1, 4, 0x77, 0, 1})},
   };
 }
 

@@ -1,6 +1,8 @@
 // Windows BMP reader. Every size and offset in the headers is checked
-// against the data before it is used, and the whole pixel array is known to
-// be present before the image is allocated.
+// against the data before it is used, and the whole pixel array of an
+// uncompressed picture is known to be present before the image is
+// allocated. Run-length encoded data cannot be measured in advance; its
+// decoder stays inside the data and the picture by itself.
 
 #include <algorithm>
 #include <bit>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "toolkit/files/byte_view.h"
+#include "toolkit/raster/bmp_rle.h"
 #include "toolkit/raster/image_files.h"
 
 namespace hl::raster {
@@ -19,6 +22,8 @@ using files::ByteView;
 constexpr int64_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kCompressionRgb = 0;
+constexpr uint32_t kCompressionRle8 = 1;
+constexpr uint32_t kCompressionRle4 = 2;
 constexpr uint32_t kCompressionBitFields = 3;
 
 // One colour channel packed into a 16- or 32-bit pixel.
@@ -110,10 +115,12 @@ bool SizeAcceptable(const BmpLayout& layout) {
 bool FormatSupported(const BmpLayout& layout) {
   switch (layout.bits) {
     case 1:
-    case 4:
-    case 8:
     case 24:
       return layout.compression == kCompressionRgb;
+    case 4:
+      return layout.compression == kCompressionRgb || layout.compression == kCompressionRle4;
+    case 8:
+      return layout.compression == kCompressionRgb || layout.compression == kCompressionRle8;
     case 16:
     case 32:
       return layout.compression == kCompressionRgb || layout.compression == kCompressionBitFields;
@@ -161,6 +168,10 @@ void ReadPalette(const ByteView& view, BmpLayout& layout) {
   }
 }
 
+bool IsRunLength(const BmpLayout& layout) {
+  return layout.compression == kCompressionRle8 || layout.compression == kCompressionRle4;
+}
+
 std::optional<BmpLayout> ReadLayout(const ByteView& view) {
   const auto b = view.GetU8(0);
   const auto m = view.GetU8(1);
@@ -182,9 +193,9 @@ std::optional<BmpLayout> ReadLayout(const ByteView& view) {
   layout.stride = (row_bits + 31) / 32 * 4;
   // The padding after the last row is often left out by writers; accept that.
   const int64_t last_row_bytes = (row_bits + 7) / 8;
-  if (!view.Contains(layout.pixel_offset, layout.stride * (layout.height - 1) + last_row_bytes)) {
-    return std::nullopt;
-  }
+  const int64_t pixel_bytes =
+      IsRunLength(layout) ? 0 : layout.stride * (layout.height - 1) + last_row_bytes;
+  if (!view.Contains(layout.pixel_offset, pixel_bytes)) return std::nullopt;
   ReadPalette(view, layout);
   return layout;
 }
@@ -247,6 +258,11 @@ std::optional<Image> DecodeBmp(std::span<const uint8_t> bytes) {
   if (!layout) return std::nullopt;
   std::optional<Image> image = Image::Create(layout->width, layout->height);
   if (!image) return std::nullopt;
+  if (IsRunLength(*layout)) {
+    DecodeRlePixels(bytes.subspan(static_cast<size_t>(layout->pixel_offset)), layout->bits,
+                    layout->top_down, layout->palette, *image);
+    return image;
+  }
   const int64_t row_bytes = (int64_t{layout->width} * layout->bits + 7) / 8;
   for (int r = 0; r < layout->height; ++r) {
     const auto row = view.Slice(layout->pixel_offset + r * layout->stride, row_bytes);
