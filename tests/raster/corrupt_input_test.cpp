@@ -23,8 +23,19 @@ std::vector<uint8_t> SampleBmp(const BmpLayout& content = {.width = 13, .height 
   return BuildBmp(content, [](int x, int y) { return static_cast<uint32_t>(x * 7 + y); });
 }
 
-std::vector<uint8_t> SampleJpeg(int width = 40, int height = 24) {
-  return testing::EncodeTestJpeg(width, height, JCS_RGB, [](int x, int y) { return Rgb(x * 6, y * 9, 128); });
+std::vector<uint8_t> SampleJpeg(int width = 40, int height = 24, bool progressive = false) {
+  return testing::EncodeTestJpeg(width, height, JCS_RGB, [](int x, int y) { return Rgb(x * 6, y * 9, 128); },
+                                 progressive);
+}
+
+// 13 x 5 pixels of run-length data with every kind of escape.
+std::vector<uint8_t> SampleRleBmp(int bits) {
+  const std::vector<uint8_t> data = {3, 0x12, 0, 3, 0x34, 0x56, 0x78, 0, 0, 2, 4, 1,
+                                     0, 0,    13, 0x9A, 0, 0, 200, 1, 0, 1};
+  return testing::BuildBmpWithData(
+      {.width = 13, .height = 5, .bits = bits, .compression = bits == 8 ? 1u : 2u,
+       .palette = {Rgb(1, 2, 3), Rgb(200, 100, 50)}},
+      data);
 }
 
 // Every cut that loses pixel data fails; the header is not enough.
@@ -37,7 +48,9 @@ TEST(CorruptPictures, TruncatedFilesFail) {
   const std::vector<Case> cases = {
       {"24-bit BMP", SampleBmp(), 1},  // 13 * 3 = 39 bytes padded to 40
       {"4-bit BMP", SampleBmp({.width = 13, .height = 5, .bits = 4, .palette = {Rgb(1, 2, 3)}}), 1},  // 7 of 8 row bytes used
-      {"JPEG", SampleJpeg(), 0},
+      // The end marker alone may go: libjpeg supplies it.
+      {"JPEG", SampleJpeg(), 2},
+      {"progressive JPEG", SampleJpeg(40, 24, true), 2},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(DecodePicture(c.file).has_value()) << c.name;
@@ -135,7 +148,7 @@ TEST(CorruptPictures, RandomDamageNeverCrashes) {
   const std::vector<std::vector<uint8_t>> samples = {
       SampleBmp(), SampleBmp({.width = 9, .height = -4, .bits = 1, .palette = {Rgb(0, 0, 0), Rgb(255, 255, 255)}}),
       SampleBmp({.width = 7, .height = 3, .bits = 16, .compression = 3, .masks = {0xF800, 0x07E0, 0x001F}}),
-      SampleJpeg()};
+      SampleRleBmp(8), SampleRleBmp(4), SampleJpeg(), SampleJpeg(40, 24, true)};
   int decoded = 0;
   for (const std::vector<uint8_t>& sample : samples) {
     for (int round = 0; round < 400; ++round) {

@@ -54,6 +54,46 @@ TEST(DecodeJpeg, EveryColourSpaceBecomesRgb) {
   }
 }
 
+// Where the last scan of the file begins.
+size_t LastScanStart(const std::vector<uint8_t>& jpeg) {
+  size_t last = 0;
+  for (size_t i = 2; i + 1 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) last = i;
+  }
+  return last;
+}
+
+// A copy interrupted in its last bytes, or a screen shot still being
+// written, lacks only the end marker: that costs no pixel. Data cut off
+// inside a scan, or a whole last scan missing, is still a failure.
+TEST(DecodeJpeg, AFileLackingOnlyItsEndMarkerDecodesCompletely) {
+  for (const bool progressive : {false, true}) {
+    SCOPED_TRACE(progressive ? "progressive" : "baseline");
+    const std::vector<uint8_t> file = EncodeTestJpeg(
+        64, 48, JCS_RGB, [](int x, int y) { return Quadrants(x, y, 64, 48); }, progressive);
+    ASSERT_GT(file.size(), 2u);
+    ASSERT_EQ(file[file.size() - 2], 0xFF);
+    ASSERT_EQ(file.back(), 0xD9);
+    for (const auto& [fit_width, fit_height] : std::vector<std::pair<int, int>>{{0, 0}, {16, 12}}) {
+      const std::optional<Image> whole = DecodeJpeg(file, fit_width, fit_height);
+      const std::vector<uint8_t> unended(file.begin(), file.end() - 2);
+      const std::optional<Image> decoded = DecodeJpeg(unended, fit_width, fit_height);
+      ASSERT_TRUE(whole.has_value());
+      ASSERT_TRUE(decoded.has_value()) << "fit " << fit_width;
+      EXPECT_EQ(decoded->Width(), whole->Width());
+      EXPECT_TRUE(decoded->Pixels() == whole->Pixels()) << "fit " << fit_width;
+    }
+    const std::vector<uint8_t> half(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2));
+    EXPECT_FALSE(DecodeJpeg(half).has_value());
+    if (progressive) {
+      const size_t last_scan = LastScanStart(file);
+      ASSERT_GT(last_scan, file.size() / 2);
+      const std::vector<uint8_t> without_last_scan(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(last_scan));
+      EXPECT_FALSE(DecodeJpeg(without_last_scan).has_value());
+    }
+  }
+}
+
 TEST(DecodeJpeg, FitPicksTheSmallestScaleThatStillCovers) {
   struct Case {
     int width, height, fit_width, fit_height;

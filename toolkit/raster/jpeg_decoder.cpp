@@ -20,12 +20,16 @@ namespace {
 // pad the rest of the picture with grey and call it a success. Giving up at
 // once also keeps a tiny file that announces a huge picture from costing a
 // full decode of padding.
-bool PictureDataBroken(int code) {
-  return code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE;
-}
+bool PictureDataBroken(int code) { return code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE; }
 
+// Running out of data is only noted (client_data points to the note):
+// libjpeg then supplies the missing end marker itself, and a file that lacks
+// nothing more decodes to exactly its pixels. A cut inside scan data needs
+// bits past the end, which libjpeg reports as hitting that marker.
 void NoteWarning(j_common_ptr cinfo, int level) {
-  if (level < 0 && PictureDataBroken(cinfo->err->msg_code)) JpegErrorTrap::JumpBack(cinfo);
+  if (level >= 0) return;
+  if (cinfo->err->msg_code == JWRN_JPEG_EOF) *static_cast<bool*>(cinfo->client_data) = true;
+  if (PictureDataBroken(cinfo->err->msg_code)) JpegErrorTrap::JumpBack(cinfo);
 }
 
 struct DecodeJob {
@@ -35,7 +39,23 @@ struct DecodeJob {
   std::optional<Image> image;
   std::vector<uint8_t> first_row;
   std::vector<uint8_t> cmyk_row;
+  bool ran_out = false;  // the data ended before its end marker
 };
+
+// Whether a file whose data ran out still held all of its scans. A file of
+// several scans may be cut cleanly between two of them; a progressive one
+// is whole when every coefficient was refined down to its last bit. Other
+// files of several scans are not trusted.
+bool AllScansPresent(const jpeg_decompress_struct& cinfo, bool single_scan) {
+  if (single_scan) return true;
+  if (!cinfo.progressive_mode || cinfo.coef_bits == nullptr) return false;
+  for (int component = 0; component < cinfo.num_components; ++component) {
+    for (int k = 0; k < DCTSIZE2; ++k) {
+      if (cinfo.coef_bits[component][k] != 0) return false;
+    }
+  }
+  return true;
+}
 
 bool SizeAcceptable(const jpeg_decompress_struct& cinfo) {
   const int64_t width = cinfo.image_width;
@@ -90,10 +110,14 @@ bool RunDecode(jpeg_decompress_struct& cinfo, JpegErrorTrap& trap, DecodeJob& jo
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, job.bytes.data(), static_cast<unsigned long>(job.bytes.size()));
   if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || !SizeAcceptable(cinfo)) return false;
+  const bool single_scan = !cinfo.progressive_mode && cinfo.comps_in_scan == cinfo.num_components;
   const bool cmyk = IsCmyk(cinfo.jpeg_color_space);
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
   ChooseScale(cinfo, job.fit_width, job.fit_height);
+  // A file of several scans is read whole here, so a missing scan is
+  // known before the picture is allocated.
   jpeg_start_decompress(&cinfo);
+  if (job.ran_out && !AllScansPresent(cinfo, single_scan)) return false;
   if (cinfo.output_components != (cmyk ? 4 : 3)) return false;
   const size_t row_size = static_cast<size_t>(cinfo.output_width) * 3;
   // The first row is decoded before the picture is allocated: a small file
@@ -132,7 +156,8 @@ std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes, int fit_width, i
   JpegErrorTrap trap{};
   cinfo.err = trap.Arm();
   trap.manager.emit_message = NoteWarning;
-  DecodeJob job{bytes, fit_width, fit_height, std::nullopt, {}, {}};
+  DecodeJob job{bytes, fit_width, fit_height, std::nullopt, {}, {}, false};
+  cinfo.client_data = &job.ran_out;
   const bool decoded = RunDecode(cinfo, trap, job);
   jpeg_destroy_decompress(&cinfo);
   if (!decoded) return std::nullopt;
