@@ -7,11 +7,12 @@ namespace hl::app {
 namespace {
 
 // Every event fetched here is consumed here, so a close request for the main
-// window only closes the screen.
+// window only closes the screen. The window has no title bar and may cover
+// the whole desktop: Escape closes it as well as a click.
 void WaitUntilClosed(ui::Ui& ui) {
   while (true) {
     const int event = ui.WaitEvent();
-    if (event == ui::kCloseEvent) return;
+    if (event == ui::kCloseEvent || event == ui::kEscapeEvent) return;
     if (event == ui::kGadgetEvent && ui.EventSource() == state::id::kScreenPicture) return;
   }
 }

@@ -5,7 +5,7 @@
 namespace hl::app {
 
 // The entry's screen picture at full size in a bare window until it is
-// clicked or a close is requested.
+// clicked, Escape is pressed or a close is requested.
 void ShowScreen(state::AppState& s, ui::Ui& ui);
 
 }  // namespace hl::app

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "tests/support/test_app.h"
 #include "tools/competition/picture_writer.h"
 
@@ -18,11 +21,16 @@ void PrepareScreen(testing::TestApp& app) {
 
 struct Closing {
   const char* name;
-  bool by_close_request;
+  std::function<void(ui::HeadlessUi&)> close;
 };
 
 TEST(ShowScreen, ShowsThePictureUntilClickedOrClosed) {
-  for (const Closing c : {Closing{"click on the picture", false}, Closing{"close request", true}}) {
+  const std::vector<Closing> closings = {
+      {"click on the picture", [](ui::HeadlessUi& ui) { ui.Press(state::id::kScreenPicture); }},
+      {"close request", [](ui::HeadlessUi& ui) { ui.RequestClose(); }},
+      {"Escape", [](ui::HeadlessUi& ui) { ui.PressEscape(); }},
+  };
+  for (const Closing& c : closings) {
     SCOPED_TRACE(c.name);
     testing::TestApp app;
     PrepareScreen(app);
@@ -37,11 +45,7 @@ TEST(ShowScreen, ShowsThePictureUntilClickedOrClosed) {
         ui.Press(state::id::kStepButton);
         return;
       }
-      if (c.by_close_request) {
-        ui.RequestClose();
-      } else {
-        ui.Press(state::id::kScreenPicture);
-      }
+      c.close(ui);
     });
     ShowScreen(app.s, app.ui);
     EXPECT_EQ(waits, 2);

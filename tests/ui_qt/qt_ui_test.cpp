@@ -141,6 +141,21 @@ TEST_F(QtUiTest, CloseRequestIsReportedAndTheWindowStays) {
   EXPECT_EQ(ui->WindowForTest(0), window);
 }
 
+// The screen window has no title bar: Escape must reach the tool from the
+// window itself and through a gadget that has the keyboard.
+TEST_F(QtUiTest, EscapeIsReportedFromEveryWindow) {
+  ASSERT_TRUE(ui->OpenFrame(1, 1, 1, 40, 30, "Screen 40 x 30", FrameStyle::Bare, 0));
+  ui->AddImageView(100, 0, 0, 40, 30, false);
+  for (QWidget* target : {ui->WindowForTest(1), ui->WidgetForTest(100), ui->WidgetForTest(5)}) {
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QCoreApplication::sendEvent(ui->WindowForTest(1), &other);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &escape);
+    EXPECT_EQ(ui->PollEvent(), kEscapeEvent) << target->metaObject()->className();
+    EXPECT_EQ(ui->PollEvent(), 0);
+  }
+}
+
 TEST_F(QtUiTest, EmptyQueueAnswersZero) {
   EXPECT_EQ(ui->PollEvent(), 0);
   const auto start = std::chrono::steady_clock::now();

@@ -181,6 +181,8 @@ void HeadlessUi::Press(int gadget) {
 
 void HeadlessUi::RequestClose() { Queue(kCloseEvent, -1); }
 
+void HeadlessUi::PressEscape() { Queue(kEscapeEvent, -1); }
+
 void HeadlessUi::SetIdleHandler(std::function<void(HeadlessUi&)> handler) {
   idle_handler_ = std::move(handler);
 }

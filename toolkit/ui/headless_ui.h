@@ -55,6 +55,7 @@ class HeadlessUi : public Ui {
   // disabled or absent (a disabled gadget raises no events).
   void Press(int gadget);
   void RequestClose();
+  void PressEscape();
   // Called by WaitEvent without limit when the queue is empty; it may queue
   // events (Press, RequestClose). When it queues nothing, or none is set, the
   // wait answers kCloseEvent so a run out of script always ends.

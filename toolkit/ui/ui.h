@@ -13,6 +13,8 @@ namespace hl::ui {
 
 constexpr int kGadgetEvent = 13100;
 constexpr int kCloseEvent = 16;
+// The Escape key, pressed in any of the tool's windows.
+constexpr int kEscapeEvent = 13101;
 
 enum class FrameStyle {
   Titled,  // title bar with close box, no minimise/maximise, fixed size

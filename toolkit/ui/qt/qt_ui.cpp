@@ -138,12 +138,16 @@ QtUi::~QtUi() {
 bool QtUi::OpenFrame(int window, int x, int y, int width, int height, const std::string& title,
                      FrameStyle style, int owner) {
   impl_->CloseFrame(window);
-  auto* widget = new FrameWindow(impl_->FrameWidget(owner), style,
-                                 [this] { impl_->Queue(kCloseEvent, -1); });
+  auto* widget = new FrameWindow(
+      impl_->FrameWidget(owner), style, [this] { impl_->Queue(kCloseEvent, -1); },
+      [this] { impl_->Queue(kEscapeEvent, -1); });
   widget->setWindowTitle(ToQString(title));
   widget->setFixedSize(width, height);
   widget->move(x, y);
   widget->show();
+  // A new window takes the keyboard at once: a bare one has no title bar
+  // to click, and Escape must reach it.
+  widget->activateWindow();
   impl_->frames[window] = Impl::Frame{widget, owner};
   impl_->last_frame = window;
   return true;
