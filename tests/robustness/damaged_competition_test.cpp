@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/batch/batch_mode.h"
+#include "tests/support/full_and_lean.h"
 #include "tests/support/report_accounting.h"
 #include "tests/support/results_check.h"
 #include "tests/support/temp_dir.h"
@@ -199,6 +200,18 @@ TEST_P(DamagedCompetition, EveryEntryIsAccountedFor) {
       EXPECT_EQ(ReportsTrackProblem(log), c.track_problems.contains(folders[i]));
     }
   }
+}
+
+// Damaged screens and tracks are where leaving work out could change a
+// verdict; the run that skips the pixels must not notice any of it.
+TEST_P(DamagedCompetition, LeanRunWritesWhatTheFullRunWrites) {
+  TempDir work;
+  const std::string base = work.Path() + "competition";
+  ASSERT_FALSE(competition::WriteVariant(intact_->Path(), base, GetParam().corruptions));
+  ExpectLeanRunMatchesFull(work.Path(),
+                           {"--batch", base, "--json", work.Path() + "results.json", "--csv",
+                            work.Path() + "results.csv"},
+                           {work.Path()});
 }
 
 INSTANTIATE_TEST_SUITE_P(Sample, DamagedCompetition, ::testing::ValuesIn(Cases()),
