@@ -79,6 +79,7 @@ struct TrackFacts {
 // What the audit compares; captured while the entry's data is loaded.
 struct Evidence {
   std::optional<Digest> track_file;           // the whole track file as read
+  std::optional<Digest> track_picture;        // its track picture data: which track was driven
   std::vector<uint8_t> car_block;             // slot 1's car, as far as the data holds it
   std::optional<Digest> ghost;                // the ghost samples, when the file counts any
   std::vector<GhostPoint> ghost_points;       // picture positions, as the ghost step places them

@@ -23,6 +23,9 @@ record::Evidence TrackEvidence(const state::AppState& s, const files::ByteView& 
   record::Evidence evidence;
   if (s.Record.entries.empty()) return evidence;
   evidence = s.Record.entries.back().evidence;  // keeps what the file step found
+  // The picture's pairs end where the grid begins.
+  const auto picture = file.Slice(layout::kPictureAt, s.GridBlock - layout::kGridAfterPairs);
+  if (picture) evidence.track_picture = files::Sha256(*picture);
   const auto car = file.Slice(s.RecordBlock + layout::SlotCarAt(1), layout::kCarBlockSize);
   if (car) evidence.car_block.assign(car->begin(), car->end());
   const auto samples = VisitedGhostSamples(file, s.GhostBlock, s.GhostCount);

@@ -1,16 +1,23 @@
 #include "app/batch/batch_mode.h"
 
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <system_error>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
+#include "app/batch/batch_needs.h"
 #include "app/batch/command_line.h"
+#include "app/batch/export_run.h"
 #include "app/batch/organiser.h"
 #include "app/batch/results_files.h"
+#include "app/batch/saved_evaluation.h"
+#include "app/batch/season_mode.h"
 #include "app/startup.h"
+#include "audit/audit.h"
 #include "app/workflow.h"
 #include "toolkit/ui/headless_ui.h"
 
@@ -77,31 +84,62 @@ bool PrintResults(const state::AppState& s, const BatchOptions& options, std::os
   return complete;
 }
 
-int RunBatch(const BatchOptions& options, std::ostream& out, std::ostream& err) {
+// A run that stopped before the evaluation started.
+BatchOutcome StoppedEarly() {
+  BatchOutcome outcome;
+  outcome.status = kBadUsage;
+  return outcome;
+}
+
+}  // namespace
+
+int RunBatch(const BatchOptions& options, const state::OutputNeeds& needs, std::ostream& out,
+             std::ostream& err) {
+  return RunCompetition(options, needs, out, err).status;
+}
+
+BatchOutcome RunCompetition(const BatchOptions& given, const state::OutputNeeds& needs,
+                            std::ostream& out, std::ostream& err) {
+  // A mistake in the evaluation file stops the run before anything is written.
+  const auto with_saved = WithSavedEvaluation(given);
+  if (!with_saved) {
+    err << kProgram << ": " << with_saved.error().Describe() << '\n';
+    return StoppedEarly();
+  }
+  const BatchOptions& options = *with_saved;
   if (!options.pictures_dir.empty() && !CreatePictureFolder(options.pictures_dir, err))
-    return kBadUsage;
+    return StoppedEarly();
 
   state::AppState s;
   ui::HeadlessUi ui;
   if (const auto started = app::InitState(s); !started) {
     err << kProgram << ": " << started.error().Describe() << '\n';
-    return kBadUsage;
+    return StoppedEarly();
   }
+  s.Needs = needs;
   app::OpenMainWindow(s, ui);
   ui.SetFolderChoice(options.base_dir);
   Organiser organiser(s, options, err);
+  std::optional<ExportRun> export_run;
+  if (!options.export_dir.empty()) organiser.ExportInto(export_run.emplace(options.export_dir, err));
   ui.SetIdleHandler([&organiser](ui::HeadlessUi& headless) { organiser.OnIdle(headless); });
   app::RunEventLoop(s, ui);
+  // After the loop, so the window and the log are those of a run without it;
+  // before the results files, which carry the findings.
+  audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = options.period});
 
   bool complete = PrintResults(s, options, out, err) && !organiser.PicturesFailed();
+  if (options.audit) out << audit::FindingsText(s.Record);
   if (s.StepCounter == state::kFinished) {
+    complete &= FinishSavedEvaluation(options, s.Record, err);
     complete &= WriteResultsFiles(s.Record, options, out, err);
+    if (export_run) complete &= export_run->Finish(s);
   }
   app::ShutDown(s, ui);
-  return complete ? kDone : kNotWritten;
+  return {.status = complete ? kDone : kNotWritten,
+          .ranked = s.StepCounter == state::kFinished,
+          .record = std::move(s.Record)};
 }
-
-}  // namespace
 
 int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) {
   const std::span<char*> all(argv, static_cast<size_t>(argc > 0 ? argc : 0));
@@ -119,8 +157,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         } else if constexpr (std::is_same_v<Kind, UsageError>) {
           err << kProgram << ": " << parsed.message << " (see " << kProgram << " --help)\n";
           return kBadUsage;
+        } else if constexpr (std::is_same_v<Kind, SeasonOptions>) {
+          return RunSeason(parsed, out, err);
         } else {
-          return RunBatch(parsed, out, err);
+          return RunBatch(parsed, NeedsOf(parsed), out, err);
         }
       },
       ParseCommandLine(args));

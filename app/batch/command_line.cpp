@@ -90,7 +90,8 @@ class ArgumentReader {
 
 // The values of the options that may be given once.
 struct GivenValues {
-  std::optional<std::string> base, pictures, json, csv;
+  std::optional<std::string> base, pictures, json, csv, export_dir, period;
+  std::optional<std::string> evaluation, season;
 };
 
 std::optional<std::string>* ValueSlot(const std::string& option, GivenValues& given) {
@@ -98,6 +99,10 @@ std::optional<std::string>* ValueSlot(const std::string& option, GivenValues& gi
   if (option == "--pictures") return &given.pictures;
   if (option == "--json") return &given.json;
   if (option == "--csv") return &given.csv;
+  if (option == "--export") return &given.export_dir;
+  if (option == "--period") return &given.period;
+  if (option == "--evaluation") return &given.evaluation;
+  if (option == "--season") return &given.season;
   return nullptr;
 }
 
@@ -108,10 +113,46 @@ std::string OutputPath(const std::string& given) {
 std::optional<std::string> TakeResultsFiles(BatchOptions& options, const GivenValues& given) {
   if (given.json) options.json_file = OutputPath(*given.json);
   if (given.csv) options.csv_file = OutputPath(*given.csv);
+  if (given.export_dir) options.export_dir = AsFolderText(AbsolutePath(*given.export_dir));
   const int to_standard_output = (options.json_file == kStandardOutput) +
                                  (options.csv_file == kStandardOutput) + options.google;
   if (to_standard_output > 1) return "only one of --google, --json - and --csv - can be printed";
+  if (options.audit && to_standard_output > 0)
+    return "--audit prints after the report, so it cannot go with --google, --json - or --csv -";
   return std::nullopt;
+}
+
+std::optional<std::string> TakePeriod(BatchOptions& options, const GivenValues& given) {
+  if (!given.period) return std::nullopt;
+  auto period = audit::ParsePeriod(*given.period);
+  if (!period) return "--period: " + period.error().what;
+  options.period = *period;
+  return std::nullopt;
+}
+
+std::optional<std::string> TakeEvaluationFile(BatchOptions& options, const GivenValues& given) {
+  if (given.evaluation) options.evaluation_file = AbsolutePath(*given.evaluation).string();
+  if (options.record && !given.evaluation) return "--record needs --evaluation FILE";
+  return std::nullopt;
+}
+
+// A season runs each competition with the options its file gives, so of
+// the batch options only the season's own outputs remain.
+ParsedCommandLine TakeSeason(const BatchOptions& options, const GivenValues& given,
+                             bool has_penalties) {
+  if (given.base) return UsageError{"--season and --batch cannot be combined"};
+  if (has_penalties || options.google || options.record || options.audit || given.pictures ||
+      given.period || given.evaluation) {
+    return UsageError{"--season takes only --json, --csv and --export"};
+  }
+  SeasonOptions season;
+  season.season_file = *given.season;
+  if (given.json) season.json_file = OutputPath(*given.json);
+  if (given.csv) season.csv_file = OutputPath(*given.csv);
+  if (given.export_dir) season.export_dir = AsFolderText(AbsolutePath(*given.export_dir));
+  if (season.json_file == kStandardOutput && season.csv_file == kStandardOutput)
+    return UsageError{"only one of --json - and --csv - can be printed"};
+  return season;
 }
 
 }  // namespace
@@ -121,8 +162,12 @@ std::string UsageText() {
          "         opens the evaluation window\n"
          "       hotlap-eval --batch BASEDIR [--penalty ENTRY=TIME]... [--google]"
          " [--pictures OUTDIR]\n"
-         "         [--json FILE] [--csv FILE]\n"
+         "         [--json FILE] [--csv FILE] [--export DIR] [--audit]"
+         " [--period FROM..TO]\n"
+         "         [--evaluation FILE [--record]]\n"
          "         evaluates the competition in BASEDIR without a window\n"
+         "       hotlap-eval --season FILE [--json FILE] [--csv FILE] [--export DIR]\n"
+         "         evaluates every competition of a season and prints the standings\n"
          "\n"
          "  --batch BASEDIR       the competition folder: the reference car file and\n"
          "                        one folder per entry\n"
@@ -135,6 +180,23 @@ std::string UsageText() {
          "                        the report)\n"
          "  --csv FILE            writes the results as CSV (- prints them instead of\n"
          "                        the report)\n"
+         "  --export DIR          writes a results page DIR/index.html with the chart,\n"
+         "                        a ghost overlay, every entry's pictures, JSON and CSV\n"
+         "  --audit               prints the audit's findings after the report, one line\n"
+         "                        each: a modified car and where it differs, copied track\n"
+         "                        files and ghosts, ghosts that jump, missing files\n"
+         "  --period FROM..TO     the days the laps had to be driven on (YYYY-MM-DD, both\n"
+         "                        included); a lap recorded on another day is a finding\n"
+         "  --evaluation FILE     the saved evaluation (TOML): penalties with their\n"
+         "                        reasons, the period and the fingerprints of the files\n"
+         "                        last recorded; entries whose files changed since are\n"
+         "                        named\n"
+         "  --record              writes this run's fingerprints into the --evaluation\n"
+         "                        file, keeping everything else in it\n"
+         "  --season FILE         the season file (TOML): title, points, best and one\n"
+         "                        [[competition]] per round (folder, evaluation); the\n"
+         "                        rounds run in parallel, --json, --csv and --export\n"
+         "                        then hold the standings\n"
          "  --help                shows this text\n"
          "  --version             shows the version\n"
          "\n"
@@ -156,6 +218,14 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       options.google = true;
       continue;
     }
+    if (option == "--record" && !reader.HasInlineValue()) {
+      options.record = true;
+      continue;
+    }
+    if (option == "--audit" && !reader.HasInlineValue()) {
+      options.audit = true;
+      continue;
+    }
     std::optional<std::string>* slot = ValueSlot(option, given);
     if (slot == nullptr && option != "--penalty") {
       if (option.rfind("-", 0) == 0) return UsageError{"unknown option '" + option + "'"};
@@ -170,6 +240,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       *slot = *value;
     }
   }
+  if (given.season) return TakeSeason(options, given, !penalty_arguments.empty());
   std::optional<std::string>& base_given = given.base;
   std::optional<std::string>& pictures_given = given.pictures;
   if (!base_given) return UsageError{"--batch BASEDIR is missing"};
@@ -182,6 +253,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   }
   if (pictures_given) options.pictures_dir = AsFolderText(AbsolutePath(*pictures_given));
   if (auto problem = TakeResultsFiles(options, given)) return UsageError{*problem};
+  if (auto problem = TakeEvaluationFile(options, given)) return UsageError{*problem};
+  if (auto problem = TakePeriod(options, given)) return UsageError{*problem};
   return options;
 }
 

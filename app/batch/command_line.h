@@ -3,9 +3,13 @@
 // evaluated, so a typing mistake never leaves half a run behind.
 
 #include <map>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "audit/period.h"
+#include "evaluation/evaluation_file.h"
 
 namespace hl::batch {
 
@@ -17,9 +21,28 @@ struct BatchOptions {
   // Results files: absolute paths, kStandardOutput, or "" when not wanted.
   std::string json_file;
   std::string csv_file;
+  std::string export_dir;  // absolute, ends with "/"; "" when no results page is wanted
+  bool audit = false;      // print the findings after the report
+  std::optional<audit::Period> period;  // the days the laps had to be driven on
+  // --evaluation: absolute, or "" without one; --record writes this run's
+  // fingerprints into it. `saved` is what the file holds, read just before
+  // the run (WithSavedEvaluation).
+  std::string evaluation_file;
+  bool record = false;
+  evaluation::EvaluationFile saved;
 };
 
 inline constexpr const char* kStandardOutput = "-";
+
+// --season FILE: every competition the season file names, evaluated as
+// --batch would, then the standings across them.
+struct SeasonOptions {
+  std::string season_file;  // as given
+  // As in BatchOptions: absolute paths, kStandardOutput, or "".
+  std::string json_file;
+  std::string csv_file;
+  std::string export_dir;  // absolute, ends with "/"; "" when no pages are wanted
+};
 
 struct ShowHelp {};
 struct ShowVersion {};
@@ -27,7 +50,8 @@ struct UsageError {
   std::string message;  // one line, no line break
 };
 
-using ParsedCommandLine = std::variant<BatchOptions, ShowHelp, ShowVersion, UsageError>;
+using ParsedCommandLine =
+    std::variant<BatchOptions, SeasonOptions, ShowHelp, ShowVersion, UsageError>;
 
 // Reads the arguments after the program name. Folders are made absolute
 // against the working folder; the base folder and the entries named by

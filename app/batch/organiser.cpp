@@ -11,9 +11,10 @@ Organiser::Organiser(state::AppState& s, const BatchOptions& options, std::ostre
 
 void Organiser::OnIdle(ui::HeadlessUi& ui) {
   if (s_.StepCounter == state::kFinished) {
-    if (options_.google && !google_pressed_) {
-      google_pressed_ = true;
-      ui.Press(id::kActionButton);
+    if (!finished_) {
+      finished_ = true;
+      ReportPictures();
+      if (options_.google) ui.Press(id::kActionButton);
     }
     ui.Press(id::kStepButton);  // "End"
     return;
@@ -43,6 +44,7 @@ void Organiser::HandleShownEntry(ui::HeadlessUi& ui) {
     }
   }
   if (!options_.pictures_dir.empty() && !s_.TrackFileInvalid) SavePicture(entry);
+  if (export_run_ != nullptr) export_run_->SaveEntryPictures(s_);
 }
 
 void Organiser::SavePicture(const std::string& entry) {
@@ -51,7 +53,17 @@ void Organiser::SavePicture(const std::string& entry) {
   if (picture == nullptr || !raster::SavePng(*picture, path)) {
     err_ << "hotlap-eval: could not write the picture " << path << '\n';
     pictures_failed_ = true;
+    return;
   }
+  ++pictures_written_;
+}
+
+// The pictures are too many to name one by one; the folder and the count
+// say where they went, and every failure was named as it happened.
+void Organiser::ReportPictures() {
+  if (options_.pictures_dir.empty()) return;
+  err_ << pictures_written_ << (pictures_written_ == 1 ? " track picture" : " track pictures")
+       << " written to " << options_.pictures_dir << '\n';
 }
 
 }  // namespace hl::batch

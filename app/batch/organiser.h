@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "app/batch/command_line.h"
+#include "app/batch/export_run.h"
 #include "state/state.h"
 #include "toolkit/ui/headless_ui.h"
 
@@ -20,17 +21,22 @@ class Organiser {
   void OnIdle(ui::HeadlessUi& ui);
 
   bool PicturesFailed() const { return pictures_failed_; }
+  // Every shown entry's pictures go to the results page as well.
+  void ExportInto(ExportRun& run) { export_run_ = &run; }
 
  private:
   void HandleShownEntry(ui::HeadlessUi& ui);
   void SavePicture(const std::string& entry);
+  void ReportPictures();
 
   state::AppState& s_;
   const BatchOptions& options_;
   std::ostream& err_;
   int32_t handled_step_ = 0;
-  bool google_pressed_ = false;
+  bool finished_ = false;
   bool pictures_failed_ = false;
+  int pictures_written_ = 0;
+  ExportRun* export_run_ = nullptr;
 };
 
 }  // namespace hl::batch

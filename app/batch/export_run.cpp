@@ -1,0 +1,149 @@
+#include "app/batch/export_run.h"
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "app/batch/track_square.h"
+#include "publish/export_names.h"
+#include "publish/ghost_overlay.h"
+#include "publish/results_csv.h"
+#include "publish/results_json.h"
+#include "results/record_ranking.h"
+#include "toolkit/files/file_slots.h"
+#include "toolkit/raster/image_files.h"
+
+namespace hl::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  return text;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::span<const uint8_t> TextBytes(const std::string& text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+// The results JSON, each entry with the pictures the page shows.
+nlohmann::ordered_json ExportedJson(const record::CompetitionRecord& competition,
+                                    const std::vector<publish::EntryPictures>& pictures) {
+  nlohmann::ordered_json json = publish::ResultsJson(competition);
+  for (size_t i = 0; i < json["entries"].size(); ++i) {
+    const publish::EntryPictures shown = i < pictures.size() ? pictures[i] : publish::EntryPictures{};
+    const auto path = [](const std::optional<std::string>& p) {
+      return p ? nlohmann::ordered_json(*p) : nlohmann::ordered_json();
+    };
+    json["entries"][i]["pictures"] = {{"track", path(shown.track)}, {"screen", path(shown.screen)}};
+  }
+  return json;
+}
+
+}  // namespace
+
+ExportRun::ExportRun(std::string folder, std::ostream& err) : folder_(std::move(folder)), err_(err) {
+  std::error_code ec;
+  fs::create_directories(folder_, ec);
+  if (!fs::is_directory(folder_, ec)) {
+    err_ << "hotlap-eval: cannot create the export folder " << folder_ << '\n';
+    failed_ = true;
+  }
+}
+
+bool ExportRun::WriteFile(const std::string& relative, std::span<const uint8_t> bytes) {
+  const std::string path = folder_ + relative;
+  std::error_code ec;
+  fs::create_directories(fs::path(path).parent_path(), ec);
+  if (!files::ReplaceFileAtomically(path, bytes)) {
+    err_ << "hotlap-eval: could not write " << path << '\n';
+    failed_ = true;
+    return false;
+  }
+  ++written_;
+  return true;
+}
+
+bool ExportRun::WriteText(const std::string& relative, const std::string& text) {
+  return WriteFile(relative, TextBytes(text));
+}
+
+void ExportRun::SaveEntryPictures(const state::AppState& s) {
+  if (s.Record.entries.empty()) return;
+  const size_t index = s.Record.entries.size() - 1;
+  const record::EntryRecord& entry = s.Record.entries.back();
+  const std::string folder =
+      publish::EntryPictureFolder(index, static_cast<size_t>(s.FolderList.Count()), entry.folder);
+  publish::EntryPictures shown;
+  const auto save = [&](int image_number, const char* name) -> std::optional<std::string> {
+    const raster::Image* image = s.Images.Get(image_number);
+    const auto png = image ? raster::EncodePng(*image) : std::nullopt;
+    const std::string relative = folder + "/" + name;
+    if (png && WriteFile(relative, *png)) return relative;
+    if (!png) failed_ = true;
+    return std::nullopt;
+  };
+  // The images keep the last entry's pictures where this one has none.
+  if (!s.TrackFileInvalid) shown.track = save(state::id::kLineImage, "track.png");
+  if (entry.screen_file && !entry.evidence.screen_unreadable) {
+    shown.screen = save(state::id::kScaledScreenImage, "screen.png");
+  }
+  pictures_.resize(index + 1);
+  pictures_[index] = shown;
+}
+
+bool ExportRun::CopyChart(const state::AppState& s) {
+  if (!s.ChartSaved) return false;
+  const std::vector<uint8_t> chart = FileBytes(s.BaseDir + s.TrackBaseName + ".png");
+  return !chart.empty() && WriteFile("chart.png", chart);
+}
+
+bool ExportRun::WriteGhosts(const state::AppState& s) {
+  const auto ranking = results::RankRecord(s.Record);
+  if (ranking.empty() || !s.LabelFont) return false;
+  const record::EntryRecord& winner = s.Record.entries[ranking.front().entry];
+  const auto track = DrawTrackSquare(s.BaseDir + winner.folder + "/" + winner.track_file.value_or(""));
+  if (!track) return false;
+  std::vector<publish::OverlayLap> laps;
+  for (const results::RankedEntry& ranked : ranking) {
+    const record::EntryRecord& entry = s.Record.entries[ranked.entry];
+    laps.push_back({.place = ranked.place,
+                    .driver = entry.track->driver,
+                    .ghost = entry.evidence.ghost_points,
+                    .other_track = entry.evidence.track_picture != winner.evidence.track_picture});
+  }
+  const auto overlay = publish::GhostOverlay(*track, laps, *s.LabelFont);
+  const auto png = overlay ? raster::EncodePng(*overlay) : std::nullopt;
+  return png && WriteFile("ghosts.png", *png);
+}
+
+bool ExportRun::Finish(const state::AppState& s) {
+  if (!fs::is_directory(folder_)) {
+    failed_ = true;
+    return false;
+  }
+  publish::PageContent content{.run_date = Today(), .pictures = pictures_};
+  content.pictures.resize(s.Record.entries.size());
+  if (CopyChart(s)) content.chart = "chart.png";
+  if (WriteGhosts(s)) content.ghosts = "ghosts.png";
+  WriteText("results.json", publish::JsonText(ExportedJson(s.Record, content.pictures)));
+  WriteText("results.csv", publish::ResultsCsv(s.Record));
+  if (WriteText("index.html", publish::ResultsPage(s.Record, content))) {
+    err_ << "Results page written to " << folder_ << "index.html (" << written_ << " files)\n";
+  }
+  return !failed_;
+}
+
+}  // namespace hl::batch

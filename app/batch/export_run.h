@@ -1,0 +1,43 @@
+#pragma once
+// --export DIR: the results page with everything it shows, written while and
+// after the batch run. A folder that cannot be written makes the run fail
+// (exit 1) but never stops the report and chart.
+
+#include <cstdint>
+#include <ostream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "publish/results_page.h"
+#include "state/state.h"
+
+namespace hl::batch {
+
+class ExportRun {
+ public:
+  // `folder` is absolute and ends with "/"; it is created here.
+  ExportRun(std::string folder, std::ostream& err);
+
+  // Right after the entry at `index` was shown: its track picture and
+  // screen picture as the window shows them.
+  void SaveEntryPictures(const state::AppState& s);
+
+  // After the run (and the audit): the page, the ghost overlay, the chart,
+  // the JSON and the CSV. False when anything could not be written.
+  bool Finish(const state::AppState& s);
+
+ private:
+  bool WriteFile(const std::string& relative, std::span<const uint8_t> bytes);
+  bool WriteText(const std::string& relative, const std::string& text);
+  bool CopyChart(const state::AppState& s);
+  bool WriteGhosts(const state::AppState& s);
+
+  std::string folder_;
+  std::ostream& err_;
+  bool failed_ = false;
+  std::vector<publish::EntryPictures> pictures_;  // by entry, folder order
+  int written_ = 0;
+};
+
+}  // namespace hl::batch

@@ -1,0 +1,41 @@
+#include "app/batch/track_square.h"
+
+#include "app/startup.h"
+#include "gamedata/data_file_reader.h"
+#include "toolkit/ui/headless_ui.h"
+#include "trackfile/header.h"
+#include "trackfile/objects.h"
+#include "trackfile/picture.h"
+
+namespace hl::batch {
+namespace {
+
+constexpr int kTrackSide = 512;
+
+}  // namespace
+
+std::optional<raster::Image> DrawTrackSquare(const std::string& track_path) {
+  state::AppState s;
+  ui::HeadlessUi ui;
+  if (!app::InitState(s)) return std::nullopt;
+  app::OpenMainWindow(s, ui);  // the drawing steps show what they draw
+  s.FilePath = track_path;
+  s.TrackFileLoaded = gamedata::ReadDataFile(s, track_path) == gamedata::DataFileRead::Read;
+  trackfile::DecodeTrackHeader(s, ui);
+  std::optional<raster::Image> square;
+  if (!s.TrackFileInvalid) {
+    trackfile::DrawTrackPicture(s, ui);
+    trackfile::DrawGrid(s, ui);
+    trackfile::DrawTrackObjects(s, ui);
+    if (const raster::Image* picture = s.Images.Get(state::id::kLineImage)) {
+      square = raster::Image::Create(kTrackSide, kTrackSide);
+      for (int y = 0; square && y < kTrackSide && y < picture->Height(); ++y) {
+        for (int x = 0; x < kTrackSide && x < picture->Width(); ++x) square->Set(x, y, picture->At(x, y));
+      }
+    }
+  }
+  app::ShutDown(s, ui);
+  return square;
+}
+
+}  // namespace hl::batch

@@ -1,0 +1,154 @@
+// The results page (--export DIR) of the sample competition, checked in a
+// real browser: headless Chromium loads it from disk, and a harness page
+// next to it reports the ranking rows and whether every picture loaded.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/e2e/batch_runner.h"
+
+namespace hl::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kInjected = "<img src=x onerror=alert(1)>";
+
+constexpr const char* kHarness = R"(<!DOCTYPE html>
+<html><body><pre id="report">pending</pre>
+<iframe id="page" src="index.html" style="width:1200px;height:900px"></iframe>
+<script>
+window.addEventListener('load', () => {
+  const doc = document.getElementById('page').contentDocument;
+  const report = {
+    rows: [...doc.querySelectorAll('#ranking tbody tr')].map(r => r.cells[0].textContent + ' ' + r.cells[1].textContent),
+    images: [...doc.images].map(i => ({ src: i.getAttribute('src'), width: i.naturalWidth })),
+    scripts: doc.querySelectorAll('script').length,
+    injected: doc.querySelectorAll('img[src="x"]').length,
+    text: doc.body.textContent,
+  };
+  document.getElementById('report').textContent = JSON.stringify(report);
+});
+</script></body></html>
+)";
+
+struct Browser {
+  std::string out;
+  std::string err;
+};
+
+// Headless Chromium as a test may run it: no sandbox (root), no GPU, no
+// network chatter, a fresh profile.
+Browser RunChromium(const std::string& page, const std::string& profile) {
+  const std::string err_file = profile + ".err";
+  const std::string command =
+      "chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+      "--disable-background-networking --disable-component-update --disable-sync "
+      "--allow-file-access-from-files --enable-logging=stderr --v=0 "
+      "--virtual-time-budget=10000 --user-data-dir='" + profile + "' --dump-dom 'file://" + page +
+      "' 2>'" + err_file + "'";
+  Browser browser;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) browser.out.append(buffer, n);
+    pclose(pipe);
+  }
+  browser.err = ReadText(err_file);
+  return browser;
+}
+
+nlohmann::json HarnessReport(const std::string& dom) {
+  const size_t start = dom.find("<pre id=\"report\">");
+  const size_t end = dom.find("</pre>", start);
+  if (start == std::string::npos || end == std::string::npos) return nullptr;
+  std::string text = dom.substr(start + 17, end - start - 17);
+  // The DOM dump escapes what the harness wrote as text.
+  for (const auto& [entity, plain] : {std::pair{"&quot;", "\""}, {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}}) {
+    for (size_t at; (at = text.find(entity)) != std::string::npos;) text.replace(at, strlen(entity), plain);
+  }
+  return nlohmann::json::parse(text, nullptr, false);
+}
+
+class ResultsPage : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    sample_ = std::make_unique<SampleSetup>();
+    fs::rename(sample_->base + "anna", sample_->base + kInjected);
+    export_dir_ = sample_->work + "export/";
+    result_ = RunBatch(sample_->work, {"--batch", sample_->base, "--export", export_dir_});
+  }
+  static void TearDownTestSuite() { sample_.reset(); }
+
+  static inline std::unique_ptr<SampleSetup> sample_;
+  static inline std::string export_dir_;
+  static inline BatchResult result_;
+};
+
+TEST_F(ResultsPage, WritesEveryFileTheJsonNames) {
+  ASSERT_EQ(result_.status, 0) << result_.err;
+  EXPECT_NE(result_.err.find("Results page written to " + export_dir_ + "index.html"), std::string::npos);
+  EXPECT_EQ(ReadText(export_dir_ + "chart.png"), ReadText(sample_->base + "eichwald.png"));
+  const auto json = nlohmann::json::parse(ReadText(export_dir_ + "results.json"));
+  int pictures = 0;
+  for (const auto& entry : json["entries"]) {
+    for (const char* kind : {"track", "screen"}) {
+      const auto& path = entry["pictures"][kind];
+      if (path.is_null()) continue;
+      ++pictures;
+      const std::string relative = path.get<std::string>();
+      EXPECT_EQ(relative.find(".."), std::string::npos) << relative;
+      EXPECT_TRUE(fs::is_regular_file(export_dir_ + relative)) << relative;
+    }
+    EXPECT_EQ(entry["pictures"]["track"].is_null(), !entry["track_valid"].get<bool>());
+  }
+  EXPECT_GT(pictures, 10);
+  EXPECT_FALSE(ReadText(export_dir_ + "results.csv").empty());
+}
+
+TEST_F(ResultsPage, LoadsInChromiumWithEveryPictureAndRowAndNoInjectedElement) {
+  ASSERT_EQ(result_.status, 0) << result_.err;
+  {
+    std::ofstream harness(export_dir_ + "harness.html");
+    harness << kHarness;
+  }
+  const Browser page = RunChromium(export_dir_ + "index.html", sample_->work + "profile-page");
+  EXPECT_EQ(page.err.find(":CONSOLE("), std::string::npos) << page.err;
+  EXPECT_EQ(page.err.find("Failed to load"), std::string::npos) << page.err;
+
+  const Browser harness = RunChromium(export_dir_ + "harness.html", sample_->work + "profile-harness");
+  const nlohmann::json report = HarnessReport(harness.out);
+  ASSERT_TRUE(report.is_object()) << harness.out << harness.err;
+
+  std::vector<std::string> expected_rows;
+  const auto json = nlohmann::json::parse(ReadText(export_dir_ + "results.json"));
+  for (const auto& ranked : json["ranking"]) {
+    expected_rows.push_back(std::to_string(ranked["place"].get<int>()) + " " + ranked["driver"].get<std::string>());
+  }
+  EXPECT_EQ(report["rows"].get<std::vector<std::string>>(), expected_rows);
+  EXPECT_GE(report["images"].size(), 12u);
+  for (const auto& image : report["images"]) EXPECT_GT(image["width"].get<int>(), 0) << image["src"];
+  EXPECT_EQ(report["scripts"], 0);
+  EXPECT_EQ(report["injected"], 0);
+  EXPECT_NE(report["text"].get<std::string>().find(kInjected), std::string::npos);
+}
+
+TEST(ResultsPageFolder, ThatCannotBeWrittenFailsButTheReportIsWritten) {
+  SampleSetup sample;
+  const std::string blocker = sample.work + "a-file";
+  std::ofstream(blocker) << "not a folder";
+  const BatchResult result = RunBatch(sample.work, {"--batch", sample.base, "--export", blocker + "/pages"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("cannot create the export folder"), std::string::npos) << result.err;
+  EXPECT_FALSE(ReadText(sample.base + "eichwald.txt").empty());
+  EXPECT_FALSE(ReadText(sample.base + "eichwald.png").empty());
+}
+
+}  // namespace
+}  // namespace hl::testing
