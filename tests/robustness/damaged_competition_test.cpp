@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "app/batch/batch_mode.h"
 #include "tests/support/full_and_lean.h"
 #include "tests/support/report_accounting.h"
@@ -177,13 +179,19 @@ TEST_P(DamagedCompetition, EveryEntryIsAccountedFor) {
   const std::vector<std::string> folders = SortedFolders(base);
 
   const std::string json = work.Path() + "results.json", csv = work.Path() + "results.csv";
-  std::vector<std::string> args = {"hotlap-eval", "--batch", base, "--json", json, "--csv", csv};
+  const std::string page = work.Path() + "page/";
+  std::vector<std::string> args = {"hotlap-eval", "--batch", base,  "--json",
+                                   json,          "--csv",   csv,   "--export", page};
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   std::ostringstream out, err;
   const int status = batch::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
   ASSERT_TRUE(status == 0 || status == 1) << status << "\n" << err.str();
   ExpectResultsMatchReport(out.str(), ReadFileText(json), ReadFileText(csv));
+  // The page's own copy of the results is the same data, with the pictures it shows.
+  const auto exported = nlohmann::json::parse(ReadFileText(page + "results.json"));
+  EXPECT_EQ(exported["ranking"], nlohmann::json::parse(ReadFileText(json))["ranking"]);
+  EXPECT_NE(ReadFileText(page + "index.html").find("</html>"), std::string::npos);
 
   const ReportAccount account = AccountFor(out.str());
   ASSERT_EQ(account.entries.size(), folders.size()) << out.str();
