@@ -201,7 +201,9 @@ TEST(Workflow, StrafeTakesOnlyAWholeNumberOfUpToFiveDigits) {
               });
     EXPECT_EQ(log_after == log_before, !c.accepted);
     EXPECT_EQ(refusal_shown, !c.accepted);
-    if (c.accepted) EXPECT_TRUE(Contains(SplitCrLf(log_after), std::string("1.: ") + c.typed + " D002 ##"));
+    if (c.accepted) {
+      EXPECT_TRUE(Contains(SplitCrLf(log_after), std::string("1.: ") + c.typed + " D002 ##"));
+    }
     EXPECT_EQ(SplitCrLf(app.s.ReportText).front(), c.first_place);
   }
 }
@@ -239,6 +241,10 @@ TEST(Workflow, ActionAfterFinishingExportsThenCopies) {
       EXPECT_EQ(app.s.GoogleText, "");
       EXPECT_EQ(app.ui.Clipboard(), "");
       EXPECT_EQ(app.ui.ReadText(state::id::kPenaltyField), "6000");
+      // Every press says why nothing came, over the full bar of the finished run.
+      const raster::Image* shown = app.s.Images.Get(state::id::kProgressImage);
+      ASSERT_NE(shown, nullptr);
+      EXPECT_TRUE(shown->Pixels() == testing::ExpectedProgress(app.s, 1, 1, "google_charts.txt fehlt").Pixels());
     }
   }
 }
