@@ -131,6 +131,28 @@ peak_rss() {
 batch_rss=$(peak_rss "$eval_bin" --batch "$competition")
 floor_rss=$(peak_rss "$floor_bin" "$competition")
 
+section "Season: 20 copies of the benchmark competition"
+# One --season run against 20 single --batch runs of the same competition.
+# The copies are hard links: the runs only replace their report and chart,
+# which gives each folder files of its own.
+season_dir="$build/bench-season"
+rm -rf "$season_dir"
+mkdir -p "$season_dir"
+{
+  echo 'title = "Benchmark season"'
+  for i in $(seq -w 1 20); do
+    cp -rl "$competition" "$season_dir/round$i"
+    printf '[[competition]]\nfolder = "round%s"\n' "$i"
+  done
+} >"$season_dir/season.toml"
+read -r single_wall single_cpu _ < <(runs=3 cpu_median "$eval_bin" --batch "$season_dir/round01")
+read -r season_wall season_cpu season_rss < <(runs=3 cpu_median "$eval_bin" --season "$season_dir/season.toml")
+singles_wall=$(awk "BEGIN { print 20 * $single_wall }")
+singles_cpu=$(awk "BEGIN { print 20 * $single_cpu }")
+printf 'season of 20: %.2f s wall, %.2f s CPU, %d KB peak; 20 single runs: %.2f s wall, %.2f s CPU\n' \
+  "$season_wall" "$season_cpu" "$season_rss" "$singles_wall" "$singles_cpu"
+rm -rf "$season_dir"
+
 section "Batch mode without Qt"
 # A QApplication would abort on a platform that does not exist.
 if env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=hotlap-no-such-platform \
@@ -201,6 +223,9 @@ for n in 2000 5000; do
     "$n" "${scale_cpu[$n]}" "${scale_rss[$n]}" \
     "$(awk "BEGIN { printf \"%.2f\", (${scale_cpu[$n]} / ${scale_cpu[1000]}) / (($n * log($n)) / (1000 * log(1000))) }")"
 done
+printf 'season of 20 vs 20 single runs, wall: %.2f s / %.2f s = %s   (target <= 0.6); CPU %s x\n' \
+  "$season_wall" "$singles_wall" "$(ratio "$season_wall" "$singles_wall")" \
+  "$(ratio "$season_cpu" "$singles_cpu")"
 printf 'batch mode without Qt: %s\n' "$no_qt"
 printf 'start-up to window shown: %s ms   (target < 300 ms)\n' "$startup_ms"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')," \

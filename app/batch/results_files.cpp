@@ -8,7 +8,6 @@
 #include "toolkit/files/file_slots.h"
 
 namespace hl::batch {
-namespace {
 
 bool Deliver(const std::string& destination, const std::string& content, const char* what,
              std::ostream& out, std::ostream& err) {
@@ -24,8 +23,6 @@ bool Deliver(const std::string& destination, const std::string& content, const c
   err << "hotlap-eval: could not write the " << what << " " << destination << '\n';
   return false;
 }
-
-}  // namespace
 
 bool ResultsReplaceReport(const BatchOptions& options) {
   return options.json_file == kStandardOutput || options.csv_file == kStandardOutput;

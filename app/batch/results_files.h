@@ -2,11 +2,17 @@
 // The results files a batch run was asked for (--json, --csv).
 
 #include <ostream>
+#include <string>
 
 #include "app/batch/command_line.h"
 #include "record/competition_record.h"
 
 namespace hl::batch {
+
+// Replaces `destination` atomically with `content` (or prints it for
+// kStandardOutput); `err` names what was written or could not be.
+bool Deliver(const std::string& destination, const std::string& content, const char* what,
+             std::ostream& out, std::ostream& err);
 
 // True when results go to standard output in place of the report.
 bool ResultsReplaceReport(const BatchOptions& options);

@@ -3,6 +3,7 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -40,6 +41,10 @@ bool HasWeight(FcPattern* pattern, bool bold) {
 // fontconfig falls back to some other face when the family is missing; that
 // fallback would silently change every text width, so it counts as missing.
 std::optional<FaceFile> FindFaceFile(const std::string& family, bool bold) {
+  // A season evaluates its competitions on several threads at once, and the
+  // default configuration fontconfig builds and may rescan is shared by all.
+  static std::mutex fontconfig;
+  const std::lock_guard<std::mutex> locked(fontconfig);
   if (!FcInit()) return std::nullopt;
   FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>(""));
   if (wanted == nullptr) return std::nullopt;

@@ -139,7 +139,8 @@ class SampleWriter {
     fs::create_directories(folder_, ec);
     if (!fs::is_directory(folder_, ec)) return "cannot create the folder " + folder_.string();
     if (auto problem = WriteBytes(folder_ / kCarFileName, CarFile(cars_))) return problem;
-    const std::vector<SampleEntry> entries = PlanSampleEntries(options_.entrants);
+    const std::vector<SampleEntry> entries =
+        options_.plan.empty() ? PlanSampleEntries(options_.entrants) : options_.plan;
     for (size_t i = 0; i < entries.size(); ++i) {
       if (auto problem = WriteEntry(entries[i], static_cast<uint32_t>(i))) return problem;
     }

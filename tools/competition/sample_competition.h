@@ -14,16 +14,6 @@
 
 namespace hl::competition {
 
-struct SampleOptions {
-  int entrants = 8;
-  int screen_width = 640;
-  int screen_height = 480;
-  int runs = 0;  // pairs of the track picture; 0 keeps the natural coding
-  int objects = 40;
-  int rects = 6;  // of the objects, grandstands drawn as rotated rectangles
-  int ghost = 600;
-};
-
 // One entrant as the sample writes it. Entrants take their part from their
 // place in a cycle of eight, so every sample of eight or more holds each of
 // the awkward cases at least once.
@@ -36,6 +26,19 @@ struct SampleEntry {
   bool has_game = true;
   bool has_screen = true;
   bool bmp_screen = false;
+};
+
+struct SampleOptions {
+  int entrants = 8;
+  int screen_width = 640;
+  int screen_height = 480;
+  int runs = 0;  // pairs of the track picture; 0 keeps the natural coding
+  int objects = 40;
+  int rects = 6;  // of the objects, grandstands drawn as rotated rectangles
+  int ghost = 600;
+  // The entrants to write; empty writes PlanSampleEntries(entrants). Their
+  // part in the cycle of eight still follows their place in the list.
+  std::vector<SampleEntry> plan;
 };
 
 // A message naming the first option out of range, or nullopt.
