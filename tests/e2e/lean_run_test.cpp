@@ -20,7 +20,7 @@ TEST(LeanBatchRun, WritesWhatTheFullPipelineWrites) {
       {"--google"},
       {"--json", out + "r.json", "--csv", out + "r.csv"},
       {"--json", "-", "--penalty", "hugo=6000", "--penalty", "emil=4000"},
-      {"--pictures", out + "pictures", "--google", "--csv", "-"},
+      {"--pictures", out + "pictures", "--google", "--csv", out + "p.csv"},
   };
   for (const std::vector<std::string>& extra : cases) {
     SCOPED_TRACE(extra.empty() ? "plain" : extra.front());
