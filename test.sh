@@ -14,7 +14,8 @@ ctest_status=0
   --output-junit ctest-results.xml) || ctest_status=$?
 # The counts come from CTest's JUnit summary; whether the suite passed comes
 # from CTest's exit status, which also fails when CTest itself broke down.
-counts=$(grep -o -m 1 '<testsuite [^>]*' "$results" 2>/dev/null || true)
+# The summary is the opening tag of <testsuite>, one attribute a line.
+counts=$(tr '\n\t' '  ' 2>/dev/null <"$results" | grep -o -m 1 '<testsuite [^>]*' || true)
 total=$(sed -nE 's/.* tests="([0-9]+)".*/\1/p' <<<"$counts")
 failed=$(sed -nE 's/.* failures="([0-9]+)".*/\1/p' <<<"$counts")
 total=${total:-0} failed=${failed:-0}
