@@ -110,6 +110,7 @@ void FuzzApp::ResetDecodedValues() {
   s_.ObjectCount = s_.Slot0Time = s_.Slot1Time = s_.GhostCount = 0;
   s_.GhostScale = 0.0f;
   s_.ChartMin = s_.ChartMax = 0;
+  s_.Record = record::CompetitionRecord{};
 }
 
 }  // namespace hl::fuzzing

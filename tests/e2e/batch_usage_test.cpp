@@ -44,6 +44,13 @@ TEST(BatchUsage, BadCommandLinesAreRefusedBeforeAnythingRuns) {
       {{"--batch", base, "--penalty", "anna=6000", "--penalty=anna=5000"}, "more than one penalty"},
       {{"--batch", base, "--pictures", base + "reference.car/pictures"},
        "cannot create the picture folder"},
+      {{"--batch", base, "--period", "2004-06-01"}, "'2004-06-01' is not a period FROM..TO"},
+      {{"--batch", base, "--period", "2004-6-01..2004-06-30"}, "not a date of the form YYYY-MM-DD"},
+      {{"--batch", base, "--period", "2004-13-01..2004-12-31"}, "there is no month 13"},
+      {{"--batch", base, "--period", "2004-02-30..2004-03-31"}, "'2004-02-30' is not a date"},
+      {{"--batch", base, "--period", "2004-06-30..2004-06-01"},
+       "the period starts on 2004-06-30, after its end 2004-06-01"},
+      {{"--batch", base, "--audit", "--json", "-"}, "--audit prints after the report"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);

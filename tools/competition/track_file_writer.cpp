@@ -106,9 +106,9 @@ void WriteRecordBlock(ByteWriter& out, const TrackFileContent& content, int64_t 
     out.Field(r + kDriverAt + kDriverFieldSize * k, slot.driver, kDriverFieldSize);
     out.Field(r + kCarAt + kCarBlockSize * k, slot.car, kCarBlockSize);
   }
-  out.I16(r + kDateAt, 2004);
-  out.I16(r + kDateAt + 2, 6);
-  out.I16(r + kDateAt + 6, 12);
+  out.I16(r + kDateAt, content.record_date.year);
+  out.I16(r + kDateAt + 2, content.record_date.month);
+  out.I16(r + kDateAt + 6, content.record_date.day);
 
   const auto ghost_word =
       content.ghost_word.value_or(static_cast<int16_t>(2 * static_cast<int64_t>(content.ghost.size())));

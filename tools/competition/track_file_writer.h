@@ -38,6 +38,13 @@ struct GhostSample {
   uint16_t gy = 0;
 };
 
+// The date of the record as the game stores it: three words, not checked.
+struct StoredDate {
+  int16_t year = 2004;
+  int16_t month = 6;
+  int16_t day = 12;
+};
+
 struct ResultSlot {
   int16_t time = 6000;  // hundredths; 6000 or more: no time
   std::string driver;   // raw bytes; up to 13 written (the field), the tool reads 12
@@ -61,6 +68,7 @@ struct TrackFileContent {
   std::array<ResultSlot, 7> slots{};
   std::vector<GhostSample> ghost;  // W = 2 * ghost.size() unless ghost_word is set
   std::optional<int16_t> ghost_word;
+  StoredDate record_date;
   // F; by default the end of the objects + 536. The record block is written
   // at F, or right after the objects when F is smaller (F is stored as given).
   std::optional<int32_t> fixed_size;
