@@ -29,7 +29,11 @@ record::Evidence TrackEvidence(const state::AppState& s, const files::ByteView& 
   const auto car = file.Slice(s.RecordBlock + layout::SlotCarAt(1), layout::kCarBlockSize);
   if (car) evidence.car_block.assign(car->begin(), car->end());
   const auto samples = VisitedGhostSamples(file, s.GhostBlock, s.GhostCount);
-  if (file.GetI16(s.GhostBlock).value_or(0) > 0) evidence.ghost = files::Sha256(samples);
+  // A ghost cut off before its first sample holds nothing to compare: its
+  // digest would make every such entry a copy of the others.
+  if (file.GetI16(s.GhostBlock).value_or(0) > 0 && !samples.empty()) {
+    evidence.ghost = files::Sha256(samples);
+  }
   // No ghost is drawn for a lap without a time, so there are no points to check.
   if (s.Slot1Time < state::kNoTime) {
     evidence.ghost_points = PlaceGhost(samples, GhostScaleFor(s.TrackScale));

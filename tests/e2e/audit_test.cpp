@@ -157,8 +157,27 @@ TEST(Audit, ModifiedCarIsShownAgainstTheNearestBlockOfTheCarFile) {
   std::vector<uint8_t> ends_changed = kReferenceCar;
   ends_changed.front() ^= 0x01;
   ends_changed.back() ^= 0xFF;
-  std::vector<uint8_t> one_changed = kReferenceCar;
-  one_changed[100] ^= 0x10;
+  // Changed throughout (a byte in every 190), so no long unchanged run of
+  // the block leads a search straight to its place; `between` changes as
+  // many bytes elsewhere.
+  const std::vector<int> throughout = {5, 195, 385, 575, 765, 955, 1145, 1335};
+  const std::vector<int> between = {100, 300, 500, 700, 900, 1100, 1200, 1300};
+  auto changed = [](std::vector<uint8_t> block, const std::vector<int>& offsets) {
+    for (const int at : offsets) block[static_cast<size_t>(at)] ^= 0x10;
+    return block;
+  };
+  auto differences = [](const std::vector<uint8_t>& reference, const std::vector<uint8_t>& entry,
+                        const std::vector<int>& offsets) {
+    Json list = Json::array();
+    for (const int at : offsets) {
+      list.push_back(Difference(at, reference[static_cast<size_t>(at)], entry[static_cast<size_t>(at)]));
+    }
+    return list;
+  };
+  const std::vector<uint8_t> lower_near = changed(kReferenceCar, throughout);
+  const std::vector<uint8_t> higher_near = changed(kReferenceCar, between);
+  const std::string eight_offsets = "8 bytes differ from the reference at offsets 5, 195, 385, 575, "
+                                    "765, 955, 1145, 1335";
   // The largest car file the tool reads, its reference block the last one
   // that fits.
   std::vector<uint8_t> largest(99'999, 0x5A);
@@ -180,17 +199,17 @@ TEST(Audit, ModifiedCarIsShownAgainstTheNearestBlockOfTheCarFile) {
         {"nearest_offset", 3 + 1344},
         {"differences", Json::array({Difference(0, kReferenceCar.front(), ends_changed.front()),
                                      Difference(1343, kReferenceCar.back(), ends_changed.back())})}}},
-      {"equally near blocks: the lowest wins", car_file({9}, {kReferenceCar, kReferenceCar}),
-       one_changed,
+      {"equally near blocks: the lowest wins", car_file({9}, {lower_near, higher_near}),
+       kReferenceCar,
        {{"code", "car-modified"},
-        {"message", "1 byte differs from the reference at offset 100"},
+        {"message", eight_offsets},
         {"nearest_offset", 1},
-        {"differences", Json::array({Difference(100, kReferenceCar[100], one_changed[100])})}}},
-      {"last position of a 99,999-byte file", largest, one_changed,
+        {"differences", differences(lower_near, kReferenceCar, throughout)}}},
+      {"last position of a 99,999-byte file", largest, lower_near,
        {{"code", "car-modified"},
-        {"message", "1 byte differs from the reference at offset 100"},
+        {"message", eight_offsets},
         {"nearest_offset", 99'999 - 1344},
-        {"differences", Json::array({Difference(100, kReferenceCar[100], one_changed[100])})}}},
+        {"differences", differences(kReferenceCar, lower_near, throughout)}}},
       {"car file shorter than a block", short_file, kReferenceCar,
        {{"code", "car-not-checked"},
         {"message", "the reference car file reference.car holds no whole car block (1343 bytes)"}}},
@@ -213,8 +232,12 @@ TEST(Audit, SharedGhostsAndTrackFilesNameTheOtherEntries) {
   anna.ghost = bert.ghost = StraightGhost(50, 2);
   cleo.ghost = StraightGhost(50, 2, 20);
   emil.ghost = StraightGhost(50, 2, 30);
+  // Two files that end right after the ghost's size: no samples to share.
+  TrackFileContent gus = Lap("Gus"), hal = Lap("Hal");
+  gus.ghost_word = hal.ghost_word = 100;
   const Fixture fixture(kReferenceCar, {{"anna", anna}, {"bert", bert}, {"cleo", cleo},
-                                        {"dora", cleo}, {"emil", emil}, {"finn", cleo}});
+                                        {"dora", cleo}, {"emil", emil}, {"finn", cleo},
+                                        {"gus", gus}, {"hal", hal}});
   const auto findings = fixture.Findings();
   EXPECT_EQ(findings.at("anna"), Json::parse(R"([{"code": "duplicate-ghost",
       "message": "the ghost is byte for byte that of bert", "entries": ["bert"]}])"));
@@ -226,6 +249,7 @@ TEST(Audit, SharedGhostsAndTrackFilesNameTheOtherEntries) {
        "entries": ["cleo", "finn"]}])"));
   EXPECT_EQ(findings.at("finn")[0]["entries"], Json({"cleo", "dora"}));
   EXPECT_EQ(findings.at("emil"), Json::array());
+  EXPECT_EQ(Codes(findings.at("gus")), Json({"track-damaged"}));
 }
 
 TEST(Audit, RecordDatesOutsideThePeriodOrNoDatesAtAll) {
