@@ -19,7 +19,6 @@ std::string OnOneLine(std::string text) {
 void AuditCompetition(record::CompetitionRecord& competition,
                       std::span<const uint8_t> reference_car, const AuditSettings& settings) {
   for (record::EntryRecord& entry : competition.entries) {
-    entry.findings.clear();
     AddFileFindings(entry, entry.findings);
     AddCarFindings(entry, competition.car_file, reference_car, entry.findings);
     if (settings.period) AddPeriodFindings(entry, *settings.period, entry.findings);

@@ -19,8 +19,9 @@ struct AuditSettings {
   std::optional<Period> period;  // dates are checked only when one is given
 };
 
-// Replaces the findings of every entry. `reference_car` is the car file as
-// read; it counts only when the record names a car file.
+// Adds the audit's findings to every entry (other checks may add theirs).
+// `reference_car` is the car file as read; it counts only when the record
+// names a car file.
 void AuditCompetition(record::CompetitionRecord& competition,
                       std::span<const uint8_t> reference_car, const AuditSettings& settings);
 
