@@ -1,0 +1,154 @@
+#include "evaluation/fingerprint_writer.h"
+
+#include <algorithm>
+#include <span>
+#include <sstream>
+#include <vector>
+
+#include "evaluation/toml_document.h"
+#include "toolkit/files/file_slots.h"
+
+namespace hl::evaluation {
+namespace {
+
+constexpr std::string_view kTableName = "fingerprints";
+
+// Each line with its line end, numbered from 1 as toml++ numbers them.
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = std::min(text.find('\n', start), text.size() - 1) + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  return lines;
+}
+
+toml::table AsTable(const Fingerprints& fingerprints) {
+  toml::table table;
+  for (const auto& [file, fingerprint] : fingerprints) table.insert(file, fingerprint);
+  return table;
+}
+
+// The table's key/value lines as toml++ writes them (it quotes the keys),
+// each ending with `line_end`.
+std::string EntryLines(const Fingerprints& fingerprints, const std::string& line_end) {
+  std::ostringstream formatted;
+  formatted << toml::toml_formatter(AsTable(fingerprints));
+  const std::string all = formatted.str();
+  std::string lines;
+  for (const std::string_view line : SplitLines(all)) {
+    std::string_view bare = line;
+    if (bare.ends_with('\n')) bare.remove_suffix(1);
+    if (!bare.empty()) lines += std::string(bare) + line_end;
+  }
+  return lines;
+}
+
+// Where the old table is: the lines that hold its entries (which go), and
+// the index of its header line when it has one (the new entries go below).
+struct OldTable {
+  std::vector<bool> drop;
+  std::optional<size_t> header;
+};
+
+void DropLines(OldTable& old, const toml::source_region& from, const toml::source_region& to) {
+  for (auto line = from.begin.line; line <= to.end.line && line <= old.drop.size(); ++line) {
+    old.drop[line - 1] = true;
+  }
+}
+
+Result<OldTable> FindOldTable(const toml::table& root, const std::vector<std::string_view>& lines,
+                              const std::string& path) {
+  OldTable old;
+  old.drop.assign(lines.size(), false);
+  const auto found = root.find(kTableName);
+  if (found == root.end()) return old;
+  const toml::table* table = found->second.as_table();
+  if (table == nullptr) return Fail(AtLine(path, found->first.source().begin.line, "fingerprints must be a table"));
+  if (table->is_inline()) {
+    DropLines(old, found->first.source(), table->source());
+    return old;
+  }
+  for (auto&& [key, value] : *table) {
+    if (!value.is_string())
+      return Fail(AtLine(path, value.source().begin.line, "fingerprints must hold only texts"));
+    DropLines(old, key.source(), value.source());
+  }
+  // Dotted keys ("fingerprints.x = ...") make a table without a header.
+  const size_t first = table->source().begin.line - 1;
+  if (first < lines.size()) {
+    const std::string_view line = lines[first];
+    const size_t start = line.find_first_not_of(" \t");
+    if (start != std::string_view::npos && line[start] == '[') old.header = first;
+  }
+  return old;
+}
+
+std::string Splice(const std::vector<std::string_view>& lines, const OldTable& old,
+                   const std::string& entries, const std::string& line_end) {
+  std::string text;
+  const auto keep = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      if (!old.drop[i]) text += lines[i];
+    }
+  };
+  const auto end_line = [&] {
+    if (!text.empty() && text.back() != '\n') text += line_end;
+  };
+  if (old.header) {
+    keep(0, *old.header + 1);
+    end_line();
+    text += entries;
+    keep(*old.header + 1, lines.size());
+    return text;
+  }
+  keep(0, lines.size());
+  end_line();
+  if (!text.empty()) text += line_end;
+  return text + "[" + std::string(kTableName) + "]" + line_end + entries;
+}
+
+// The spliced text must read back as the old document with exactly the new
+// fingerprints; anything else would silently change the organiser's file.
+bool ReadsBackAs(const std::string& text, const std::string& path, toml::table rest,
+                 const Fingerprints& fingerprints) {
+  auto written = ParseToml(text, path);
+  if (!written) return false;
+  const toml::table* table = (*written)[kTableName].as_table();
+  if (table == nullptr || *table != AsTable(fingerprints)) return false;
+  written->erase(kTableName);
+  rest.erase(kTableName);
+  return *written == rest;
+}
+
+}  // namespace
+
+Result<std::string> WithFingerprints(std::string_view text, const std::string& path,
+                                     const Fingerprints& fingerprints) {
+  auto root = ParseToml(text, path);
+  if (!root) return Fail(root.error());
+  const std::vector<std::string_view> lines = SplitLines(text);
+  const auto old = FindOldTable(*root, lines, path);
+  if (!old) return Fail(old.error());
+  const std::string line_end = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+  std::string updated = Splice(lines, *old, EntryLines(fingerprints, line_end), line_end);
+  if (!ReadsBackAs(updated, path, std::move(*root), fingerprints))
+    return Fail({"the fingerprints cannot be written without changing the rest of the file", path,
+                 std::nullopt});
+  return updated;
+}
+
+Result<void> RecordFingerprints(const std::string& path, const Fingerprints& fingerprints) {
+  const auto text = ReadEvaluationText(path);
+  if (!text) return Fail(text.error());
+  const auto updated = WithFingerprints(text->value_or(""), path, fingerprints);
+  if (!updated) return Fail(updated.error());
+  const auto* bytes = reinterpret_cast<const uint8_t*>(updated->data());
+  if (!files::ReplaceFileAtomically(path, std::span<const uint8_t>(bytes, updated->size())))
+    return Fail({"cannot be written", path, std::nullopt});
+  return {};
+}
+
+}  // namespace hl::evaluation

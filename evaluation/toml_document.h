@@ -1,0 +1,20 @@
+#pragma once
+// The evaluation file as toml++ sees it, with the file name and line a
+// person needs to find a mistake.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <toml++/toml.h>
+
+#include "toolkit/text/error.h"
+
+namespace hl::evaluation {
+
+// "line N: what", in `path`.
+Error AtLine(const std::string& path, int64_t line, const std::string& what);
+
+Result<toml::table> ParseToml(std::string_view text, const std::string& path);
+
+}  // namespace hl::evaluation
