@@ -47,7 +47,8 @@ class FileChecker {
   }
 
   Result<void> TakePeriod(const toml::node& node) {
-    if (!node.is_string()) return Fail(At(node.source(), "period must be a text such as \"2026-11-01..2026-11-30\""));
+    if (!node.is_string())
+      return Fail(At(node.source(), "period must be a text such as \"2026-11-01..2026-11-30\""));
     file_.period = *node.value<std::string>();
     file_.period_line = node.source().begin.line;
     return {};
@@ -91,17 +92,21 @@ class FileChecker {
   }
 
   Result<void> TakeEntry(const toml::node& node, SavedPenalty& penalty) {
-    if (!node.is_string()) return Fail(At(node.source(), "entry must be the name of an entry folder"));
+    if (!node.is_string())
+      return Fail(At(node.source(), "entry must be the name of an entry folder"));
     penalty.entry = *node.value<std::string>();
     const bool plain_name = !penalty.entry.empty() && penalty.entry != "." &&
                             penalty.entry != ".." && penalty.entry.find('/') == std::string::npos;
     std::error_code ec;
     if (!plain_name || !std::filesystem::is_directory(base_dir_ + penalty.entry, ec))
-      return Fail(At(node.source(), "'" + penalty.entry + "' is not an entry folder of " + base_dir_));
-    const auto earlier = std::find_if(file_.penalties.begin(), file_.penalties.end(),
-                                      [&](const SavedPenalty& p) { return p.entry == penalty.entry; });
+      return Fail(
+          At(node.source(), "'" + penalty.entry + "' is not an entry folder of " + base_dir_));
+    const auto earlier =
+        std::find_if(file_.penalties.begin(), file_.penalties.end(),
+                     [&](const SavedPenalty& p) { return p.entry == penalty.entry; });
     if (earlier != file_.penalties.end())
-      return Fail(At(node.source(), "a second penalty for '" + penalty.entry + "' (the first is on line " +
+      return Fail(At(node.source(), "a second penalty for '" + penalty.entry +
+                                        "' (the first is on line " +
                                         std::to_string(earlier->line) + ")"));
     return {};
   }

@@ -31,7 +31,8 @@ Result<std::optional<std::string>> ReadEvaluationText(const std::string& path) {
   }
   ::close(fd);
   if (got < 0) return Fail({"cannot be read", path, std::nullopt});
-  if (text.size() > kMaxFileSize) return Fail({"too large for an evaluation file", path, std::nullopt});
+  if (text.size() > kMaxFileSize)
+    return Fail({"too large for an evaluation file", path, std::nullopt});
   return std::optional<std::string>(std::move(text));
 }
 

@@ -66,7 +66,8 @@ Result<OldTable> FindOldTable(const toml::table& root, const std::vector<std::st
   const auto found = root.find(kTableName);
   if (found == root.end()) return old;
   const toml::table* table = found->second.as_table();
-  if (table == nullptr) return Fail(AtLine(path, found->first.source().begin.line, "fingerprints must be a table"));
+  if (table == nullptr)
+    return Fail(AtLine(path, found->first.source().begin.line, "fingerprints must be a table"));
   if (table->is_inline()) {
     DropLines(old, found->first.source(), table->source());
     return old;

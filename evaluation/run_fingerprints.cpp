@@ -19,7 +19,8 @@ bool CanBeKey(std::string_view name) {
 
 void Take(const std::string& base, const std::string& name, RunFingerprints& taken) {
   if (!CanBeKey(name)) {
-    taken.not_taken.push_back(text::ValidUtf8(name) + ": the name cannot be written to the evaluation file");
+    taken.not_taken.push_back(text::ValidUtf8(name) +
+                              ": the name cannot be written to the evaluation file");
     return;
   }
   if (const auto digest = files::Sha256OfFile(base + name)) {

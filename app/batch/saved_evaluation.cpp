@@ -30,7 +30,8 @@ Result<void> AddSavedPenalties(BatchOptions& options) {
 Result<void> TakeSavedPeriod(BatchOptions& options) {
   const evaluation::EvaluationFile& saved = options.saved;
   if (!saved.period) return {};
-  if (options.period) return Fail(AtLine(options, saved.period_line, "period is also given by --period"));
+  if (options.period)
+    return Fail(AtLine(options, saved.period_line, "period is also given by --period"));
   auto period = audit::ParsePeriod(*saved.period);
   if (!period) return Fail(AtLine(options, saved.period_line, "period: " + period.error().what));
   options.period = *period;

@@ -203,7 +203,6 @@ TEST_F(SavedEvaluation, AMistakeInTheFileStopsTheRunBeforeAnythingIsWritten) {
       {"path as entry", "[[penalty]]\nentry = \"../competition\"\ntime = 1\n", {},
        "line 2: '../competition' is not an entry folder"},
       {"six digits", penalty + "time = 123456\n", {}, "line 3: time must be a whole number"},
-      {"negative", penalty + "time = -1\n", {}, "line 3: time must be a whole number"},
       {"time as text", penalty + "time = \"6000\"\n", {}, "line 3: time must be a whole number"},
       {"no time", penalty + "reason = \"late\"\n", {}, "line 1: [[penalty]] without time"},
       {"same entry twice", penalty + "time = 1\n\n" + penalty + "time = 2\n", {},

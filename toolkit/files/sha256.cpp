@@ -27,7 +27,9 @@ std::optional<Sha256Digest> Sha256OfFile(const std::string& path) {
   sha256_init(&context);
   std::vector<uint8_t> block(kBlockSize);
   int64_t got = 0;
-  while ((got = ReadSome(fd, block)) > 0) sha256_update(&context, static_cast<size_t>(got), block.data());
+  while ((got = ReadSome(fd, block)) > 0) {
+    sha256_update(&context, static_cast<size_t>(got), block.data());
+  }
   ::close(fd);
   if (got < 0) return std::nullopt;
   Sha256Digest digest{};
