@@ -129,9 +129,11 @@ BatchOutcome RunCompetition(const BatchOptions& given, const state::OutputNeeds&
   audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = options.period});
 
   bool complete = PrintResults(s, options, out, err) && !organiser.PicturesFailed();
+  const bool ranked = s.StepCounter == state::kFinished;
+  // The comparison with the recorded fingerprints adds findings of its own.
+  if (ranked) complete &= FinishSavedEvaluation(options, s.Record, err);
   if (options.audit) out << audit::FindingsText(s.Record);
-  if (s.StepCounter == state::kFinished) {
-    complete &= FinishSavedEvaluation(options, s.Record, err);
+  if (ranked) {
     complete &= WriteResultsFiles(s.Record, options, out, err);
     if (export_run) complete &= export_run->Finish(s);
   }
