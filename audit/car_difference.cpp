@@ -99,7 +99,8 @@ class Search {
   }
 
   NearestBlock Result() const {
-    return {static_cast<int64_t>(best_offset_), ListDifferences(block_, car_.data() + best_offset_)};
+    return {static_cast<int64_t>(best_offset_),
+            ListDifferences(block_, car_.data() + best_offset_)};
   }
 
  private:

@@ -17,7 +17,7 @@ struct ByteDifference {
 };
 
 struct NearestBlock {
-  int64_t offset = 0;  // in the car file
+  int64_t offset = 0;                       // in the car file
   std::vector<ByteDifference> differences;  // by offset
 };
 

@@ -27,7 +27,8 @@ record::Finding ModifiedCar(const NearestBlock& nearest) {
 }  // namespace
 
 void AddCarFindings(const record::EntryRecord& entry, const std::optional<std::string>& car_file,
-                    std::span<const uint8_t> reference_car, std::vector<record::Finding>& findings) {
+                    std::span<const uint8_t> reference_car,
+                    std::vector<record::Finding>& findings) {
   if (!entry.track || entry.track->car_ok) return;
   if (!car_file) {
     findings.push_back(MakeFinding("car-not-checked", "no reference car file was read"));

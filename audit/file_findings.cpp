@@ -7,15 +7,15 @@ void AddFileFindings(const record::EntryRecord& entry, std::vector<record::Findi
   using record::TrackVerdict;
   if (!entry.track_file) findings.push_back(MakeFinding("no-track", "no track file in the folder"));
   if (entry.track_verdict == TrackVerdict::Damaged) {
-    findings.push_back(MakeFinding(
-        "track-damaged", "the track file " + entry.track_file.value_or("") +
-                             " points outside its data, so it gives no result",
-        {{"result_kept", false}}));
+    findings.push_back(MakeFinding("track-damaged",
+                                   "the track file " + entry.track_file.value_or("") +
+                                       " points outside its data, so it gives no result",
+                                   {{"result_kept", false}}));
   } else if (entry.track_verdict == TrackVerdict::CutOff) {
-    findings.push_back(MakeFinding(
-        "track-damaged", "the track file " + entry.track_file.value_or("") +
-                             " ends inside its objects or ghost; its result stands",
-        {{"result_kept", true}}));
+    findings.push_back(MakeFinding("track-damaged",
+                                   "the track file " + entry.track_file.value_or("") +
+                                       " ends inside its objects or ghost; its result stands",
+                                   {{"result_kept", true}}));
   }
   if (!entry.screen_file) {
     findings.push_back(MakeFinding("no-screen", "no screen file in the folder"));

@@ -20,10 +20,12 @@ double Distance(const record::GhostPoint& a, const record::GhostPoint& b) {
 
 double Median(std::vector<double> values) {
   const size_t middle = values.size() / 2;
-  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle), values.end());
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle),
+                   values.end());
   const double upper = values[middle];
   if (values.size() % 2 == 1) return upper;
-  const double lower = *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
+  const double lower =
+      *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
   return (lower + upper) / 2.0;
 }
 
@@ -35,7 +37,8 @@ std::string OneDecimal(double value) {
 
 }  // namespace
 
-void AddGhostJumpFindings(const record::EntryRecord& entry, std::vector<record::Finding>& findings) {
+void AddGhostJumpFindings(const record::EntryRecord& entry,
+                          std::vector<record::Finding>& findings) {
   const std::vector<record::GhostPoint>& points = entry.evidence.ghost_points;
   if (points.size() < 2) return;
   std::vector<double> steps;
@@ -46,11 +49,11 @@ void AddGhostJumpFindings(const record::EntryRecord& entry, std::vector<record::
   if (*longest <= kJumpFactor * median || *longest <= kJumpFloor) return;
   const auto sample = static_cast<int64_t>(longest - steps.begin()) + 1;
   const double distance = std::round(*longest * 10.0) / 10.0;
-  findings.push_back(MakeFinding(
-      "ghost-jump",
-      "the ghost jumps " + OneDecimal(*longest) + " pixels at sample " + std::to_string(sample) +
-          " (its median step is " + OneDecimal(median) + ")",
-      {{"sample", sample}, {"distance", distance}}));
+  findings.push_back(MakeFinding("ghost-jump",
+                                 "the ghost jumps " + OneDecimal(*longest) + " pixels at sample " +
+                                     std::to_string(sample) + " (its median step is " +
+                                     OneDecimal(median) + ")",
+                                 {{"sample", sample}, {"distance", distance}}));
 }
 
 }  // namespace hl::audit

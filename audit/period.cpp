@@ -11,7 +11,9 @@ using std::chrono::year_month_day;
 constexpr std::string_view kSeparator = "..";
 constexpr size_t kDateLength = 10;  // YYYY-MM-DD
 
-tl::unexpected<Error> Problem(std::string what) { return Fail({std::move(what), "", std::nullopt}); }
+tl::unexpected<Error> Problem(std::string what) {
+  return Fail({std::move(what), "", std::nullopt});
+}
 
 bool AllDigits(std::string_view text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;

@@ -27,13 +27,13 @@ void AddPeriodFindings(const record::EntryRecord& entry, const Period& period,
   const std::string date = StoredDateText(*stored);
   const auto day = RealDay(*stored);
   if (!day) {
-    findings.push_back(
-        MakeFinding("outside-period", "the record date " + date + " is not a date", {{"date", date}}));
-  } else if (!InPeriod(period, *day)) {
-    findings.push_back(MakeFinding("outside-period",
-                                   "the lap was recorded on " + date + ", outside the period " +
-                                       PeriodText(period),
+    findings.push_back(MakeFinding("outside-period", "the record date " + date + " is not a date",
                                    {{"date", date}}));
+  } else if (!InPeriod(period, *day)) {
+    findings.push_back(MakeFinding(
+        "outside-period",
+        "the lap was recorded on " + date + ", outside the period " + PeriodText(period),
+        {{"date", date}}));
   }
 }
 

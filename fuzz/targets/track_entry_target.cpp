@@ -37,7 +37,8 @@ void CheckFindings(const record::EntryRecord& entry) {
     int previous = -1;
     for (const auto& difference : finding.fields["differences"]) {
       const int offset = difference["offset"];
-      Require(offset > previous && offset < kCarBlockSize, "car differences lie in the block, in order");
+      Require(offset > previous && offset < kCarBlockSize,
+              "car differences lie in the block, in order");
       Require(difference["reference"] != difference["entry"], "a listed car byte differs");
       Require(difference["entry"] == entry.evidence.car_block.at(static_cast<size_t>(offset)),
               "a car difference shows the entry's byte");

@@ -99,14 +99,16 @@ class Fixture {
   void Write(const FixtureEntry& entry) const {
     const std::string folder = "competition/" + entry.folder + "/";
     dir_.MakeDir(folder);
-    if (entry.track) dir_.WriteFile(folder + "eichwald.trk", competition::BuildTrackFile(*entry.track));
+    if (entry.track)
+      dir_.WriteFile(folder + "eichwald.trk", competition::BuildTrackFile(*entry.track));
     if (entry.game) {
       competition::GameFileContent game;
       game.track_names = {"Eichwald Ring"};
       dir_.WriteFile(folder + entry.folder + ".gam", competition::BuildGameFile(game));
     }
     if (entry.screen == Screen::Good) {
-      dir_.WriteFile(folder + "screen.bmp", competition::EncodeBmp24(*raster::Image::Create(32, 24)));
+      dir_.WriteFile(folder + "screen.bmp",
+                     competition::EncodeBmp24(*raster::Image::Create(32, 24)));
     } else if (entry.screen == Screen::Broken) {
       dir_.WriteFile(folder + "screen.jpg", std::string("\xFF\xD8 not really a picture"));
     }
@@ -124,18 +126,17 @@ Json Codes(const Json& findings) {
 
 TEST(Audit, SampleCompetitionGivesExactlyTheFindingsOfItsPlantedFaults) {
   const SampleSetup sample;
-  const BatchResult result =
-      RunBatch(sample.work, {"--batch", sample.base, "--audit", "--period", "2004-06-01..2004-06-30"});
+  const BatchResult result = RunBatch(
+      sample.work, {"--batch", sample.base, "--audit", "--period", "2004-06-01..2004-06-30"});
   ASSERT_EQ(result.status, 0) << result.err;
   // The report comes first, unchanged; the honest entries (and the lap
   // without a time) give nothing.
   const std::string report = ReadText(SourcePath("tests/e2e/expected/sample-report.txt"));
-  EXPECT_EQ(result.out,
-            report +
-                "bert: car-modified: 1 byte differs from the reference at offset 700\n"
-                "dora: no-screen: no screen file in the folder\n"
-                "emil: no-track: no track file in the folder\n"
-                "finn: no-game: no game file in the folder\n");
+  EXPECT_EQ(result.out, report +
+                            "bert: car-modified: 1 byte differs from the reference at offset 700\n"
+                            "dora: no-screen: no screen file in the folder\n"
+                            "emil: no-track: no track file in the folder\n"
+                            "finn: no-game: no game file in the folder\n");
 
   const Json json = Json::parse(RunBatch(sample.work, {"--batch", sample.base, "--json", "-"}).out);
   const Json& bert = json["entries"][1];
@@ -170,14 +171,16 @@ TEST(Audit, ModifiedCarIsShownAgainstTheNearestBlockOfTheCarFile) {
                         const std::vector<int>& offsets) {
     Json list = Json::array();
     for (const int at : offsets) {
-      list.push_back(Difference(at, reference[static_cast<size_t>(at)], entry[static_cast<size_t>(at)]));
+      list.push_back(
+          Difference(at, reference[static_cast<size_t>(at)], entry[static_cast<size_t>(at)]));
     }
     return list;
   };
   const std::vector<uint8_t> lower_near = changed(kReferenceCar, throughout);
   const std::vector<uint8_t> higher_near = changed(kReferenceCar, between);
-  const std::string eight_offsets = "8 bytes differ from the reference at offsets 5, 195, 385, 575, "
-                                    "765, 955, 1145, 1335";
+  const std::string eight_offsets =
+      "8 bytes differ from the reference at offsets 5, 195, 385, 575, "
+      "765, 955, 1145, 1335";
   // The largest car file the tool reads, its reference block the last one
   // that fits.
   std::vector<uint8_t> largest(99'999, 0x5A);
@@ -193,27 +196,36 @@ TEST(Audit, ModifiedCarIsShownAgainstTheNearestBlockOfTheCarFile) {
   const std::vector<Case> cases = {
       {"unchanged", car_file({1, 2, 3}, {other, kReferenceCar}), kReferenceCar, nullptr},
       {"first and last byte, reference at an odd offset",
-       car_file({1, 2, 3}, {other, kReferenceCar}), ends_changed,
+       car_file({1, 2, 3}, {other, kReferenceCar}),
+       ends_changed,
        {{"code", "car-modified"},
         {"message", "2 bytes differ from the reference at offsets 0, 1343"},
         {"nearest_offset", 3 + 1344},
-        {"differences", Json::array({Difference(0, kReferenceCar.front(), ends_changed.front()),
-                                     Difference(1343, kReferenceCar.back(), ends_changed.back())})}}},
-      {"equally near blocks: the lowest wins", car_file({9}, {lower_near, higher_near}),
+        {"differences",
+         Json::array({Difference(0, kReferenceCar.front(), ends_changed.front()),
+                      Difference(1343, kReferenceCar.back(), ends_changed.back())})}}},
+      {"equally near blocks: the lowest wins",
+       car_file({9}, {lower_near, higher_near}),
        kReferenceCar,
        {{"code", "car-modified"},
         {"message", eight_offsets},
         {"nearest_offset", 1},
         {"differences", differences(lower_near, kReferenceCar, throughout)}}},
-      {"last position of a 99,999-byte file", largest, lower_near,
+      {"last position of a 99,999-byte file",
+       largest,
+       lower_near,
        {{"code", "car-modified"},
         {"message", eight_offsets},
         {"nearest_offset", 99'999 - 1344},
         {"differences", differences(kReferenceCar, lower_near, throughout)}}},
-      {"car file shorter than a block", short_file, kReferenceCar,
+      {"car file shorter than a block",
+       short_file,
+       kReferenceCar,
        {{"code", "car-not-checked"},
         {"message", "the reference car file reference.car holds no whole car block (1343 bytes)"}}},
-      {"no car file", std::nullopt, kReferenceCar,
+      {"no car file",
+       std::nullopt,
+       kReferenceCar,
        {{"code", "car-not-checked"}, {"message", "no reference car file was read"}}},
   };
   for (const Case& c : cases) {
@@ -235,9 +247,14 @@ TEST(Audit, SharedGhostsAndTrackFilesNameTheOtherEntries) {
   // Two files that end right after the ghost's size: no samples to share.
   TrackFileContent gus = Lap("Gus"), hal = Lap("Hal");
   gus.ghost_word = hal.ghost_word = 100;
-  const Fixture fixture(kReferenceCar, {{"anna", anna}, {"bert", bert}, {"cleo", cleo},
-                                        {"dora", cleo}, {"emil", emil}, {"finn", cleo},
-                                        {"gus", gus}, {"hal", hal}});
+  const Fixture fixture(kReferenceCar, {{"anna", anna},
+                                        {"bert", bert},
+                                        {"cleo", cleo},
+                                        {"dora", cleo},
+                                        {"emil", emil},
+                                        {"finn", cleo},
+                                        {"gus", gus},
+                                        {"hal", hal}});
   const auto findings = fixture.Findings();
   EXPECT_EQ(findings.at("anna"), Json::parse(R"([{"code": "duplicate-ghost",
       "message": "the ghost is byte for byte that of bert", "entries": ["bert"]}])"));
@@ -259,12 +276,9 @@ TEST(Audit, RecordDatesOutsideThePeriodOrNoDatesAtAll) {
     Json expected_date;  // null: no finding
   };
   const std::vector<Case> cases = {
-      {"first_day", {2004, 3, 1}, nullptr},
-      {"last_day", {2004, 6, 30}, nullptr},
-      {"leap_day", {2004, 2, 29}, "2004-02-29"},
-      {"day_after", {2004, 7, 1}, "2004-07-01"},
-      {"no_such_day", {2004, 4, 31}, "2004-04-31"},
-      {"month_13", {2004, 13, 1}, "2004-13-01"},
+      {"first_day", {2004, 3, 1}, nullptr},         {"last_day", {2004, 6, 30}, nullptr},
+      {"leap_day", {2004, 2, 29}, "2004-02-29"},    {"day_after", {2004, 7, 1}, "2004-07-01"},
+      {"no_such_day", {2004, 4, 31}, "2004-04-31"}, {"month_13", {2004, 13, 1}, "2004-13-01"},
   };
   std::vector<FixtureEntry> entries;
   for (const Case& c : cases) {
@@ -302,7 +316,10 @@ TEST(Audit, GhostJumpIsAStepFarBeyondTheMedian) {
       {"even", StraightGhost(300, 1), {}, nullptr},
       {"teleport", StraightGhost(300, 1, 10, 151, 100), {}, {{"sample", 151}, {"distance", 100.0}}},
       {"eight_medians", StraightGhost(100, 3, 10, 50, 24), {}, nullptr},
-      {"over_eight_medians", StraightGhost(100, 3, 10, 50, 25), {}, {{"sample", 50}, {"distance", 25.0}}},
+      {"over_eight_medians",
+       StraightGhost(100, 3, 10, 50, 25),
+       {},
+       {{"sample", 50}, {"distance", 25.0}}},
       {"below_floor", StraightGhost(300, 1, 10, 80, 20), {}, nullptr},
       {"cut_off", StraightGhost(150, 1, 10, 120, 60), 2000, {{"sample", 120}, {"distance", 60.0}}},
   };
@@ -318,7 +335,8 @@ TEST(Audit, GhostJumpIsAStepFarBeyondTheMedian) {
     SCOPED_TRACE(c.folder);
     Json jumps = Json::array();
     for (const Json& finding : findings.at(c.folder)) {
-      if (finding["code"] == "ghost-jump") jumps.push_back({{"sample", finding["sample"]}, {"distance", finding["distance"]}});
+      if (finding["code"] == "ghost-jump")
+        jumps.push_back({{"sample", finding["sample"]}, {"distance", finding["distance"]}});
     }
     EXPECT_EQ(jumps, c.expected.is_null() ? Json::array() : Json::array({c.expected}));
   }
