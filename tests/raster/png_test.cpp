@@ -122,5 +122,51 @@ TEST(EncodePng, LibpngReadsBackTheExactColours) {
   EXPECT_EQ(image.At(5, 3), Rgb(0, 0, 255));
 }
 
+// n colours, each pixel its own shade: every bit depth of a palette and, past
+// 256 colours, truecolour.
+Image PictureOfColours(int colours) {
+  Image image = testing::BlankImage(61, 17, Rgb(0, 0, 0));
+  for (int i = 0; i < 61 * 17; ++i) image.Set(i % 61, i / 61, Rgb(i % colours, (i % colours) / 7, 200));
+  return image;
+}
+
+struct CompressedPicture {
+  PngCompression compression;
+  int colours;
+  int color_type;  // as written
+  int bit_depth;
+};
+
+class EncodePngCompressions : public ::testing::TestWithParam<CompressedPicture> {};
+
+TEST_P(EncodePngCompressions, ReadBackToTheSamePixels) {
+  const CompressedPicture& c = GetParam();
+  const Image image = PictureOfColours(c.colours);
+  const std::vector<uint8_t> png = *EncodePng(image, c.compression);
+  png_image read{};
+  read.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_memory(&read, png.data(), png.size())) << read.message;
+  const std::vector<Chunk> chunks = ChunksOf(png);
+  ASSERT_FALSE(chunks.empty());
+  EXPECT_EQ(chunks[0].data[9], c.color_type);
+  EXPECT_EQ(chunks[0].data[8], c.bit_depth);
+  read.format = PNG_FORMAT_RGB;
+  std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(read));
+  ASSERT_TRUE(png_image_finish_read(&read, nullptr, pixels.data(), 0, nullptr)) << read.message;
+  EXPECT_EQ(pixels, image.Pixels());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, EncodePngCompressions,
+    ::testing::Values(CompressedPicture{PngCompression::kSmallest, 3, PNG_COLOR_TYPE_RGB, 8},
+                      CompressedPicture{PngCompression::kStored, 3, PNG_COLOR_TYPE_RGB, 8},
+                      CompressedPicture{PngCompression::kQuick, 1, PNG_COLOR_TYPE_PALETTE, 1},
+                      CompressedPicture{PngCompression::kQuick, 2, PNG_COLOR_TYPE_PALETTE, 1},
+                      CompressedPicture{PngCompression::kQuick, 3, PNG_COLOR_TYPE_PALETTE, 2},
+                      CompressedPicture{PngCompression::kQuick, 16, PNG_COLOR_TYPE_PALETTE, 4},
+                      CompressedPicture{PngCompression::kQuick, 17, PNG_COLOR_TYPE_PALETTE, 8},
+                      CompressedPicture{PngCompression::kQuick, 256, PNG_COLOR_TYPE_PALETTE, 8},
+                      CompressedPicture{PngCompression::kQuick, 257, PNG_COLOR_TYPE_RGB, 8}));
+
 }  // namespace
 }  // namespace hl::raster

@@ -28,13 +28,24 @@ std::optional<Image> DecodeBmp(std::span<const uint8_t> bytes);
 std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes, int fit_width = 0,
                                 int fit_height = 0);
 
-// Signature, IHDR (colour type 2, depth 8, no interlace), IDAT, IEND only;
-// zlib level 9, filter None on every row.
-std::optional<std::vector<uint8_t>> EncodePng(const Image& image);
+// How hard the PNG writer compresses. The chart and the saved track pictures
+// are written smallest, and their bytes must never change. Pictures written
+// by the hundred for a results page trade size for time: a drawing of at
+// most 256 colours is written as palette indices at a low zlib level, which
+// is several times faster and still smaller; a screen decoded from a JPEG
+// gains only a fifth of its size from deflate at any level, so it is stored.
+enum class PngCompression { kSmallest, kQuick, kStored };
+
+// Signature, IHDR (no interlace), PLTE for a palette, IDAT, IEND only;
+// filter None on every row. Smallest and stored are truecolour at depth 8,
+// zlib level 9 and 0; quick is zlib level 3, with a palette of the fewest
+// bits a pixel when the colours fit one.
+std::optional<std::vector<uint8_t>> EncodePng(const Image& image,
+                                              PngCompression compression = PngCompression::kSmallest);
 // The same for a picture too tall to hold at once: rows(y) gives row y
 // (width * 3 bytes), asked for once each, top to bottom, and is valid until
 // the next call. A row of another size fails the encoding. The bytes equal
-// EncodePng's for the same pixels.
+// EncodePng's (smallest) for the same pixels.
 using PngRowSource = std::function<std::span<const uint8_t>(int y)>;
 std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height, const PngRowSource& rows);
 // EncodePng, then an atomic replace of the file.

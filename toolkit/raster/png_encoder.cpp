@@ -1,5 +1,6 @@
-// PNG writer on libpng: truecolour, zlib level 9, filter None on every row,
-// and no ancillary chunks, so the file's colours are exactly the image's.
+// PNG writer on libpng: truecolour (or a palette, for quick drawings),
+// filter None on every row, and no ancillary chunks, so the file's colours
+// are exactly the image's.
 // libpng reports errors by jumping back to the setjmp below; the output
 // buffer lives in the caller's frame so the jump skips no destructor.
 
@@ -11,6 +12,7 @@
 #include <utility>
 
 #include "toolkit/raster/image_files.h"
+#include "toolkit/raster/png_palette.h"
 
 namespace hl::raster {
 namespace {
@@ -39,19 +41,49 @@ void SilentWarning(png_structp, png_const_charp) {}
 
 [[noreturn]] void JumpBack(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
+int ZlibLevel(PngCompression compression) {
+  switch (compression) {
+    case PngCompression::kQuick: return 3;
+    case PngCompression::kStored: return 0;
+    case PngCompression::kSmallest: break;
+  }
+  return 9;
+}
+
+// Truecolour, or palette indices (one byte a pixel in the rows; libpng
+// packs them to the bit depth).
+struct PngLayout {
+  int level = 9;
+  const std::vector<Color>* palette = nullptr;
+  int bit_depth = 8;
+};
+
+void WriteHeader(png_structp png, png_infop info, int width, int height, const PngLayout& layout) {
+  png_set_compression_level(png, layout.level);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+               layout.bit_depth, layout.palette ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+  if (layout.palette) {
+    std::vector<png_color> entries;
+    for (const Color c : *layout.palette) {
+      entries.push_back({static_cast<png_byte>(RedOf(c)), static_cast<png_byte>(GreenOf(c)),
+                         static_cast<png_byte>(BlueOf(c))});
+    }
+    png_set_PLTE(png, info, entries.data(), static_cast<int>(entries.size()));
+  }
+  png_write_info(png, info);
+  if (layout.bit_depth < 8) png_set_packing(png);
+}
+
 // The row source runs in this frame, between libpng calls; running out of
 // memory there is a failure like libpng's own.
 bool WriteRows(png_structp png, png_infop info, int width, int height, const PngRowSource& rows,
-               PngOutput& output) {
+               const PngLayout& layout, PngOutput& output) {
   if (setjmp(png_jmpbuf(png)) != 0) return false;
   png_set_write_fn(png, &output, AppendToOutput, FlushNothing);
-  png_set_compression_level(png, 9);
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
-               PNG_FILTER_TYPE_BASE);
-  png_write_info(png, info);
-  const size_t row_size = static_cast<size_t>(width) * 3;
+  WriteHeader(png, info, width, height, layout);
+  const size_t row_size = static_cast<size_t>(width) * (layout.palette ? 1 : 3);
   for (int y = 0; y < height; ++y) {
     std::span<const uint8_t> row;
     try {
@@ -66,14 +98,8 @@ bool WriteRows(png_structp png, png_infop info, int width, int height, const Png
   return true;
 }
 
-}  // namespace
-
-std::optional<std::vector<uint8_t>> EncodePng(const Image& image) {
-  return EncodePngRows(image.Width(), image.Height(), [&image](int y) { return image.Row(y); });
-}
-
-std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height,
-                                                  const PngRowSource& rows) {
+std::optional<std::vector<uint8_t>> Encode(int width, int height, const PngRowSource& rows,
+                                           const PngLayout& layout) {
   if (width < 1 || height < 1) return std::nullopt;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, SilentWarning);
   if (png == nullptr) return std::nullopt;
@@ -83,10 +109,39 @@ std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height,
     return std::nullopt;
   }
   PngOutput output;
-  const bool written = WriteRows(png, info, width, height, rows, output);
+  if (layout.level == 0) {
+    // A stored picture is its rows plus a small overhead a block and a
+    // chunk; reserving it spares copying the file over as it grows.
+    const size_t raw = static_cast<size_t>(height) * (static_cast<size_t>(width) * 3 + 1);
+    output.bytes.reserve(raw + raw / 256 + 1024);
+  }
+  const bool written = WriteRows(png, info, width, height, rows, layout, output);
   png_destroy_write_struct(&png, &info);
   if (!written) return std::nullopt;
   return std::move(output.bytes);
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> EncodePng(const Image& image, PngCompression compression) {
+  const PngLayout layout{.level = ZlibLevel(compression)};
+  const auto truecolour_rows = [&image](int y) { return image.Row(y); };
+  if (compression != PngCompression::kQuick) {
+    return Encode(image.Width(), image.Height(), truecolour_rows, layout);
+  }
+  const std::optional<IndexedPicture> indexed = IndexColours(image);
+  if (!indexed) return Encode(image.Width(), image.Height(), truecolour_rows, layout);
+  const size_t width = static_cast<size_t>(image.Width());
+  const auto index_rows = [&](int y) {
+    return std::span<const uint8_t>(indexed->indices).subspan(static_cast<size_t>(y) * width, width);
+  };
+  return Encode(image.Width(), image.Height(), index_rows,
+                {.level = layout.level, .palette = &indexed->palette, .bit_depth = indexed->bit_depth});
+}
+
+std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height,
+                                                  const PngRowSource& rows) {
+  return Encode(width, height, rows, PngLayout{});
 }
 
 }  // namespace hl::raster
