@@ -2,36 +2,20 @@
 
 #include "state/progress_bar.h"
 #include "gamedata/data_file_reader.h"
+#include "gamedata/screen_picture.h"
 #include "toolkit/files/sha256.h"
-#include "toolkit/raster/image_files.h"
-#include "toolkit/text/text.h"
 
 namespace hl::gamedata {
 
 namespace {
 
 constexpr int kLog = state::id::kLogBox;
-constexpr int kScreenWidth = 480;
-constexpr int kScreenHeight = 360;
 
-// Files are recognised by their last three characters, not by an extension,
-// so "mytrk" counts as a track file. The file listed last of a kind wins.
 void FindFilesByKind(state::AppState& s) {
-  constexpr int slot = state::id::kListingSlot;
-  if (!s.Listings.DirOpen(slot, s.EntryDir)) return;
-  while (s.Listings.DirNext(slot)) {
-    if (s.Listings.DirEntryKind(slot) != files::EntryKind::File) continue;
-    const std::string name = s.Listings.DirEntryName(slot);
-    const std::string kind = text::LowerCase(text::TrailingPart(name, 3));
-    if (kind == "trk") {
-      s.TrackFileName = name;
-    } else if (kind == "gam") {
-      s.GameFileName = name;
-    } else if (kind == "jpg" || kind == "bmp") {
-      s.ScreenFileName = name;
-    }
-  }
-  s.Listings.DirClose(slot);
+  EntryFileNames found = gamedata::FindFilesByKind(s.Listings, s.EntryDir);
+  s.TrackFileName = std::move(found.track);
+  s.GameFileName = std::move(found.game);
+  s.ScreenFileName = std::move(found.screen);
 }
 
 std::optional<std::string> FoundFile(const std::string& name) {
@@ -77,34 +61,26 @@ void LoadTrackFile(state::AppState& s, ui::Ui& ui, const std::string& entry_name
   }
 }
 
-// Whether the screen decodes, without its pixels: at libjpeg's smallest
-// scale the whole entropy-coded data is still read and checked by the same
-// decoder, so the verdict is that of the full decode at a fraction of its
-// cost (no inverse DCT, colour conversion or scaling to speak of).
-bool ScreenDecodes(const std::string& path) { return raster::LoadPictureFile(path, 1, 1).has_value(); }
-
 void ShowScreenFile(state::AppState& s, ui::Ui& ui, record::EntryRecord& entry) {
   if (s.ScreenFileName == state::kMissingFile) {
     ShowPlaceholder(s, ui, state::id::kScreenView);
     ui.AppendLine(kLog, "Screen fehlt");
     return;
   }
-  if (!s.Needs.screen_pictures) {
-    if (s.Needs.screen_verdicts && !ScreenDecodes(s.EntryDir + s.ScreenFileName)) {
-      entry.evidence.screen_unreadable = true;
-    }
-    return;
-  }
-  constexpr int image = state::id::kScaledScreenImage;
-  // The fit size lets a large JPEG decode at a reduced scale.
-  if (!s.Images.LoadImage(image, s.EntryDir + s.ScreenFileName, kScreenWidth, kScreenHeight)) {
+  if (!s.Needs.screen_pictures && !s.Needs.screen_verdicts) return;
+  const std::string path = s.EntryDir + s.ScreenFileName;
+  state::LoadedScreen screen = s.ScreensAhead ? s.ScreensAhead(path) : LoadScreen(path, s.Needs);
+  if (!screen.decodes) {
+    entry.evidence.screen_unreadable = true;
+    if (!s.Needs.screen_pictures) return;
+    s.Images.PutImage(state::id::kScaledScreenImage, std::nullopt);
     // Showing the placeholder tells the organiser that this picture is broken.
     ShowPlaceholder(s, ui, state::id::kScreenView);
-    entry.evidence.screen_unreadable = true;
     return;
   }
-  s.Images.ResizeImage(image, kScreenWidth, kScreenHeight);
-  ui.ShowImage(state::id::kScreenView, s.Images.Get(image));
+  if (!screen.picture) return;  // only the verdict was asked for
+  s.Images.PutImage(state::id::kScaledScreenImage, std::move(screen.picture));
+  ui.ShowImage(state::id::kScreenView, s.Images.Get(state::id::kScaledScreenImage));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "record/competition_record.h"
+#include "state/loaded_screen.h"
 #include "state/output_needs.h"
 #include "state/text_list.h"
 #include "toolkit/files/data_buffer.h"
@@ -102,6 +103,7 @@ struct AppState {
   record::CompetitionRecord Record;
 
   OutputNeeds Needs;  // what the run's outputs read; everything unless narrowed
+  ScreenSource ScreensAhead;  // empty: each step loads its screen itself
 
   // The scale of the chart, reused by the Google export.
   int32_t ChartMin = 0;

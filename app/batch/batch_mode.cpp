@@ -12,6 +12,7 @@
 #include "app/batch/batch_needs.h"
 #include "app/batch/command_line.h"
 #include "app/batch/export_run.h"
+#include "app/batch/screens_ahead.h"
 #include "app/batch/organiser.h"
 #include "app/batch/results_files.h"
 #include "app/batch/saved_evaluation.h"
@@ -117,6 +118,11 @@ BatchOutcome RunCompetition(const BatchOptions& given, const state::OutputNeeds&
     return StoppedEarly();
   }
   s.Needs = needs;
+  std::optional<ScreensAhead> screens_ahead;
+  if (needs.screen_pictures || needs.screen_verdicts) {
+    s.ScreensAhead = [&ahead = screens_ahead.emplace(s.BaseDir, s.FolderList, needs)](
+                         const std::string& path) { return ahead.Take(path); };
+  }
   app::OpenMainWindow(s, ui);
   ui.SetFolderChoice(options.base_dir);
   Organiser organiser(s, options, err);
@@ -124,6 +130,8 @@ BatchOutcome RunCompetition(const BatchOptions& given, const state::OutputNeeds&
   if (!options.export_dir.empty()) organiser.ExportInto(export_run.emplace(options.export_dir, err));
   ui.SetIdleHandler([&organiser](ui::HeadlessUi& headless) { organiser.OnIdle(headless); });
   app::RunEventLoop(s, ui);
+  s.ScreensAhead = nullptr;
+  screens_ahead.reset();
   // After the loop, so the window and the log are those of a run without it;
   // before the results files, which carry the findings.
   audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = options.period});

@@ -1,5 +1,6 @@
 #include "app/batch/export_run.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -60,6 +61,7 @@ ExportRun::ExportRun(std::string folder, std::ostream& err) : folder_(std::move(
   if (!fs::is_directory(folder_, ec)) {
     err_ << "hotlap-eval: cannot create the export folder " << folder_ << '\n';
     failed_ = true;
+    folder_ready_ = false;
   }
 }
 
@@ -81,27 +83,55 @@ bool ExportRun::WriteText(const std::string& relative, const std::string& text) 
 }
 
 void ExportRun::SaveEntryPictures(const state::AppState& s) {
-  if (s.Record.entries.empty()) return;
+  // The folder's failure was named once; each picture would only repeat it.
+  if (!folder_ready_ || s.Record.entries.empty()) return;
   const size_t index = s.Record.entries.size() - 1;
   const record::EntryRecord& entry = s.Record.entries.back();
   const std::string folder =
       publish::EntryPictureFolder(index, static_cast<size_t>(s.FolderList.Count()), entry.folder);
   publish::EntryPictures shown;
-  const auto save = [&](int image_number, const char* name) -> std::optional<std::string> {
+  const auto save = [&](int image_number, const char* name,
+                        raster::PngCompression compression) -> std::optional<std::string> {
     const raster::Image* image = s.Images.Get(image_number);
-    const auto png = image ? raster::EncodePng(*image) : std::nullopt;
+    if (image == nullptr) {
+      failed_ = true;
+      return std::nullopt;
+    }
+    std::error_code ec;
+    fs::create_directories(folder_ + folder, ec);
     const std::string relative = folder + "/" + name;
-    if (png && WriteFile(relative, *png)) return relative;
-    if (!png) failed_ = true;
-    return std::nullopt;
+    pictures_writer_.Write(*image, compression, folder_ + relative);
+    return relative;
   };
   // The images keep the last entry's pictures where this one has none.
-  if (!s.TrackFileInvalid) shown.track = save(state::id::kLineImage, "track.png");
+  if (!s.TrackFileInvalid) {
+    shown.track = save(state::id::kLineImage, "track.png", raster::PngCompression::kQuick);
+  }
   if (entry.screen_file && !entry.evidence.screen_unreadable) {
-    shown.screen = save(state::id::kScaledScreenImage, "screen.png");
+    shown.screen = save(state::id::kScaledScreenImage, "screen.png", raster::PngCompression::kStored);
   }
   pictures_.resize(index + 1);
   pictures_[index] = shown;
+}
+
+// Every entry picture handed to the writer is on disk, or named as missing
+// and dropped from the page.
+void ExportRun::FinishEntryPictures() {
+  const std::vector<std::string> failed = pictures_writer_.Finish();
+  for (const std::string& path : failed) {
+    err_ << "hotlap-eval: could not write " << path << '\n';
+    failed_ = true;
+  }
+  for (publish::EntryPictures& shown : pictures_) {
+    for (std::optional<std::string>* picture : {&shown.track, &shown.screen}) {
+      if (!*picture) continue;
+      if (std::find(failed.begin(), failed.end(), folder_ + **picture) != failed.end()) {
+        picture->reset();
+      } else {
+        ++written_;
+      }
+    }
+  }
 }
 
 bool ExportRun::CopyChart(const state::AppState& s) {
@@ -125,11 +155,12 @@ bool ExportRun::WriteGhosts(const state::AppState& s) {
                     .other_track = entry.evidence.track_picture != winner.evidence.track_picture});
   }
   const auto overlay = publish::GhostOverlay(*track, laps, *s.LabelFont);
-  const auto png = overlay ? raster::EncodePng(*overlay) : std::nullopt;
+  const auto png = overlay ? raster::EncodePng(*overlay, raster::PngCompression::kQuick) : std::nullopt;
   return png && WriteFile("ghosts.png", *png);
 }
 
 bool ExportRun::Finish(const state::AppState& s) {
+  FinishEntryPictures();
   if (!fs::is_directory(folder_)) {
     failed_ = true;
     return false;

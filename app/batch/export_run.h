@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/batch/picture_writer.h"
 #include "publish/results_page.h"
 #include "state/state.h"
 
@@ -30,12 +31,15 @@ class ExportRun {
  private:
   bool WriteFile(const std::string& relative, std::span<const uint8_t> bytes);
   bool WriteText(const std::string& relative, const std::string& text);
+  void FinishEntryPictures();
   bool CopyChart(const state::AppState& s);
   bool WriteGhosts(const state::AppState& s);
 
   std::string folder_;
   std::ostream& err_;
   bool failed_ = false;
+  bool folder_ready_ = true;
+  PictureWriter pictures_writer_;
   std::vector<publish::EntryPictures> pictures_;  // by entry, folder order
   int written_ = 0;
 };

@@ -50,20 +50,27 @@ void Organiser::HandleShownEntry(ui::HeadlessUi& ui) {
 void Organiser::SavePicture(const std::string& entry) {
   const std::string path = options_.pictures_dir + entry + ".png";
   const raster::Image* picture = s_.Images.Get(id::kLineImage);
-  if (picture == nullptr || !raster::SavePng(*picture, path)) {
+  if (picture == nullptr) {
     err_ << "hotlap-eval: could not write the picture " << path << '\n';
     pictures_failed_ = true;
     return;
   }
-  ++pictures_written_;
+  pictures_writer_.Write(*picture, raster::PngCompression::kSmallest, path);
+  ++pictures_handed_over_;
 }
 
 // The pictures are too many to name one by one; the folder and the count
-// say where they went, and every failure was named as it happened.
+// say where they went, and every failure is named.
 void Organiser::ReportPictures() {
   if (options_.pictures_dir.empty()) return;
-  err_ << pictures_written_ << (pictures_written_ == 1 ? " track picture" : " track pictures")
-       << " written to " << options_.pictures_dir << '\n';
+  const std::vector<std::string> failed = pictures_writer_.Finish();
+  for (const std::string& path : failed) {
+    err_ << "hotlap-eval: could not write the picture " << path << '\n';
+    pictures_failed_ = true;
+  }
+  const size_t written = pictures_handed_over_ - failed.size();
+  err_ << written << (written == 1 ? " track picture" : " track pictures") << " written to "
+       << options_.pictures_dir << '\n';
 }
 
 }  // namespace hl::batch

@@ -8,6 +8,7 @@
 
 #include "app/batch/command_line.h"
 #include "app/batch/export_run.h"
+#include "app/batch/picture_writer.h"
 #include "state/state.h"
 #include "toolkit/ui/headless_ui.h"
 
@@ -35,7 +36,8 @@ class Organiser {
   int32_t handled_step_ = 0;
   bool finished_ = false;
   bool pictures_failed_ = false;
-  int pictures_written_ = 0;
+  size_t pictures_handed_over_ = 0;
+  PictureWriter pictures_writer_;
   ExportRun* export_run_ = nullptr;
 };
 

@@ -1,5 +1,6 @@
-// The batch run leaves out the pixels its outputs never read; whatever it
-// writes must be exactly what the window's full pipeline produces.
+// The batch run leaves out the pixels its outputs never read and loads and
+// writes pictures on both cores; whatever it writes must be exactly what
+// the window's full pipeline produces in its order.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@ TEST(LeanBatchRun, WritesWhatTheFullPipelineWrites) {
       {"--json", out + "r.json", "--csv", out + "r.csv"},
       {"--json", "-", "--penalty", "hugo=6000", "--penalty", "emil=4000"},
       {"--pictures", out + "pictures", "--google", "--csv", out + "p.csv"},
+      {"--export", out + "page", "--audit", "--penalty", "bert=5000"},
   };
   for (const std::vector<std::string>& extra : cases) {
     SCOPED_TRACE(extra.empty() ? "plain" : extra.front());

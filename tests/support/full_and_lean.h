@@ -1,10 +1,12 @@
 #pragma once
-// A batch run twice, once doing everything the window does and once doing
-// only what its outputs need, and the check that both left the same bytes
-// behind: printed text, messages, exit status and every file written.
+// A batch run twice, once doing everything the window does on one core and
+// once doing only what its outputs need on every core, and the check that
+// both left the same bytes behind: printed text, messages, exit status and
+// every file written.
 // Header-only: the suites that use it link the batch front end themselves.
 
 #include <gtest/gtest.h>
+#include <tbb/global_control.h>
 
 #include <filesystem>
 #include <fstream>
@@ -71,7 +73,11 @@ inline BatchOutputs RunWithNeeds(const std::string& work, const std::vector<std:
 
 inline void ExpectLeanRunMatchesFull(const std::string& work, const std::vector<std::string>& args,
                                      const std::vector<std::string>& folders) {
-  const BatchOutputs full = RunWithNeeds(work, args, folders, /*lean=*/false);
+  const BatchOutputs full = [&] {
+    // Nothing runs ahead of its step: the order of a sequential run.
+    const tbb::global_control one_core(tbb::global_control::max_allowed_parallelism, 1);
+    return RunWithNeeds(work, args, folders, /*lean=*/false);
+  }();
   const BatchOutputs lean = RunWithNeeds(work, args, folders, /*lean=*/true);
   EXPECT_EQ(lean.status, full.status);
   EXPECT_EQ(lean.out, full.out);

@@ -34,6 +34,11 @@ bool ImageTable::TakeImageFromMemory(int number, std::span<const uint8_t> bmp) {
   return Store(images_, number, DecodeBmp(bmp));
 }
 
+bool ImageTable::PutImage(int number, std::optional<Image> image) {
+  images_.erase(number);
+  return Store(images_, number, std::move(image));
+}
+
 // A failed resize keeps the image as it was.
 bool ImageTable::ResizeImage(int number, int width, int height) {
   Image* image = Get(number);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -16,6 +17,8 @@ class ImageTable {
   bool CreateImage(int number, int width, int height);
   bool LoadImage(int number, const std::string& path, int fit_width = 0, int fit_height = 0);
   bool TakeImageFromMemory(int number, std::span<const uint8_t> bmp);
+  // An image made elsewhere; nullopt leaves the number empty.
+  bool PutImage(int number, std::optional<Image> image);
   bool ResizeImage(int number, int width, int height);  // smooth
   void ReleaseAll();
 

@@ -1,0 +1,75 @@
+#include "app/batch/picture_writer.h"
+
+#include "toolkit/files/file_slots.h"
+
+namespace hl::batch {
+namespace {
+
+// Two pictures per core in waiting keep the other core fed; a results page
+// of thousands of entries still holds no more than these at once.
+constexpr int kMostEncoding = 4;
+// Encoded files waiting for the disk; past these an encoder waits too.
+constexpr size_t kMostToWrite = 8;
+
+}  // namespace
+
+PictureWriter::PictureWriter() : file_writer_([this] { WriteFiles(); }) {}
+
+PictureWriter::~PictureWriter() { Finish(); }
+
+void PictureWriter::Encode(Job& job) {
+  job.png = raster::EncodePng(*job.picture, job.compression);
+  job.picture.reset();
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return to_write_.size() < kMostToWrite; });
+  to_write_.push_back(&job);
+  changed_.notify_all();
+}
+
+void PictureWriter::WriteFiles() {
+  for (;;) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !to_write_.empty() || no_more_; });
+    if (to_write_.empty()) return;
+    Job& job = *to_write_.front();
+    to_write_.pop_front();
+    changed_.notify_all();
+    lock.unlock();
+    job.written = job.png && files::ReplaceFileAtomically(job.path, *job.png);
+    job.png.reset();
+  }
+}
+
+void PictureWriter::Write(const raster::Image& picture, raster::PngCompression compression,
+                          std::string path) {
+  Job& job = jobs_.emplace_back();
+  job.picture = picture;
+  job.compression = compression;
+  job.path = std::move(path);
+  if (encoding_.load() >= kMostEncoding) {
+    Encode(job);
+    return;
+  }
+  ++encoding_;
+  encoders_.run([this, &job] {
+    Encode(job);
+    --encoding_;
+  });
+}
+
+std::vector<std::string> PictureWriter::Finish() {
+  encoders_.wait();
+  {
+    const std::lock_guard lock(mutex_);
+    no_more_ = true;
+  }
+  changed_.notify_all();
+  if (file_writer_.joinable()) file_writer_.join();
+  std::vector<std::string> failed;
+  for (const Job& job : jobs_) {
+    if (!job.written) failed.push_back(job.path);
+  }
+  return failed;
+}
+
+}  // namespace hl::batch
