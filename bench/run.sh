@@ -84,14 +84,27 @@ fi
 
 section "Whole process: what each set of outputs costs against the floor"
 # The plain run decodes no screen; --json/--csv still ask whether each screen
-# decodes; --pictures draws and writes every track picture. CPU time is the
-# steadier figure on a shared machine.
+# decodes, on both cores; --pictures draws every track picture and writes it
+# from the other core; --audit checks the screens as --json does; --export
+# decodes and scales every screen ahead on both cores and writes the page's
+# pictures from the other core. CPU time is the steadier figure on a shared
+# machine.
 pictures_dir=$(mktemp -d)
 outputs_of() {
   case "$1" in
     plain) echo "" ;;
     results) echo "--json $out/run.json --csv $out/run.csv" ;;
     pictures) echo "--pictures $pictures_dir" ;;
+    audit) echo "--audit" ;;
+    export) echo "--export $pictures_dir/page" ;;
+  esac
+}
+# The target of each set of outputs, as a ratio to the floor's wall time.
+target_of() {
+  case "$1" in
+    plain | results) echo "0.5" ;;
+    export) echo "1.0" ;;
+    *) echo "" ;;
   esac
 }
 cpu_median() {
@@ -104,7 +117,7 @@ cpu_median() {
 }
 read -r floor_wall2 floor_cpu2 _ < <(cpu_median "$floor_bin" "$competition")
 declare -A output_wall output_cpu output_rss
-for kind in plain results pictures; do
+for kind in plain results pictures audit export; do
   # shellcheck disable=SC2046
   read -r output_wall[$kind] output_cpu[$kind] output_rss[$kind] < \
     <(cpu_median "$eval_bin" --batch "$competition" $(outputs_of "$kind"))
@@ -210,11 +223,12 @@ printf 'batch vs floor, CPU (user+sys):    %.3f s / %.3f s = %s\n' \
   "$batch_cpu" "$floor_cpu" "$(ratio "$batch_cpu" "$floor_cpu")"
 printf 'peak RSS: batch %s KB, floor %s KB   (target < 40960 KB)\n' "$batch_rss" "$floor_rss"
 echo "against the floor measured in the same section ($floor_wall2 s wall, $floor_cpu2 s CPU):"
-for kind in plain results pictures; do
+for kind in plain results pictures audit export; do
+  target=$(target_of "$kind")
   printf '  batch %-8s %.3f s wall (%s x), %.3f s CPU (%s x), %s KB peak%s\n' "$kind" \
     "${output_wall[$kind]}" "$(ratio "${output_wall[$kind]}" "$floor_wall2")" \
     "${output_cpu[$kind]}" "$(ratio "${output_cpu[$kind]}" "$floor_cpu2")" "${output_rss[$kind]}" \
-    "$([ "$kind" = plain ] && echo '   (target <= 0.5 x)')"
+    "${target:+   (target <= $target x wall)}"
 done
 # Cost per entrant over n log n, relative to 1000 entrants: at most about 1
 # when the run grows no faster than n log n.

@@ -55,7 +55,7 @@ void Organiser::SavePicture(const std::string& entry) {
     pictures_failed_ = true;
     return;
   }
-  pictures_writer_.Write(*picture, raster::PngCompression::kSmallest, path);
+  pictures_writer_.Write(*picture, raster::PngCompression::kQuick, path);
   ++pictures_handed_over_;
 }
 
