@@ -5,12 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "tests/support/shell_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace hl::app {
@@ -20,25 +19,9 @@ namespace fs = std::filesystem;
 
 const std::string kProgram = std::string(HOTLAP_BINARY_DIR) + "/app/hotlap-eval";
 
-struct Outcome {
-  int status = -1;
-  std::string output;  // standard output and error together
-};
-
-Outcome RunShell(const std::string& command) {
-  Outcome outcome;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return outcome;
-  char buffer[256];
-  while (fgets(buffer, sizeof buffer, pipe) != nullptr) outcome.output += buffer;
-  const int status = pclose(pipe);
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return outcome;
-}
-
 TEST(ProgramSplit, BatchProgramLoadsNoQtLibrary) {
   if (!fs::exists(kProgram)) GTEST_SKIP() << kProgram << " is not built";
-  const Outcome ldd = RunShell("ldd " + kProgram);
+  const testing::CommandOutcome ldd = testing::RunShellCommand("ldd " + kProgram);
   ASSERT_EQ(ldd.status, 0) << ldd.output;
   EXPECT_EQ(ldd.output.find("libQt"), std::string::npos) << ldd.output;
 }
@@ -72,7 +55,7 @@ TEST(ProgramSplit, RunWithoutArgumentsStartsTheWindowProgramBesideIt) {
     testing::TempDir elsewhere;
     const std::string link = elsewhere.Path() + "hotlap-eval";
     fs::create_symlink(copy, link);
-    const Outcome outcome = RunShell(link);
+    const testing::CommandOutcome outcome = testing::RunShellCommand(link);
     EXPECT_EQ(outcome.status, c.status);
     EXPECT_EQ(outcome.output, c.output);
   }
