@@ -67,9 +67,7 @@ std::optional<raster::Image> GhostOverlay(const raster::Image& track,
                                                      static_cast<int>(rows) * kRowHeight);
   if (!image) return std::nullopt;
   raster::Box(*image, 0, 0, image->Width(), image->Height(), kLegendBackground);
-  for (int y = 0; y < std::min(kTrackSide, track.Height()); ++y) {
-    for (int x = 0; x < std::min(kTrackSide, track.Width()); ++x) image->Set(x, y, track.At(x, y));
-  }
+  raster::DrawImage(*image, 0, 0, track, kTrackSide, kTrackSide);
   for (size_t i = laps.size(); i-- > 0;) {
     if (!laps[i].other_track) DrawGhost(*image, laps[i].ghost, PlaceColour(i));
   }

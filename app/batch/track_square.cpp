@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "gamedata/data_file_reader.h"
+#include "toolkit/raster/draw.h"
 #include "toolkit/ui/headless_ui.h"
 #include "trackfile/header.h"
 #include "trackfile/objects.h"
@@ -29,9 +30,7 @@ std::optional<raster::Image> DrawTrackSquare(const std::string& track_path) {
     trackfile::DrawTrackObjects(s, ui);
     if (const raster::Image* picture = s.Images.Get(state::id::kLineImage)) {
       square = raster::Image::Create(kTrackSide, kTrackSide);
-      for (int y = 0; square && y < kTrackSide && y < picture->Height(); ++y) {
-        for (int x = 0; x < kTrackSide && x < picture->Width(); ++x) square->Set(x, y, picture->At(x, y));
-      }
+      if (square) raster::DrawImage(*square, 0, 0, *picture, kTrackSide, kTrackSide);
     }
   }
   app::ShutDown(s, ui);

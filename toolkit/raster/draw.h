@@ -28,5 +28,7 @@ void DrawText(Image& image, const Font& font, int x, int y, std::string_view utf
 // not of that colour is painted; with none, every reachable pixel of the
 // start pixel's colour.
 void FloodFill(Image& image, int x, int y, std::optional<Color> border, Color fill);
+// The top-left width x height part of `source` with its corner at (x, y).
+void DrawImage(Image& target, int x, int y, const Image& source, int width, int height);
 
 }  // namespace hl::raster
