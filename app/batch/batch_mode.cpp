@@ -99,6 +99,51 @@ int RunBatch(const BatchOptions& options, const state::OutputNeeds& needs, std::
   return RunCompetition(options, needs, out, err).status;
 }
 
+namespace {
+
+// The run at the headless window, pressed as the organiser would press it.
+// Screens load ahead on the other core while it runs. False when a track
+// picture could not be written.
+bool RunAtTheWindow(state::AppState& s, ui::HeadlessUi& ui, const BatchOptions& options,
+                    const state::OutputNeeds& needs, std::optional<ExportRun>& export_run,
+                    std::ostream& err) {
+  s.Needs = needs;
+  std::optional<ScreensAhead> screens_ahead;
+  if (needs.screen_pictures || needs.screen_verdicts) {
+    s.ScreensAhead = [&ahead = screens_ahead.emplace(s.BaseDir, s.FolderList, needs)](
+                         const std::string& path) { return ahead.Take(path); };
+  }
+  app::OpenMainWindow(s, ui);
+  ui.SetFolderChoice(options.base_dir);
+  Organiser organiser(s, options, err);
+  if (!options.export_dir.empty()) organiser.ExportInto(export_run.emplace(options.export_dir, err));
+  ui.SetIdleHandler([&organiser](ui::HeadlessUi& headless) { organiser.OnIdle(headless); });
+  app::RunEventLoop(s, ui);
+  s.ScreensAhead = nullptr;
+  return !organiser.PicturesFailed();
+}
+
+// Everything made from the finished run. The audit comes after the loop, so
+// the window and the log are those of a run without it, and before the
+// results files, which carry the findings. False when anything could not
+// be written.
+bool WriteRunOutputs(state::AppState& s, const BatchOptions& options,
+                     std::optional<ExportRun>& export_run, std::ostream& out, std::ostream& err) {
+  audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = options.period});
+  bool complete = PrintResults(s, options, out, err);
+  const bool ranked = s.StepCounter == state::kFinished;
+  // The comparison with the recorded fingerprints adds findings of its own.
+  if (ranked) complete &= FinishSavedEvaluation(options, s.Record, err);
+  if (options.audit) out << audit::FindingsText(s.Record);
+  if (ranked) {
+    complete &= WriteResultsFiles(s.Record, options, out, err);
+    if (export_run) complete &= export_run->Finish(s);
+  }
+  return complete;
+}
+
+}  // namespace
+
 BatchOutcome RunCompetition(const BatchOptions& given, const state::OutputNeeds& needs,
                             std::ostream& out, std::ostream& err) {
   // A mistake in the evaluation file stops the run before anything is written.
@@ -117,34 +162,9 @@ BatchOutcome RunCompetition(const BatchOptions& given, const state::OutputNeeds&
     err << kProgram << ": " << started.error().Describe() << '\n';
     return StoppedEarly();
   }
-  s.Needs = needs;
-  std::optional<ScreensAhead> screens_ahead;
-  if (needs.screen_pictures || needs.screen_verdicts) {
-    s.ScreensAhead = [&ahead = screens_ahead.emplace(s.BaseDir, s.FolderList, needs)](
-                         const std::string& path) { return ahead.Take(path); };
-  }
-  app::OpenMainWindow(s, ui);
-  ui.SetFolderChoice(options.base_dir);
-  Organiser organiser(s, options, err);
   std::optional<ExportRun> export_run;
-  if (!options.export_dir.empty()) organiser.ExportInto(export_run.emplace(options.export_dir, err));
-  ui.SetIdleHandler([&organiser](ui::HeadlessUi& headless) { organiser.OnIdle(headless); });
-  app::RunEventLoop(s, ui);
-  s.ScreensAhead = nullptr;
-  screens_ahead.reset();
-  // After the loop, so the window and the log are those of a run without it;
-  // before the results files, which carry the findings.
-  audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = options.period});
-
-  bool complete = PrintResults(s, options, out, err) && !organiser.PicturesFailed();
-  const bool ranked = s.StepCounter == state::kFinished;
-  // The comparison with the recorded fingerprints adds findings of its own.
-  if (ranked) complete &= FinishSavedEvaluation(options, s.Record, err);
-  if (options.audit) out << audit::FindingsText(s.Record);
-  if (ranked) {
-    complete &= WriteResultsFiles(s.Record, options, out, err);
-    if (export_run) complete &= export_run->Finish(s);
-  }
+  const bool pictures_written = RunAtTheWindow(s, ui, options, needs, export_run, err);
+  const bool complete = WriteRunOutputs(s, options, export_run, out, err) && pictures_written;
   app::ShutDown(s, ui);
   return {.status = complete ? kDone : kNotWritten,
           .ranked = s.StepCounter == state::kFinished,
