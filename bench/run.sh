@@ -84,7 +84,7 @@ fi
 
 section "Whole process: what each set of outputs costs against the floor"
 # The plain run decodes no screen; --json/--csv still ask whether each screen
-# decodes, on both cores; --pictures draws every track picture and writes it
+# decodes, on both cores while the run goes on; --pictures draws every track picture and writes it
 # from the other core; --audit checks the screens as --json does; --export
 # decodes and scales every screen ahead on both cores and writes the page's
 # pictures from the other core. CPU time is the steadier figure on a shared

@@ -69,6 +69,10 @@ void ShowScreenFile(state::AppState& s, ui::Ui& ui, record::EntryRecord& entry) 
   }
   if (!s.Needs.screen_pictures && !s.Needs.screen_verdicts) return;
   const std::string path = s.EntryDir + s.ScreenFileName;
+  if (!s.Needs.screen_pictures && s.ScreenChecksLater) {
+    s.ScreenChecksLater(s.Record.entries.size() - 1, path);
+    return;
+  }
   state::LoadedScreen screen = s.ScreensAhead ? s.ScreensAhead(path) : LoadScreen(path, s.Needs);
   if (!screen.decodes) {
     entry.evidence.screen_unreadable = true;

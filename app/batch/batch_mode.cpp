@@ -12,6 +12,7 @@
 #include "app/batch/batch_needs.h"
 #include "app/batch/command_line.h"
 #include "app/batch/export_run.h"
+#include "app/batch/screen_checks.h"
 #include "app/batch/screens_ahead.h"
 #include "app/batch/organiser.h"
 #include "app/batch/results_files.h"
@@ -102,16 +103,22 @@ int RunBatch(const BatchOptions& options, const state::OutputNeeds& needs, std::
 namespace {
 
 // The run at the headless window, pressed as the organiser would press it.
-// Screens load ahead on the other core while it runs. False when a track
-// picture could not be written.
+// Screens load ahead on the other core while it runs, or are only checked
+// there, until the record is complete. False when a track picture could not
+// be written.
 bool RunAtTheWindow(state::AppState& s, ui::HeadlessUi& ui, const BatchOptions& options,
                     const state::OutputNeeds& needs, std::optional<ExportRun>& export_run,
                     std::ostream& err) {
   s.Needs = needs;
   std::optional<ScreensAhead> screens_ahead;
-  if (needs.screen_pictures || needs.screen_verdicts) {
+  ScreenChecks screen_checks;
+  if (needs.screen_pictures) {
     s.ScreensAhead = [&ahead = screens_ahead.emplace(s.BaseDir, s.FolderList, needs)](
                          const std::string& path) { return ahead.Take(path); };
+  } else if (needs.screen_verdicts) {
+    s.ScreenChecksLater = [&screen_checks](size_t entry, const std::string& path) {
+      screen_checks.Check(entry, path);
+    };
   }
   app::OpenMainWindow(s, ui);
   ui.SetFolderChoice(options.base_dir);
@@ -120,6 +127,8 @@ bool RunAtTheWindow(state::AppState& s, ui::HeadlessUi& ui, const BatchOptions& 
   ui.SetIdleHandler([&organiser](ui::HeadlessUi& headless) { organiser.OnIdle(headless); });
   app::RunEventLoop(s, ui);
   s.ScreensAhead = nullptr;
+  s.ScreenChecksLater = nullptr;
+  screen_checks.NoteVerdictsIn(s.Record);
   return !organiser.PicturesFailed();
 }
 
