@@ -83,12 +83,11 @@ else
 fi
 
 section "Whole process: what each set of outputs costs against the floor"
-# The plain run decodes no screen; --json/--csv still ask whether each screen
-# decodes, on both cores while the run goes on; --pictures draws every track picture and writes it
-# from the other core; --audit checks the screens as --json does; --export
-# decodes and scales every screen ahead on both cores and writes the page's
-# pictures from the other core. CPU time is the steadier figure on a shared
-# machine.
+# The plain run decodes no screen; --json/--csv still ask whether each
+# screen decodes, on both cores while the run goes on; --pictures draws
+# every track picture and writes it from the other core; --audit checks the
+# screens as --json does; --export also scales and writes every screen
+# there. CPU time is the steadier figure on a shared machine.
 pictures_dir=$(mktemp -d)
 outputs_of() {
   case "$1" in

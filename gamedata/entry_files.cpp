@@ -73,7 +73,7 @@ void ShowScreenFile(state::AppState& s, ui::Ui& ui, record::EntryRecord& entry) 
     s.ScreenChecksLater(s.Record.entries.size() - 1, path);
     return;
   }
-  state::LoadedScreen screen = s.ScreensAhead ? s.ScreensAhead(path) : LoadScreen(path, s.Needs);
+  state::LoadedScreen screen = LoadScreen(path, s.Needs);
   if (!screen.decodes) {
     entry.evidence.screen_unreadable = true;
     if (!s.Needs.screen_pictures) return;

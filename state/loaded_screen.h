@@ -1,7 +1,7 @@
 #pragma once
-// An entry's screen picture as its step uses it, and the hooks through which
-// the batch front end loads screens on another core: ahead of the step that
-// shows them, or, where only the verdict is needed, after it.
+// An entry's screen picture as its step uses it, and the hook through which
+// the batch front end, whose steps show no screen, checks the screens on
+// other cores.
 
 #include <cstddef>
 #include <functional>
@@ -17,9 +17,6 @@ struct LoadedScreen {
   // Scaled to the screen view; empty when only the verdict was asked for.
   std::optional<raster::Image> picture;
 };
-
-// The screen at `path` exactly as the step would load it itself.
-using ScreenSource = std::function<LoadedScreen(const std::string& path)>;
 
 // Takes over the check whether the screen at `path` decodes, for the entry
 // at `entry` of the record; the verdict is in the record before the run's

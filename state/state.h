@@ -103,7 +103,6 @@ struct AppState {
   record::CompetitionRecord Record;
 
   OutputNeeds Needs;  // what the run's outputs read; everything unless narrowed
-  ScreenSource ScreensAhead;      // empty: each step loads its screen itself
   ScreenCheck ScreenChecksLater;  // empty: each step checks its screen itself
 
   // The scale of the chart, reused by the Google export.

@@ -13,7 +13,6 @@
 #include "app/batch/command_line.h"
 #include "app/batch/export_run.h"
 #include "app/batch/screen_checks.h"
-#include "app/batch/screens_ahead.h"
 #include "app/batch/organiser.h"
 #include "app/batch/results_files.h"
 #include "app/batch/saved_evaluation.h"
@@ -103,30 +102,26 @@ int RunBatch(const BatchOptions& options, const state::OutputNeeds& needs, std::
 namespace {
 
 // The run at the headless window, pressed as the organiser would press it.
-// Screens load ahead on the other core while it runs, or are only checked
-// there, until the record is complete. False when a track picture could not
-// be written.
+// Where no step needs its screen, the screens are checked (and for a results
+// page written) on every core while the run goes on, until the record is
+// complete. False when a track picture could not be written.
 bool RunAtTheWindow(state::AppState& s, ui::HeadlessUi& ui, const BatchOptions& options,
                     const state::OutputNeeds& needs, std::optional<ExportRun>& export_run,
                     std::ostream& err) {
   s.Needs = needs;
-  std::optional<ScreensAhead> screens_ahead;
-  ScreenChecks screen_checks;
-  if (needs.screen_pictures) {
-    s.ScreensAhead = [&ahead = screens_ahead.emplace(s.BaseDir, s.FolderList, needs)](
-                         const std::string& path) { return ahead.Take(path); };
-  } else if (needs.screen_verdicts) {
-    s.ScreenChecksLater = [&screen_checks](size_t entry, const std::string& path) {
-      screen_checks.Check(entry, path);
+  if (!options.export_dir.empty()) export_run.emplace(options.export_dir, err);
+  ScreenChecks screen_checks(export_run ? &export_run->Pictures() : nullptr);
+  if (needs.screen_verdicts && !needs.screen_pictures) {
+    s.ScreenChecksLater = [&](size_t entry, const std::string& path) {
+      screen_checks.Check(entry, path, export_run ? export_run->ScreenPicturePath(s, entry) : std::nullopt);
     };
   }
   app::OpenMainWindow(s, ui);
   ui.SetFolderChoice(options.base_dir);
   Organiser organiser(s, options, err);
-  if (!options.export_dir.empty()) organiser.ExportInto(export_run.emplace(options.export_dir, err));
+  if (export_run) organiser.ExportInto(*export_run);
   ui.SetIdleHandler([&organiser](ui::HeadlessUi& headless) { organiser.OnIdle(headless); });
   app::RunEventLoop(s, ui);
-  s.ScreensAhead = nullptr;
   s.ScreenChecksLater = nullptr;
   screen_checks.NoteVerdictsIn(s.Record);
   return !organiser.PicturesFailed();

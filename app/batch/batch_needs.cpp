@@ -5,8 +5,9 @@ namespace hl::batch {
 state::OutputNeeds NeedsOf(const BatchOptions& options) {
   const bool exported = !options.export_dir.empty();
   return {
-      // The results page shows each screen as the window does.
-      .screen_pictures = exported,
+      // No step shows a screen: the results page's screens are written by
+      // the screen checks, off the steps, as the window shows them.
+      .screen_pictures = false,
       // The record notes every screen that does not decode; the audit, the
       // results files and the page are where the record is read.
       .screen_verdicts =

@@ -21,6 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr const char* kScreenPicture = "screen.png";
+
 std::string Today() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -87,8 +89,7 @@ void ExportRun::SaveEntryPictures(const state::AppState& s) {
   if (!folder_ready_ || s.Record.entries.empty()) return;
   const size_t index = s.Record.entries.size() - 1;
   const record::EntryRecord& entry = s.Record.entries.back();
-  const std::string folder =
-      publish::EntryPictureFolder(index, static_cast<size_t>(s.FolderList.Count()), entry.folder);
+  const std::string folder = EntryFolder(s, index);
   publish::EntryPictures shown;
   const auto save = [&](int image_number, const char* name,
                         raster::PngCompression compression) -> std::optional<std::string> {
@@ -97,8 +98,6 @@ void ExportRun::SaveEntryPictures(const state::AppState& s) {
       failed_ = true;
       return std::nullopt;
     }
-    std::error_code ec;
-    fs::create_directories(folder_ + folder, ec);
     const std::string relative = folder + "/" + name;
     pictures_writer_.Write(*image, compression, folder_ + relative);
     return relative;
@@ -108,19 +107,39 @@ void ExportRun::SaveEntryPictures(const state::AppState& s) {
     shown.track = save(state::id::kLineImage, "track.png", raster::PngCompression::kQuick);
   }
   if (entry.screen_file && !entry.evidence.screen_unreadable) {
-    shown.screen = save(state::id::kScaledScreenImage, "screen.png", raster::PngCompression::kStored);
+    // A run that leaves the screens out of its steps has them written by
+    // the screen checks; one that turns out unreadable is dropped at the end.
+    shown.screen = s.Needs.screen_pictures
+                       ? save(state::id::kScaledScreenImage, "screen.png", raster::PngCompression::kStored)
+                       : folder + "/" + kScreenPicture;
   }
   pictures_.resize(index + 1);
   pictures_[index] = shown;
 }
 
+std::string ExportRun::EntryFolder(const state::AppState& s, size_t index) {
+  const std::string folder = publish::EntryPictureFolder(
+      index, static_cast<size_t>(s.FolderList.Count()), s.Record.entries[index].folder);
+  std::error_code ec;
+  fs::create_directories(folder_ + folder, ec);
+  return folder;
+}
+
+std::optional<std::string> ExportRun::ScreenPicturePath(const state::AppState& s, size_t index) {
+  if (!folder_ready_ || index >= s.Record.entries.size()) return std::nullopt;
+  return folder_ + EntryFolder(s, index) + "/" + kScreenPicture;
+}
+
 // Every entry picture handed to the writer is on disk, or named as missing
-// and dropped from the page.
-void ExportRun::FinishEntryPictures() {
+// and dropped from the page, as is a screen that did not decode.
+void ExportRun::FinishEntryPictures(const record::CompetitionRecord& competition) {
   const std::vector<std::string> failed = pictures_writer_.Finish();
   for (const std::string& path : failed) {
     err_ << "hotlap-eval: could not write " << path << '\n';
     failed_ = true;
+  }
+  for (size_t i = 0; i < pictures_.size() && i < competition.entries.size(); ++i) {
+    if (competition.entries[i].evidence.screen_unreadable) pictures_[i].screen.reset();
   }
   for (publish::EntryPictures& shown : pictures_) {
     for (std::optional<std::string>* picture : {&shown.track, &shown.screen}) {
@@ -160,7 +179,7 @@ bool ExportRun::WriteGhosts(const state::AppState& s) {
 }
 
 bool ExportRun::Finish(const state::AppState& s) {
-  FinishEntryPictures();
+  FinishEntryPictures(s.Record);
   if (!fs::is_directory(folder_)) {
     failed_ = true;
     return false;

@@ -4,6 +4,7 @@
 // (exit 1) but never stops the report and chart.
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -23,6 +24,11 @@ class ExportRun {
   // Right after the entry at `index` was shown: its track picture and
   // screen picture as the window shows them.
   void SaveEntryPictures(const state::AppState& s);
+  // Where the screen picture of the record's entry `index` goes when the
+  // screen checks write it (its folder is created); nullopt when there is
+  // no export folder.
+  std::optional<std::string> ScreenPicturePath(const state::AppState& s, size_t index);
+  PictureWriter& Pictures() { return pictures_writer_; }
 
   // After the run (and the audit): the page, the ghost overlay, the chart,
   // the JSON and the CSV. False when anything could not be written.
@@ -31,7 +37,8 @@ class ExportRun {
  private:
   bool WriteFile(const std::string& relative, std::span<const uint8_t> bytes);
   bool WriteText(const std::string& relative, const std::string& text);
-  void FinishEntryPictures();
+  std::string EntryFolder(const state::AppState& s, size_t index);
+  void FinishEntryPictures(const record::CompetitionRecord& competition);
   bool CopyChart(const state::AppState& s);
   bool WriteGhosts(const state::AppState& s);
 

@@ -1,5 +1,7 @@
 #include "app/batch/picture_writer.h"
 
+#include <algorithm>
+
 #include "toolkit/files/file_slots.h"
 
 namespace hl::batch {
@@ -17,9 +19,18 @@ PictureWriter::PictureWriter() : file_writer_([this] { WriteFiles(); }) {}
 
 PictureWriter::~PictureWriter() { Finish(); }
 
+PictureWriter::Job& PictureWriter::AddJob() {
+  const std::lock_guard lock(mutex_);
+  return jobs_.emplace_back();
+}
+
 void PictureWriter::Encode(Job& job) {
   job.png = raster::EncodePng(*job.picture, job.compression);
   job.picture.reset();
+  QueueForWriting(job);
+}
+
+void PictureWriter::QueueForWriting(Job& job) {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [this] { return to_write_.size() < kMostToWrite; });
   to_write_.push_back(&job);
@@ -42,7 +53,7 @@ void PictureWriter::WriteFiles() {
 
 void PictureWriter::Write(const raster::Image& picture, raster::PngCompression compression,
                           std::string path) {
-  Job& job = jobs_.emplace_back();
+  Job& job = AddJob();
   job.picture = picture;
   job.compression = compression;
   job.path = std::move(path);
@@ -57,6 +68,13 @@ void PictureWriter::Write(const raster::Image& picture, raster::PngCompression c
   });
 }
 
+void PictureWriter::WriteEncoded(std::optional<std::vector<uint8_t>> png, std::string path) {
+  Job& job = AddJob();
+  job.png = std::move(png);
+  job.path = std::move(path);
+  QueueForWriting(job);
+}
+
 std::vector<std::string> PictureWriter::Finish() {
   encoders_.wait();
   {
@@ -69,6 +87,7 @@ std::vector<std::string> PictureWriter::Finish() {
   for (const Job& job : jobs_) {
     if (!job.written) failed.push_back(job.path);
   }
+  std::sort(failed.begin(), failed.end());
   return failed;
 }
 

@@ -30,11 +30,14 @@ class PictureWriter {
   PictureWriter& operator=(const PictureWriter&) = delete;
   ~PictureWriter();
 
-  // `path` is replaced atomically; its folder must exist.
+  // `path` is replaced atomically; its folder must exist. From the run's own
+  // thread only.
   void Write(const raster::Image& picture, raster::PngCompression compression, std::string path);
+  // A picture encoded already (nullopt: its encoding failed); from any thread.
+  void WriteEncoded(std::optional<std::vector<uint8_t>> png, std::string path);
 
   // Waits for every picture handed over; nothing may be handed over after.
-  // The paths that could not be written, in the order they were handed over.
+  // The paths that could not be written, sorted.
   std::vector<std::string> Finish();
 
  private:
@@ -45,14 +48,16 @@ class PictureWriter {
     std::optional<std::vector<uint8_t>> png;  // released once written
     bool written = false;
   };
+  Job& AddJob();
   void Encode(Job& job);
+  void QueueForWriting(Job& job);
   void WriteFiles();
 
+  std::mutex mutex_;      // guards jobs_ and the queue below
   std::deque<Job> jobs_;  // a deque: a job's address stays while others are added
   std::atomic<int> encoding_{0};
   tbb::task_group encoders_;
 
-  std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Job*> to_write_;  // encoded, in the order they were finished
   bool no_more_ = false;

@@ -1,26 +1,32 @@
 #pragma once
-// Whether each screen decodes, checked on every core while the run goes on
-// and the chart is drawn: only the record holds the verdict, and the record
-// is read after the run, so no step needs to wait for it.
+// Each screen checked on every core while the run goes on and the chart is
+// drawn, and for a results page scaled and written as the window shows it.
+// Only the record and the page hold what comes of it, and both are read
+// after the run, so no step needs to wait for its screen.
 
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string>
 
 #include <tbb/task_group.h>
 
+#include "app/batch/picture_writer.h"
 #include "record/competition_record.h"
 
 namespace hl::batch {
 
 class ScreenChecks {
  public:
-  ScreenChecks() = default;
+  // The pictures go to `pictures`, when given.
+  explicit ScreenChecks(PictureWriter* pictures);
   ScreenChecks(const ScreenChecks&) = delete;
   ScreenChecks& operator=(const ScreenChecks&) = delete;
   ~ScreenChecks();
 
-  void Check(size_t entry, std::string path);
+  // The screen at `path` of the record's entry `entry`; with a picture path,
+  // its scaled picture is written there when it decodes.
+  void Check(size_t entry, std::string path, std::optional<std::string> picture_path);
 
   // Waits for every check and notes each screen that does not decode.
   void NoteVerdictsIn(record::CompetitionRecord& record);
@@ -29,9 +35,12 @@ class ScreenChecks {
   struct Job {
     size_t entry = 0;
     std::string path;
+    std::optional<std::string> picture_path;
     bool decodes = true;
   };
+  void Run(Job& job) const;
 
+  PictureWriter* pictures_;
   std::deque<Job> jobs_;  // a deque: a job's address stays while others are added
   tbb::task_group tasks_;
 };
