@@ -28,12 +28,7 @@ EntryFileNames FindFilesByKind(files::DirSlots& listings, const std::string& ent
 }
 
 state::LoadedScreen LoadScreen(const std::string& path, const state::OutputNeeds& needs) {
-  if (!needs.screen_pictures) {
-    // At libjpeg's smallest scale the whole entropy-coded data is still read
-    // and checked by the same decoder, so the verdict is that of the full
-    // decode at a fraction of its cost.
-    return {.decodes = raster::LoadPictureFile(path, 1, 1).has_value()};
-  }
+  if (!needs.screen_pictures) return {.decodes = raster::PictureFileDecodes(path)};
   // The fit size lets a large JPEG decode at a reduced scale.
   std::optional<raster::Image> picture = raster::LoadPictureFile(path, kScreenWidth, kScreenHeight);
   if (!picture) return {};

@@ -36,6 +36,8 @@ void FuzzBmp(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> bytes(data, size);
   const auto image = raster::DecodeBmp(bytes);
   RequireSound(image);
+  Require(raster::BmpDecodes(bytes) == image.has_value(),
+          "a BMP is said to decode exactly when it decodes");
   // The screen view shows every picture scaled to its size.
   if (image) RequireSound(raster::ResizeSmooth(*image, 480, 360));
 }
@@ -44,6 +46,9 @@ void FuzzJpeg(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> bytes(data, size);
   const auto full = raster::DecodeJpeg(bytes);
   RequireSound(full);
+  // The screen checks of a batch run rely on this.
+  Require(raster::DecodeJpeg(bytes, 1, 1).has_value() == full.has_value(),
+          "a JPEG decodes at its smallest scale exactly when it decodes at full size");
   for (const FitSize fit : kFitSizes) {
     const auto reduced = raster::DecodeJpeg(bytes, fit.width, fit.height);
     RequireSound(reduced);

@@ -252,6 +252,11 @@ void DecodeRow(const BmpLayout& layout, std::span<const uint8_t> in, std::span<u
 
 }  // namespace
 
+// Once the layout is read, decoding cannot fail: the whole pixel data of an
+// uncompressed picture lies in the file, and run-length data that breaks
+// off only leaves pixels black.
+bool BmpDecodes(std::span<const uint8_t> bytes) { return ReadLayout(ByteView(bytes)).has_value(); }
+
 std::optional<Image> DecodeBmp(std::span<const uint8_t> bytes) {
   const ByteView view(bytes);
   const std::optional<BmpLayout> layout = ReadLayout(view);

@@ -25,6 +25,13 @@ std::optional<Image> DecodePicture(std::span<const uint8_t> bytes, int fit_width
 std::optional<Image> LoadPictureFile(const std::string& path, int fit_width = 0,
                                      int fit_height = 0);
 std::optional<Image> DecodeBmp(std::span<const uint8_t> bytes);
+
+// Whether DecodePicture succeeds, without the pixels: a JPEG is decoded at
+// its smallest scale, where every byte of its compressed data is still read
+// and checked; a BMP's layout is checked against its data.
+bool PictureDecodes(std::span<const uint8_t> bytes);
+bool PictureFileDecodes(const std::string& path);
+bool BmpDecodes(std::span<const uint8_t> bytes);
 std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes, int fit_width = 0,
                                 int fit_height = 0);
 

@@ -77,6 +77,17 @@ std::optional<Image> LoadPictureFile(const std::string& path, int fit_width, int
   return DecodePicture(bytes->View(), fit_width, fit_height);
 }
 
+bool PictureDecodes(std::span<const uint8_t> bytes) {
+  if (bytes.size() < 2) return false;
+  if (bytes[0] == 'B' && bytes[1] == 'M') return BmpDecodes(bytes);
+  return DecodePicture(bytes, 1, 1).has_value();
+}
+
+bool PictureFileDecodes(const std::string& path) {
+  const std::optional<FileBytes> bytes = ReadWholeFile(path);
+  return bytes && PictureDecodes(bytes->View());
+}
+
 bool SavePng(const Image& image, const std::string& path) {
   const std::optional<std::vector<uint8_t>> png = EncodePng(image);
   return png && files::ReplaceFileAtomically(path, *png);
