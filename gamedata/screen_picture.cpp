@@ -33,7 +33,8 @@ state::LoadedScreen LoadScreen(const std::string& path, const state::OutputNeeds
   std::optional<raster::Image> picture = raster::LoadPictureFile(path, kScreenWidth, kScreenHeight);
   if (!picture) return {};
   // A failed resize keeps the picture as it was decoded.
-  if (auto scaled = raster::ResizeSmooth(*picture, kScreenWidth, kScreenHeight)) picture = std::move(scaled);
+  if (auto scaled = raster::ResizeSmooth(*picture, kScreenWidth, kScreenHeight))
+    picture = std::move(scaled);
   return {.decodes = true, .picture = std::move(picture)};
 }
 

@@ -113,7 +113,9 @@ bool RunAtTheWindow(state::AppState& s, ui::HeadlessUi& ui, const BatchOptions& 
   ScreenChecks screen_checks(export_run ? &export_run->Pictures() : nullptr);
   if (needs.screen_verdicts && !needs.screen_pictures) {
     s.ScreenChecksLater = [&](size_t entry, const std::string& path) {
-      screen_checks.Check(entry, path, export_run ? export_run->ScreenPicturePath(s, entry) : std::nullopt);
+      std::optional<std::string> picture_path;
+      if (export_run) picture_path = export_run->ScreenPicturePath(s, entry);
+      screen_checks.Check(entry, path, std::move(picture_path));
     };
   }
   app::OpenMainWindow(s, ui);

@@ -46,7 +46,8 @@ nlohmann::ordered_json ExportedJson(const record::CompetitionRecord& competition
                                     const std::vector<publish::EntryPictures>& pictures) {
   nlohmann::ordered_json json = publish::ResultsJson(competition);
   for (size_t i = 0; i < json["entries"].size(); ++i) {
-    const publish::EntryPictures shown = i < pictures.size() ? pictures[i] : publish::EntryPictures{};
+    const publish::EntryPictures shown =
+        i < pictures.size() ? pictures[i] : publish::EntryPictures{};
     const auto path = [](const std::optional<std::string>& p) {
       return p ? nlohmann::ordered_json(*p) : nlohmann::ordered_json();
     };
@@ -57,7 +58,8 @@ nlohmann::ordered_json ExportedJson(const record::CompetitionRecord& competition
 
 }  // namespace
 
-ExportRun::ExportRun(std::string folder, std::ostream& err) : folder_(std::move(folder)), err_(err) {
+ExportRun::ExportRun(std::string folder, std::ostream& err)
+    : folder_(std::move(folder)), err_(err) {
   std::error_code ec;
   fs::create_directories(folder_, ec);
   if (!fs::is_directory(folder_, ec)) {
@@ -109,9 +111,9 @@ void ExportRun::SaveEntryPictures(const state::AppState& s) {
   if (entry.screen_file && !entry.evidence.screen_unreadable) {
     // A run that leaves the screens out of its steps has them written by
     // the screen checks; one that turns out unreadable is dropped at the end.
-    shown.screen = s.Needs.screen_pictures
-                       ? save(state::id::kScaledScreenImage, "screen.png", raster::PngCompression::kStored)
-                       : folder + "/" + kScreenPicture;
+    shown.screen = s.Needs.screen_pictures ? save(state::id::kScaledScreenImage, kScreenPicture,
+                                                  raster::PngCompression::kStored)
+                                           : folder + "/" + kScreenPicture;
   }
   pictures_.resize(index + 1);
   pictures_[index] = shown;
@@ -163,7 +165,8 @@ bool ExportRun::WriteGhosts(const state::AppState& s) {
   const auto ranking = results::RankRecord(s.Record);
   if (ranking.empty() || !s.LabelFont) return false;
   const record::EntryRecord& winner = s.Record.entries[ranking.front().entry];
-  const auto track = DrawTrackSquare(s.BaseDir + winner.folder + "/" + winner.track_file.value_or(""));
+  const auto track =
+      DrawTrackSquare(s.BaseDir + winner.folder + "/" + winner.track_file.value_or(""));
   if (!track) return false;
   std::vector<publish::OverlayLap> laps;
   for (const results::RankedEntry& ranked : ranking) {
@@ -174,7 +177,8 @@ bool ExportRun::WriteGhosts(const state::AppState& s) {
                     .other_track = entry.evidence.track_picture != winner.evidence.track_picture});
   }
   const auto overlay = publish::GhostOverlay(*track, laps, *s.LabelFont);
-  const auto png = overlay ? raster::EncodePng(*overlay, raster::PngCompression::kQuick) : std::nullopt;
+  const auto png =
+      overlay ? raster::EncodePng(*overlay, raster::PngCompression::kQuick) : std::nullopt;
   return png && WriteFile("ghosts.png", *png);
 }
 

@@ -6,6 +6,8 @@
 // pictures wait at a time: beyond that the caller encodes the picture
 // itself, which bounds the memory held and keeps both cores busy.
 
+#include <tbb/task_group.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -15,8 +17,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <tbb/task_group.h>
 
 #include "toolkit/raster/image.h"
 #include "toolkit/raster/image_files.h"

@@ -4,12 +4,12 @@
 // Only the record and the page hold what comes of it, and both are read
 // after the run, so no step needs to wait for its screen.
 
+#include <tbb/task_group.h>
+
 #include <cstddef>
 #include <deque>
 #include <optional>
 #include <string>
-
-#include <tbb/task_group.h>
 
 #include "app/batch/picture_writer.h"
 #include "record/competition_record.h"

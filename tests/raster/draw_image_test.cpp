@@ -32,14 +32,16 @@ TEST_P(DrawImagePlacements, CopiesExactlyThePartThatFits) {
   for (int y = 0; y < target.Height(); ++y) {
     for (int x = 0; x < target.Width(); ++x) {
       const int sx = x - p.x, sy = y - p.y;
-      const bool copied = sx >= 0 && sy >= 0 && sx < p.width && sy < p.height && source.Inside(sx, sy);
+      const bool copied =
+          sx >= 0 && sy >= 0 && sx < p.width && sy < p.height && source.Inside(sx, sy);
       EXPECT_EQ(target.At(x, y), copied ? source.At(sx, sy) : testing::kWhite) << x << "," << y;
     }
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Clipping, DrawImagePlacements,
-                         ::testing::Values(Placement{"inside", 1, 1, 9, 6}, Placement{"part", 2, 1, 4, 3},
+                         ::testing::Values(Placement{"inside", 1, 1, 9, 6},
+                                           Placement{"part", 2, 1, 4, 3},
                                            Placement{"left_top_cut", -3, -2, 9, 6},
                                            Placement{"right_bottom_cut", 8, 5, 9, 6},
                                            Placement{"part_larger_than_source", 0, 0, 50, 50},

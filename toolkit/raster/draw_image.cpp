@@ -15,8 +15,10 @@ void DrawImage(Image& target, int x, int y, const Image& source, int width, int 
   if (columns <= skip_x) return;
   const auto bytes = static_cast<size_t>(3 * (columns - skip_x));
   for (int64_t row = skip_y; row < rows; ++row) {
-    const auto from = source.Row(static_cast<int>(row)).subspan(static_cast<size_t>(3 * skip_x), bytes);
-    const auto to = target.Row(static_cast<int>(y + row)).subspan(static_cast<size_t>(3 * (x + skip_x)), bytes);
+    const auto from =
+        source.Row(static_cast<int>(row)).subspan(static_cast<size_t>(3 * skip_x), bytes);
+    const auto to =
+        target.Row(static_cast<int>(y + row)).subspan(static_cast<size_t>(3 * (x + skip_x)), bytes);
     std::copy(from.begin(), from.end(), to.begin());
   }
 }

@@ -13,7 +13,7 @@
 namespace hl::raster {
 
 struct IndexedPicture {
-  std::vector<Color> palette;  // in the order the colours first appear
+  std::vector<Color> palette;    // in the order the colours first appear
   std::vector<uint8_t> indices;  // one byte a pixel, rows top to bottom
   int bit_depth = 8;             // the fewest of 1, 2, 4, 8 bits that hold every index
 };
