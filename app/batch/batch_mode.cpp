@@ -11,11 +11,12 @@
 
 #include "app/batch/batch_needs.h"
 #include "app/batch/command_line.h"
+#include "app/batch/exit_status.h"
 #include "app/batch/export_run.h"
-#include "app/batch/screen_checks.h"
 #include "app/batch/organiser.h"
 #include "app/batch/results_files.h"
 #include "app/batch/saved_evaluation.h"
+#include "app/batch/screen_checks.h"
 #include "app/batch/season_mode.h"
 #include "app/startup.h"
 #include "audit/audit.h"
@@ -25,9 +26,6 @@
 namespace hl::batch {
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kNotWritten = 1;
-constexpr int kBadUsage = 2;
 constexpr const char* kProgram = "hotlap-eval";
 
 std::string WithUnixLineEnds(const std::string& text) {

@@ -10,6 +10,7 @@
 
 #include "app/batch/batch_mode.h"
 #include "app/batch/batch_needs.h"
+#include "app/batch/exit_status.h"
 #include "app/batch/results_files.h"
 #include "publish/results_json.h"
 #include "season/parallel_run.h"
@@ -23,9 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kDone = 0;
-constexpr int kNotWritten = 1;
-constexpr int kBadUsage = 2;
 constexpr const char* kProgram = "hotlap-eval: ";
 
 // One competition's run; what it prints is kept apart so the rounds'
