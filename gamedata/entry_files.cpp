@@ -4,6 +4,7 @@
 #include "gamedata/data_file_reader.h"
 #include "gamedata/screen_picture.h"
 #include "toolkit/files/sha256.h"
+#include "toolkit/text/text.h"
 
 namespace hl::gamedata {
 
@@ -11,11 +12,24 @@ namespace {
 
 constexpr int kLog = state::id::kLogBox;
 
+// Files are recognised by their last three characters, not by an extension,
+// so "mytrk" counts as a track file. The file listed last of a kind wins.
 void FindFilesByKind(state::AppState& s) {
-  EntryFileNames found = gamedata::FindFilesByKind(s.Listings, s.EntryDir);
-  s.TrackFileName = std::move(found.track);
-  s.GameFileName = std::move(found.game);
-  s.ScreenFileName = std::move(found.screen);
+  constexpr int slot = state::id::kListingSlot;
+  if (!s.Listings.DirOpen(slot, s.EntryDir)) return;
+  while (s.Listings.DirNext(slot)) {
+    if (s.Listings.DirEntryKind(slot) != files::EntryKind::File) continue;
+    const std::string name = s.Listings.DirEntryName(slot);
+    const std::string kind = text::LowerCase(text::TrailingPart(name, 3));
+    if (kind == "trk") {
+      s.TrackFileName = name;
+    } else if (kind == "gam") {
+      s.GameFileName = name;
+    } else if (kind == "jpg" || kind == "bmp") {
+      s.ScreenFileName = name;
+    }
+  }
+  s.Listings.DirClose(slot);
 }
 
 std::optional<std::string> FoundFile(const std::string& name) {

@@ -1,31 +1,9 @@
 #include "gamedata/screen_picture.h"
 
-#include "state/state.h"
 #include "toolkit/raster/image_files.h"
 #include "toolkit/raster/resize.h"
-#include "toolkit/text/text.h"
 
 namespace hl::gamedata {
-
-EntryFileNames FindFilesByKind(files::DirSlots& listings, const std::string& entry_dir) {
-  EntryFileNames found{state::kMissingFile, state::kMissingFile, state::kMissingFile};
-  constexpr int slot = state::id::kListingSlot;
-  if (!listings.DirOpen(slot, entry_dir)) return found;
-  while (listings.DirNext(slot)) {
-    if (listings.DirEntryKind(slot) != files::EntryKind::File) continue;
-    const std::string name = listings.DirEntryName(slot);
-    const std::string kind = text::LowerCase(text::TrailingPart(name, 3));
-    if (kind == "trk") {
-      found.track = name;
-    } else if (kind == "gam") {
-      found.game = name;
-    } else if (kind == "jpg" || kind == "bmp") {
-      found.screen = name;
-    }
-  }
-  listings.DirClose(slot);
-  return found;
-}
 
 state::LoadedScreen LoadScreen(const std::string& path, const state::OutputNeeds& needs) {
   if (!needs.screen_pictures) return {.decodes = raster::PictureFileDecodes(path)};
