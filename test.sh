@@ -4,6 +4,12 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh --tests
+
+# Every C++ file of the tree as .clang-format lays it out.
+echo "Format check:"
+format_failed=0
+git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run --Werror || format_failed=1
+
 tools/build.sh build
 
 export QT_QPA_PLATFORM=offscreen
@@ -24,6 +30,7 @@ if [ "$ctest_status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1 total=$((tota
 echo "Fuzz smoke (every target for 15 s):"
 if fuzz/smoke.sh; then fuzz_failed=0; else fuzz_failed=1; fi
 
-# The last line counts the fuzz smoke as one more test.
-echo "$((total - failed + 1 - fuzz_failed)) passed, $((failed + fuzz_failed)) failed"
-[ "$ctest_status" -eq 0 ] && [ "$fuzz_failed" -eq 0 ]
+# The last line counts the fuzz smoke and the format check as two more tests.
+bad=$((fuzz_failed + format_failed))
+echo "$((total - failed + 2 - bad)) passed, $((failed + bad)) failed"
+[ "$ctest_status" -eq 0 ] && [ "$bad" -eq 0 ]

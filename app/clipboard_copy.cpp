@@ -32,7 +32,8 @@ std::string JoinUpToFirstEmptyLine(std::string_view text) {
 void CopyResults(state::AppState& s, ui::Ui& ui) {
   s.GoogleText = ui.ReadText(state::id::kLogBox);
   ui.PutClipboardText(JoinUpToFirstEmptyLine(s.GoogleText));
-  ui.SetText(state::id::kPenaltyField, text::FormatInteger(text::TextLength(s.GoogleText)) + " Byte");
+  ui.SetText(state::id::kPenaltyField,
+             text::FormatInteger(text::TextLength(s.GoogleText)) + " Byte");
 }
 
 }  // namespace hl::app

@@ -24,8 +24,8 @@ constexpr const char* kSeparatorLine = "----------------------------------------
 
 void StartRun(state::AppState& s, ui::Ui& ui) {
   gamedata::ScanBaseFolder(s, ui);
-  s.ReportText = std::string(state::kNewLine) + state::kNewLine + ui.ReadText(state::id::kLogBox) + state::kNewLine +
-                 kSeparatorLine + state::kNewLine;
+  s.ReportText = std::string(state::kNewLine) + state::kNewLine + ui.ReadText(state::id::kLogBox) +
+                 state::kNewLine + kSeparatorLine + state::kNewLine;
   s.FolderList.ResetPosition();
   s.StepCounter = 1;
   RunEntryPipeline(s, ui);

@@ -14,8 +14,8 @@ namespace {
 using raster::JpegErrorTrap;
 
 // Nothing with a destructor lives in this frame, so the jump skips none.
-bool RunDecode(jpeg_decompress_struct& cinfo, JpegErrorTrap& trap,
-               std::span<const uint8_t> bytes, std::vector<uint8_t>& pixels) {
+bool RunDecode(jpeg_decompress_struct& cinfo, JpegErrorTrap& trap, std::span<const uint8_t> bytes,
+               std::vector<uint8_t>& pixels) {
   if (setjmp(trap.jump) != 0) return false;
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));

@@ -93,8 +93,9 @@ void BM_ScreenLoadAndScale(benchmark::State& state) {
   }
   // Shows whether the reduced decode really happened.
   a.s.Images.LoadImage(state::id::kScaledScreenImage, path, 480, 360);
-  state.SetLabel("decoded at " + std::to_string(a.s.Images.ImageWidth(state::id::kScaledScreenImage)) +
-                 " x " + std::to_string(a.s.Images.ImageHeight(state::id::kScaledScreenImage)));
+  state.SetLabel("decoded at " +
+                 std::to_string(a.s.Images.ImageWidth(state::id::kScaledScreenImage)) + " x " +
+                 std::to_string(a.s.Images.ImageHeight(state::id::kScaledScreenImage)));
 }
 
 // The same without the fit size, to show what the reduced decode saves.
@@ -128,7 +129,9 @@ BENCHMARK(BM_DrawingStep<trackfile::DrawGrid>)->Name("BM_DrawGrid")->Unit(benchm
 BENCHMARK(BM_DrawingStep<trackfile::DrawTrackObjects>)
     ->Name("BM_DrawTrackObjects")
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_DrawingStep<trackfile::DrawGhost>)->Name("BM_DrawGhost")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawingStep<trackfile::DrawGhost>)
+    ->Name("BM_DrawGhost")
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ShowGameSettings)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScreenLoadAndScale)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScreenLoadFullSizeAndScale)->Unit(benchmark::kMicrosecond);

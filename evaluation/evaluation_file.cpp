@@ -106,8 +106,8 @@ class FileChecker {
                      [&](const SavedPenalty& p) { return p.entry == penalty.entry; });
     if (earlier != file_.penalties.end())
       return Fail(At(node.source(), "a second penalty for '" + penalty.entry +
-                                        "' (the first is on line " +
-                                        std::to_string(earlier->line) + ")"));
+                                        "' (the first is on line " + std::to_string(earlier->line) +
+                                        ")"));
     return {};
   }
 

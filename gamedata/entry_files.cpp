@@ -1,8 +1,8 @@
 #include "gamedata/entry_files.h"
 
-#include "state/progress_bar.h"
 #include "gamedata/data_file_reader.h"
 #include "gamedata/screen_picture.h"
+#include "state/progress_bar.h"
 #include "toolkit/files/sha256.h"
 #include "toolkit/text/text.h"
 

@@ -11,7 +11,8 @@ int GameSetting(const files::ByteView& game, int64_t offset) {
 std::string SelectedTrackName(const files::ByteView& game) {
   const int index = GameSetting(game, kTrackIndexOffset);
   if (index < 0) return "";
-  const std::string raw = game.GetTextAt(kTrackListOffset + kTrackEntrySize * index, kTrackNameSize);
+  const std::string raw =
+      game.GetTextAt(kTrackListOffset + kTrackEntrySize * index, kTrackNameSize);
   return text::Cp1252ToUtf8(text::TrimSpaces(raw));
 }
 

@@ -24,12 +24,23 @@ raster::Color FromHue(double hue) {
   const double p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
   double r = v, g = t, b = p;
   switch (static_cast<int>(h) % 6) {
-    case 1: r = q, g = v, b = p; break;
-    case 2: r = p, g = v, b = t; break;
-    case 3: r = p, g = q, b = v; break;
-    case 4: r = t, g = p, b = v; break;
-    case 5: r = v, g = p, b = q; break;
-    default: break;
+    case 1:
+      r = q, g = v, b = p;
+      break;
+    case 2:
+      r = p, g = v, b = t;
+      break;
+    case 3:
+      r = p, g = q, b = v;
+      break;
+    case 4:
+      r = t, g = p, b = v;
+      break;
+    case 5:
+      r = v, g = p, b = q;
+      break;
+    default:
+      break;
   }
   const auto channel = [](double x) { return static_cast<int>(std::lround(x * 255)); };
   return raster::Rgb(channel(r), channel(g), channel(b));
@@ -63,8 +74,8 @@ std::optional<raster::Image> GhostOverlay(const raster::Image& track,
                                           const raster::Font& font) {
   const int64_t fitting_rows = (raster::Image::kMaxSide - kTrackSide - 2 * kMargin) / kRowHeight;
   const int64_t rows = std::min<int64_t>(static_cast<int64_t>(laps.size()), fitting_rows);
-  auto image = raster::Image::Create(kTrackSide, kTrackSide + 2 * kMargin +
-                                                     static_cast<int>(rows) * kRowHeight);
+  auto image = raster::Image::Create(
+      kTrackSide, kTrackSide + 2 * kMargin + static_cast<int>(rows) * kRowHeight);
   if (!image) return std::nullopt;
   raster::Box(*image, 0, 0, image->Width(), image->Height(), kLegendBackground);
   raster::DrawImage(*image, 0, 0, track, kTrackSide, kTrackSide);

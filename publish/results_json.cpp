@@ -21,8 +21,10 @@ Json DateJson(const std::optional<record::RecordDate>& date) {
 
 Json SettingsJson(const std::optional<record::RaceSettings>& settings) {
   if (!settings) return nullptr;
-  return {{"tyres", settings->tyres},   {"consumption", settings->consumption},
-          {"fuel", settings->fuel},     {"damage", settings->damage},
+  return {{"tyres", settings->tyres},
+          {"consumption", settings->consumption},
+          {"fuel", settings->fuel},
+          {"damage", settings->damage},
           {"speed", settings->speed}};
 }
 
@@ -39,7 +41,9 @@ Json FindingJson(const record::Finding& finding) {
 }
 
 void AddTrackFacts(Json& json, const std::optional<record::TrackFacts>& track) {
-  const auto fact = [&track](auto member) -> Json { return track ? Json((*track).*member) : Json(); };
+  const auto fact = [&track](auto member) -> Json {
+    return track ? Json((*track).*member) : Json();
+  };
   json["fixed_size"] = fact(&record::TrackFacts::fixed_size);
   json["objects"] = fact(&record::TrackFacts::objects);
   json["time"] = fact(&record::TrackFacts::time);
@@ -85,7 +89,8 @@ Json EntryJson(const record::EntryRecord& entry) {
   json["settings"] = SettingsJson(entry.settings);
   json["penalty"] = PenaltyJson(entry.penalty);
   json["findings"] = Json::array();
-  for (const record::Finding& finding : entry.findings) json["findings"].push_back(FindingJson(finding));
+  for (const record::Finding& finding : entry.findings)
+    json["findings"].push_back(FindingJson(finding));
   return json;
 }
 

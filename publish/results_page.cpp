@@ -23,7 +23,8 @@ section.entry { border-top: 2px solid #ccc; padding-top: 0.5em; margin-top: 2em;
 code { background: #f3f3f3; padding: 0 0.2em; }
 )";
 
-std::string Element(const std::string& tag, const std::string& html, const std::string& attributes = "") {
+std::string Element(const std::string& tag, const std::string& html,
+                    const std::string& attributes = "") {
   return "<" + tag + (attributes.empty() ? "" : " " + attributes) + ">" + html + "</" + tag + ">";
 }
 
@@ -31,9 +32,12 @@ std::string Image(const std::string& path, const std::string& alt) {
   return "<img src=\"" + HtmlText(path) + "\" alt=\"" + HtmlText(alt) + "\">";
 }
 
-std::string Seconds(int64_t time) { return time >= kNoTime ? "no time" : text::FormatHundredths(time); }
+std::string Seconds(int64_t time) {
+  return time >= kNoTime ? "no time" : text::FormatHundredths(time);
+}
 
-std::string CarVerdict(const record::CompetitionRecord& competition, const record::TrackFacts& track) {
+std::string CarVerdict(const record::CompetitionRecord& competition,
+                       const record::TrackFacts& track) {
   if (track.car_ok) return "ok";
   if (!competition.car_file) return "not checked";
   return Element("span", "modified", "class=\"bad\"");
@@ -62,7 +66,8 @@ std::string RankingTable(const record::CompetitionRecord& competition) {
     const record::EntryRecord& entry = competition.entries[ranked.entry];
     const int64_t leader = ranking.front().time;
     const bool timed = ranked.time < kNoTime && leader < kNoTime;
-    const std::string gap = ranked.place == 1 || !timed ? "" : "+" + text::FormatHundredths(ranked.time - leader);
+    const std::string gap =
+        ranked.place == 1 || !timed ? "" : "+" + text::FormatHundredths(ranked.time - leader);
     rows += "<tr>" + Element("td", text::FormatInteger(ranked.place), "class=\"number\"") +
             Element("td", HtmlText(entry.track->driver)) +
             Element("td", HtmlText(Seconds(ranked.time)), "class=\"number\"") +
@@ -77,26 +82,34 @@ std::string RankingTable(const record::CompetitionRecord& competition) {
 
 std::string TrackProblem(const record::EntryRecord& entry) {
   switch (entry.track_verdict) {
-    case record::TrackVerdict::Missing: return "no track file";
-    case record::TrackVerdict::NotReadable: return "the track file cannot be read";
-    case record::TrackVerdict::TooLarge: return "the track file is too large";
-    case record::TrackVerdict::NotATrack: return "the track file is not a track file of the game";
-    case record::TrackVerdict::Damaged: return "the track file is damaged";
+    case record::TrackVerdict::Missing:
+      return "no track file";
+    case record::TrackVerdict::NotReadable:
+      return "the track file cannot be read";
+    case record::TrackVerdict::TooLarge:
+      return "the track file is too large";
+    case record::TrackVerdict::NotATrack:
+      return "the track file is not a track file of the game";
+    case record::TrackVerdict::Damaged:
+      return "the track file is damaged";
     case record::TrackVerdict::CutOff:
-    case record::TrackVerdict::Accepted: break;
+    case record::TrackVerdict::Accepted:
+      break;
   }
   return "";
 }
 
-std::string EntryFacts(const record::CompetitionRecord& competition, const record::EntryRecord& entry) {
+std::string EntryFacts(const record::CompetitionRecord& competition,
+                       const record::EntryRecord& entry) {
   std::vector<std::string> missing;
   if (!entry.game_file) missing.push_back("no game file");
   if (!entry.screen_file) missing.push_back("no screen picture");
   std::string html;
   if (entry.track) {
-    html += Element("p", "Driver " + Element("strong", HtmlText(entry.track->driver)) + ", time " +
-                             HtmlText(Seconds(entry.track->time)) + ", car " +
-                             HtmlText(entry.track->car) + ": " + CarVerdict(competition, *entry.track));
+    html +=
+        Element("p", "Driver " + Element("strong", HtmlText(entry.track->driver)) + ", time " +
+                         HtmlText(Seconds(entry.track->time)) + ", car " +
+                         HtmlText(entry.track->car) + ": " + CarVerdict(competition, *entry.track));
   } else {
     missing.insert(missing.begin(), TrackProblem(entry));
   }
@@ -112,13 +125,15 @@ std::string FindingList(const record::EntryRecord& entry) {
   if (entry.findings.empty()) return "";
   std::string items;
   for (const record::Finding& finding : entry.findings) {
-    items += Element("li", Element("code", HtmlText(finding.code)) + " " + HtmlText(finding.message)) + "\n";
+    items +=
+        Element("li", Element("code", HtmlText(finding.code)) + " " + HtmlText(finding.message)) +
+        "\n";
   }
   return Element("ul", "\n" + items, "class=\"findings\"");
 }
 
-std::string EntrySection(const record::CompetitionRecord& competition, const record::EntryRecord& entry,
-                         const EntryPictures& pictures) {
+std::string EntrySection(const record::CompetitionRecord& competition,
+                         const record::EntryRecord& entry, const EntryPictures& pictures) {
   std::string images;
   if (pictures.track) images += Image(*pictures.track, "track of " + entry.folder);
   if (pictures.screen) images += Image(*pictures.screen, "screen of " + entry.folder);
@@ -130,16 +145,27 @@ std::string EntrySection(const record::CompetitionRecord& competition, const rec
 }  // namespace
 
 std::string ResultsPage(const record::CompetitionRecord& competition, const PageContent& content) {
-  const std::string title = (competition.track.empty() ? "Hot lap" : competition.track) + " results";
-  std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-                     "<title>" + HtmlText(title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
+  const std::string title =
+      (competition.track.empty() ? "Hot lap" : competition.track) + " results";
+  std::string html =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<title>" +
+      HtmlText(title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
   html += Element("h1", HtmlText(title)) + "\n";
-  html += Element("p", "Evaluated on " + HtmlText(content.run_date) + " &middot; " +
-                           text::FormatInteger(static_cast<int64_t>(competition.entries.size())) + " entries",
-                  "class=\"facts\"") + "\n";
+  html += Element("p",
+                  "Evaluated on " + HtmlText(content.run_date) + " &middot; " +
+                      text::FormatInteger(static_cast<int64_t>(competition.entries.size())) +
+                      " entries",
+                  "class=\"facts\"") +
+          "\n";
   html += Element("h2", "Ranking") + "\n" + RankingTable(competition);
-  if (content.chart) html += Element("h2", "Chart") + "\n" + Element("p", Image(*content.chart, "chart of the ranked times")) + "\n";
-  if (content.ghosts) html += Element("h2", "Ghosts") + "\n" + Element("p", Image(*content.ghosts, "every ranked ghost over the winner's track")) + "\n";
+  if (content.chart)
+    html += Element("h2", "Chart") + "\n" +
+            Element("p", Image(*content.chart, "chart of the ranked times")) + "\n";
+  if (content.ghosts)
+    html += Element("h2", "Ghosts") + "\n" +
+            Element("p", Image(*content.ghosts, "every ranked ghost over the winner's track")) +
+            "\n";
   html += Element("h2", "Entries") + "\n";
   for (size_t i = 0; i < competition.entries.size(); ++i) {
     html += EntrySection(competition, competition.entries[i],

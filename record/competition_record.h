@@ -46,12 +46,12 @@ struct Finding {
 
 // Why an entry's track file gave no or only part of a result.
 enum class TrackVerdict {
-  Missing,       // no track file in the folder
-  NotReadable,   // could not be read
-  TooLarge,      // larger than the data buffer allows
-  NotATrack,     // no track file of the game
-  Damaged,       // its header points outside the data: no result
-  CutOff,        // a result, but later blocks lie outside the data
+  Missing,      // no track file in the folder
+  NotReadable,  // could not be read
+  TooLarge,     // larger than the data buffer allows
+  NotATrack,    // no track file of the game
+  Damaged,      // its header points outside the data: no result
+  CutOff,       // a result, but later blocks lie outside the data
   Accepted,
 };
 
@@ -70,7 +70,7 @@ struct TrackFacts {
   std::string driver;
   std::string car;
   bool car_ok = false;
-  int16_t ghost_samples = 0;  // as the file counts them
+  int16_t ghost_samples = 0;              // as the file counts them
   std::optional<RecordDate> record_date;  // absent when the data ends before it
   // The result line after "1.: ", as the log holds it (a penalty rewrites it).
   std::string result;
@@ -78,12 +78,12 @@ struct TrackFacts {
 
 // What the audit compares; captured while the entry's data is loaded.
 struct Evidence {
-  std::optional<Digest> track_file;           // the whole track file as read
-  std::optional<Digest> track_picture;        // its track picture data: which track was driven
-  std::vector<uint8_t> car_block;             // slot 1's car, as far as the data holds it
-  std::optional<Digest> ghost;                // the ghost samples, when the file counts any
-  std::vector<GhostPoint> ghost_points;       // picture positions, as the ghost step places them
-  bool screen_unreadable = false;             // a screen file that did not decode
+  std::optional<Digest> track_file;      // the whole track file as read
+  std::optional<Digest> track_picture;   // its track picture data: which track was driven
+  std::vector<uint8_t> car_block;        // slot 1's car, as far as the data holds it
+  std::optional<Digest> ghost;           // the ghost samples, when the file counts any
+  std::vector<GhostPoint> ghost_points;  // picture positions, as the ghost step places them
+  bool screen_unreadable = false;        // a screen file that did not decode
 };
 
 struct EntryRecord {
@@ -92,7 +92,7 @@ struct EntryRecord {
   std::optional<std::string> game_file;
   std::optional<std::string> screen_file;
   TrackVerdict track_verdict = TrackVerdict::Missing;
-  std::optional<TrackFacts> track;  // present when the track file was accepted
+  std::optional<TrackFacts> track;        // present when the track file was accepted
   std::optional<std::string> track_name;  // selected in the game file
   std::optional<RaceSettings> settings;
   std::optional<Penalty> penalty;
@@ -103,9 +103,9 @@ struct EntryRecord {
 };
 
 struct CompetitionRecord {
-  std::string folder;  // the base folder, ends with "/"
-  std::string track;   // the name the report and chart are named after
-  std::vector<std::string> car_files;  // every car file listed
+  std::string folder;                   // the base folder, ends with "/"
+  std::string track;                    // the name the report and chart are named after
+  std::vector<std::string> car_files;   // every car file listed
   std::optional<std::string> car_file;  // the one read as the reference
   std::vector<EntryRecord> entries;     // in folder order
 

@@ -22,9 +22,8 @@ bool HasEntryTime(std::string_view entry) {
   const std::string time = EntryTimeText(entry);
   size_t at = time.find_first_not_of('\t');
   if (at != std::string::npos && (time[at] == '-' || time[at] == '+')) ++at;
-  return at < time.size() &&
-         std::all_of(time.begin() + static_cast<std::ptrdiff_t>(at), time.end(),
-                     [](char c) { return c >= '0' && c <= '9'; });
+  return at < time.size() && std::all_of(time.begin() + static_cast<std::ptrdiff_t>(at), time.end(),
+                                         [](char c) { return c >= '0' && c <= '9'; });
 }
 
 int64_t EntryTime(std::string_view entry) {
@@ -33,9 +32,8 @@ int64_t EntryTime(std::string_view entry) {
 }
 
 bool FoldedLess(std::string_view a, std::string_view b) {
-  return std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(),
-      [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
 }
 
 bool EntryLess(const std::string& a, const std::string& b) {

@@ -26,7 +26,8 @@ std::string RankingEntryText(std::string_view result) {
   std::string entry = text::TrimSpaces(result);
   // Only digits: a time typed over by hand ("DNF") keeps what was typed.
   const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  if (entry.size() >= 4 && entry[3] == ' ' && std::all_of(entry.begin(), entry.begin() + 3, digit)) {
+  if (entry.size() >= 4 && entry[3] == ' ' &&
+      std::all_of(entry.begin(), entry.begin() + 3, digit)) {
     entry.insert(entry.begin(), '0');
   }
   return entry;

@@ -19,7 +19,8 @@ std::string Row(const std::vector<std::string>& fields) {
 
 std::string SeasonCsv(const Season& season, const std::vector<DriverStanding>& standings) {
   std::vector<std::string> header = {"place", "driver", "points"};
-  for (const SeasonCompetition& competition : season.competitions) header.push_back(competition.folder);
+  for (const SeasonCompetition& competition : season.competitions)
+    header.push_back(competition.folder);
   std::string csv = Row(header);
   for (const DriverStanding& standing : standings) {
     std::vector<std::string> fields = {std::to_string(standing.place), standing.driver,

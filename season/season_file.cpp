@@ -90,9 +90,10 @@ class SeasonChecker {
     for (auto&& [key, node] : table) {
       const bool known = key.str() == "folder" || key.str() == "evaluation";
       if (!known) {
-        return Fail(evaluation::AtLine(path_, key.source().begin.line,
-                                       "unknown key '" + std::string(key.str()) +
-                                           "' in [[competition]] (folder and evaluation are known)"));
+        return Fail(
+            evaluation::AtLine(path_, key.source().begin.line,
+                               "unknown key '" + std::string(key.str()) +
+                                   "' in [[competition]] (folder and evaluation are known)"));
       }
       if (!node.is_string() || node.value<std::string>()->empty())
         return Fail(At(node, std::string(key.str()) + " must be a file name"));
@@ -104,8 +105,7 @@ class SeasonChecker {
         competition.evaluation = Beside(dir_, given).string();
       }
     }
-    if (competition.folder.empty())
-      return Fail(At(table, "[[competition]] needs a folder"));
+    if (competition.folder.empty()) return Fail(At(table, "[[competition]] needs a folder"));
     // Two runs of one folder at once would write the same report and chart.
     for (const SeasonCompetition& earlier : season_.competitions) {
       if (earlier.base_dir == competition.base_dir)

@@ -48,7 +48,8 @@ nlohmann::ordered_json SeasonJson(const Season& season,
   for (size_t i = 0; i < season.competitions.size() && i < outcomes.size(); ++i)
     json["competitions"].push_back(CompetitionJson(season.competitions[i], outcomes[i]));
   json["standings"] = nlohmann::ordered_json::array();
-  for (const DriverStanding& standing : standings) json["standings"].push_back(StandingJson(standing));
+  for (const DriverStanding& standing : standings)
+    json["standings"].push_back(StandingJson(standing));
   return json;
 }
 

@@ -15,7 +15,8 @@ td.number { text-align: right; font-variant-numeric: tabular-nums; }
 .bad { color: #b00; font-weight: bold; }
 )";
 
-std::string Element(const std::string& tag, const std::string& html, const std::string& attributes = "") {
+std::string Element(const std::string& tag, const std::string& html,
+                    const std::string& attributes = "") {
   return "<" + tag + (attributes.empty() ? "" : " " + attributes) + ">" + html + "</" + tag + ">";
 }
 
@@ -45,7 +46,8 @@ std::string StandingsTable(const Season& season, const std::vector<DriverStandin
     head += Element("th", HtmlText(season.competitions[i].folder));
   std::string rows = Element("tr", head) + "\n";
   for (const DriverStanding& standing : standings) {
-    std::string row = Number(std::to_string(standing.place)) + Element("td", HtmlText(standing.driver)) +
+    std::string row = Number(std::to_string(standing.place)) +
+                      Element("td", HtmlText(standing.driver)) +
                       Number(std::to_string(standing.points));
     for (const DriverResult& result : standing.results)
       row += Number(result.place ? std::to_string(*result.place) : "-");

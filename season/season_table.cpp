@@ -23,10 +23,12 @@ void Cell(std::string& line, const std::string& text, size_t width, bool right) 
 
 std::string StandingsText(const Season& season, const std::vector<DriverStanding>& standings) {
   std::vector<std::string> header = {"Place", "Driver", "Points"};
-  for (const SeasonCompetition& competition : season.competitions) header.push_back(competition.folder);
+  for (const SeasonCompetition& competition : season.competitions)
+    header.push_back(competition.folder);
   std::vector<std::vector<std::string>> rows;
   for (const DriverStanding& standing : standings) {
-    std::vector<std::string> row = {std::to_string(standing.place), text::ValidUtf8(standing.driver),
+    std::vector<std::string> row = {std::to_string(standing.place),
+                                    text::ValidUtf8(standing.driver),
                                     std::to_string(standing.points)};
     for (const DriverResult& result : standing.results)
       row.push_back(result.place ? std::to_string(*result.place) : "-");

@@ -43,7 +43,8 @@ int64_t CountedPoints(const std::vector<DriverResult>& results, int64_t best) {
   std::vector<int64_t> points;
   for (const DriverResult& result : results) points.push_back(result.points);
   std::sort(points.begin(), points.end(), std::greater<>());
-  if (best > 0 && static_cast<size_t>(best) < points.size()) points.resize(static_cast<size_t>(best));
+  if (best > 0 && static_cast<size_t>(best) < points.size())
+    points.resize(static_cast<size_t>(best));
   int64_t sum = 0;
   for (const int64_t p : points) sum += p;
   return sum;

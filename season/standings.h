@@ -25,9 +25,9 @@ struct DriverResult {
 };
 
 struct DriverStanding {
-  int64_t place = 0;    // from 1, no two drivers share one
-  std::string driver;   // the first spelling met
-  int64_t points = 0;   // of the counted results
+  int64_t place = 0;                  // from 1, no two drivers share one
+  std::string driver;                 // the first spelling met
+  int64_t points = 0;                 // of the counted results
   std::vector<DriverResult> results;  // one per competition, in season order
 };
 

@@ -76,8 +76,7 @@ struct AppState {
   TextList FolderList;
   TextList RankingList;
 
-  std::string BaseDir, CarFileName, EntryDir, TrackFileName, GameFileName, ScreenFileName,
-      FilePath;
+  std::string BaseDir, CarFileName, EntryDir, TrackFileName, GameFileName, ScreenFileName, FilePath;
   std::string ReportText;
   std::string GoogleText;
   std::string TrackBaseName;
@@ -102,7 +101,7 @@ struct AppState {
   // Every entry's facts as data, for the outputs that do not read the log.
   record::CompetitionRecord Record;
 
-  OutputNeeds Needs;  // what the run's outputs read; everything unless narrowed
+  OutputNeeds Needs;              // what the run's outputs read; everything unless narrowed
   ScreenCheck ScreenChecksLater;  // empty: each step checks its screen itself
 
   // The scale of the chart, reused by the Google export.

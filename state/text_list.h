@@ -14,9 +14,9 @@ class TextList {
   void Clear();
   void Append(std::string text);
   int64_t Count() const;
-  void ResetPosition();  // before the first element
-  bool Next();           // false when there is no next element
-  int64_t Index() const; // of the current element, from 0; -1 before the first
+  void ResetPosition();   // before the first element
+  bool Next();            // false when there is no next element
+  int64_t Index() const;  // of the current element, from 0; -1 before the first
   const std::string& Current() const;
   const std::vector<std::string>& Items() const { return items_; }
   // Stable sort with a strict weak "less" order; descending reverses the

@@ -4,11 +4,13 @@
 set -euo pipefail
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1g-dev
   libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
-  nlohmann-json3-dev libtomlplusplus-dev nettle-dev libtbb-dev libexpected-dev ccache)
+  nlohmann-json3-dev libtomlplusplus-dev nettle-dev libtbb-dev libexpected-dev libcli11-dev
+  libkainjow-mustache-dev libmicrohttpd-dev libsqlite3-dev ccache)
 # The fuzz smoke needs clang and its fuzzer runtime; the package tests build
-# the .deb (dpkg-shlibdeps, file) and validate the desktop files.
+# the .deb (dpkg-shlibdeps, file) and validate the desktop files; the format
+# check needs clang-format, the server tests curl.
 test_packages=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev chromium
-  desktop-file-utils appstream dpkg-dev file)
+  desktop-file-utils appstream dpkg-dev file clang-format curl)
 packages=("${build_packages[@]}")
 case "${1:-}" in
   "") ;;

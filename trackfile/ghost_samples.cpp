@@ -42,8 +42,8 @@ std::vector<record::GhostPoint> PlaceGhost(std::span<const uint8_t> samples, flo
   points.reserve(samples.size() / layout::kGhostSampleSize);
   for (size_t at = 0; at + layout::kGhostSampleSize <= samples.size();
        at += layout::kGhostSampleSize) {
-    points.push_back({ToPixel(U16At(samples, at), scale),
-                      kTrackEdge - ToPixel(U16At(samples, at + 4), scale)});
+    points.push_back(
+        {ToPixel(U16At(samples, at), scale), kTrackEdge - ToPixel(U16At(samples, at + 4), scale)});
   }
   return points;
 }

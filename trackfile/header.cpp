@@ -37,9 +37,8 @@ void ReadHeader(state::AppState& s, const ByteView& file, int32_t fixed_size, in
   s.GridBlock = layout::kGridAfterPairs + picture_bytes;
   s.ObjectBlock = layout::kObjectCountAfterPairs + picture_bytes;
   s.GhostBlock = r + layout::kGhostWordAt;
-  s.ObjectCount = layout::BlocksAfterHeader(s.GridBlock)
-                      ? file.GetI16(s.ObjectBlock).value_or(0)
-                      : int16_t{0};
+  s.ObjectCount =
+      layout::BlocksAfterHeader(s.GridBlock) ? file.GetI16(s.ObjectBlock).value_or(0) : int16_t{0};
   s.Slot0Time = *file.GetI16(r + layout::SlotTimeAt(0));
   s.Slot1Time = *file.GetI16(r + layout::SlotTimeAt(1));
   s.Slot0Driver = TextField(file, r + layout::SlotDriverAt(0));

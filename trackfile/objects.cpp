@@ -56,9 +56,7 @@ struct RectangleSize {
 };
 
 // The game's sizes in picture pixels; scale is not 0.
-RectangleSize RectangleSizeFor(uint8_t scale) {
-  return {(6200 / scale) / 2, (15900 / scale) / 2};
-}
+RectangleSize RectangleSizeFor(uint8_t scale) { return {(6200 / scale) / 2, (15900 / scale) / 2}; }
 
 // Headings count in 244ths of a turn, with 0 pointing right. The constants
 // and the single precision reproduce the game's own rounding of the corners.

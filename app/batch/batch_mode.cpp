@@ -19,8 +19,8 @@
 #include "app/batch/screen_checks.h"
 #include "app/batch/season_mode.h"
 #include "app/startup.h"
-#include "audit/audit.h"
 #include "app/workflow.h"
+#include "audit/audit.h"
 #include "toolkit/ui/headless_ui.h"
 
 namespace hl::batch {

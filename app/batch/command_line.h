@@ -14,7 +14,7 @@
 namespace hl::batch {
 
 struct BatchOptions {
-  std::string base_dir;                       // absolute, ends with "/"
+  std::string base_dir;                          // absolute, ends with "/"
   std::map<std::string, std::string> penalties;  // entry folder name -> penalty text
   bool google = false;
   std::string pictures_dir;  // absolute, ends with "/"; "" when no pictures are wanted

@@ -36,7 +36,8 @@ bool WriteResultsFiles(const record::CompetitionRecord& competition, const Batch
                         "JSON results", out, err);
   }
   if (!options.csv_file.empty()) {
-    complete &= Deliver(options.csv_file, publish::ResultsCsv(competition), "CSV results", out, err);
+    complete &=
+        Deliver(options.csv_file, publish::ResultsCsv(competition), "CSV results", out, err);
   }
   return complete;
 }

@@ -49,8 +49,8 @@ void AddPenaltyReasons(const evaluation::EvaluationFile& saved,
 }
 
 void ReportChanges(const evaluation::Fingerprints& recorded,
-                   const evaluation::Fingerprints& current,
-                   record::CompetitionRecord& competition, std::ostream& err) {
+                   const evaluation::Fingerprints& current, record::CompetitionRecord& competition,
+                   std::ostream& err) {
   const evaluation::ChangesByFolder changes = evaluation::CompareFingerprints(recorded, current);
   evaluation::AddChangeFindings(changes, competition);
   for (const auto& [folder, files] : changes) {
@@ -75,8 +75,8 @@ bool Record(const BatchOptions& options, const evaluation::Fingerprints& fingerp
 Result<BatchOptions> WithSavedEvaluation(const BatchOptions& options) {
   if (options.evaluation_file.empty()) return options;
   BatchOptions with = options;
-  auto saved = evaluation::ReadEvaluationFile(options.evaluation_file, options.base_dir,
-                                              options.record);
+  auto saved =
+      evaluation::ReadEvaluationFile(options.evaluation_file, options.base_dir, options.record);
   if (!saved) return Fail(saved.error());
   with.saved = std::move(*saved);
   if (auto added = AddSavedPenalties(with); !added) return Fail(added.error());

@@ -66,8 +66,7 @@ std::string RoundPage(size_t index) { return "round-" + std::to_string(index + 1
 
 void RunRound(Round& round) {
   if (round.not_a_folder) return;
-  round.outcome =
-      RunCompetition(round.options, NeedsOf(round.options), round.out, round.err);
+  round.outcome = RunCompetition(round.options, NeedsOf(round.options), round.out, round.err);
 }
 
 season::CompetitionOutcome OutcomeOf(const season::SeasonCompetition& competition, Round& round,
@@ -122,7 +121,8 @@ int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err
     const season::SeasonCompetition& competition = season->competitions[i];
     rounds[i].options.base_dir = competition.base_dir;
     rounds[i].options.evaluation_file = competition.evaluation;
-    if (!options.export_dir.empty()) rounds[i].options.export_dir = options.export_dir + RoundPage(i);
+    if (!options.export_dir.empty())
+      rounds[i].options.export_dir = options.export_dir + RoundPage(i);
     rounds[i].not_a_folder = FolderProblem(competition.base_dir);
   }
   season::RunEach(rounds.size(), [&rounds](size_t i) { RunRound(rounds[i]); });
@@ -142,7 +142,8 @@ int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err
                         "season JSON", out, err);
   }
   if (!options.csv_file.empty())
-    complete &= Deliver(options.csv_file, season::SeasonCsv(*season, standings), "season CSV", out, err);
+    complete &=
+        Deliver(options.csv_file, season::SeasonCsv(*season, standings), "season CSV", out, err);
   if (!options.export_dir.empty())
     complete &= WriteSeasonPage(options, *season, outcomes, standings, err);
   return complete ? kDone : kNotWritten;

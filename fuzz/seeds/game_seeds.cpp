@@ -14,7 +14,7 @@ GameFileContent Content(uint8_t track_index) {
   GameFileContent content;
   content.track_index = track_index;
   content.track_names = {"Hafenkurs", "  Kesselbogen  ", "Eichwald Ring",
-                      std::string(39, 'L') + "overlong"};
+                         std::string(39, 'L') + "overlong"};
   return content;
 }
 

@@ -88,15 +88,13 @@ void FuzzTrackEntry(const uint8_t* data, size_t size) {
   trackfile::DrawGrid(s, ui);
   trackfile::DrawTrackObjects(s, ui);
   trackfile::DrawGhost(s, ui);
-  Require(CountResultLines(ui.ReadText(kLog)) == 1,
-          "an accepted track file logs one result");
+  Require(CountResultLines(ui.ReadText(kLog)) == 1, "an accepted track file logs one result");
   const raster::Image* picture = s.Images.Get(state::id::kLineImage);
   Require(picture && picture->Width() == 512 && picture->Height() == 560,
           "an accepted track file gets its 512 x 560 picture");
 
   app::ApplyPenalty(s, ui);
-  Require(CountResultLines(ui.ReadText(kLog)) == 1,
-          "a penalty keeps the one result line");
+  Require(CountResultLines(ui.ReadText(kLog)) == 1, "a penalty keeps the one result line");
 }
 
 }  // namespace hl::fuzzing

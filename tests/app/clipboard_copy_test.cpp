@@ -22,7 +22,12 @@ TEST(CopyResults, CopiesUpToTheFirstEmptyLineAndCountsEverything) {
       {"one-character lines", "x\r\ny\r\nz\r\nw", "xyzw", "10 Byte"},
       {"single line", "&chd=t:9.87", "&chd=t:9.87", "11 Byte"},
       {"emptied log", "", "", "0 Byte"},
-      {"eight-bit text", "Gr\xC3\xBC\xC3\x9F" "e\r\nx", "Gr\xC3\xBC\xC3\x9F" "ex", "10 Byte"},
+      {"eight-bit text",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e\r\nx",
+       "Gr\xC3\xBC\xC3\x9F"
+       "ex",
+       "10 Byte"},
   };
   for (const CopyCase& c : cases) {
     SCOPED_TRACE(c.name);

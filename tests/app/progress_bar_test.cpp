@@ -30,8 +30,8 @@ TEST(ShowProgress, DrawsLabelAndBar) {
       {"entries beyond 99 keep their numbers", 99, 120, "z", "99 / 120   z", 422},
       {"finished shows the text alone", state::kFinished, state::kFinished, "Chart", "Chart", 512},
       {"50 characters stay whole", 1, 3, forty_two, "1 / 3   " + forty_two, 170},
-      {"51 characters are cut", 1, 3, forty_two + "yz", "1 / 3   " + forty_two.substr(0, 39) + "...",
-       170},
+      {"51 characters are cut", 1, 3, forty_two + "yz",
+       "1 / 3   " + forty_two.substr(0, 39) + "...", 170},
       {"cut counts characters, not bytes", 1, 3, Repeat("\xC3\xA4", 45),
        "1 / 3   " + Repeat("\xC3\xA4", 39) + "...", 170},
       {"a long final message is cut too", state::kFinished, state::kFinished, Repeat("m", 60),
@@ -53,8 +53,9 @@ TEST(ShowProgress, DrawsLabelAndBar) {
     if (c.bar < 512) {
       EXPECT_EQ(shown->At(c.bar, 0), app.s.Palette[16]);
     }
-    const raster::Image expected = testing::ExpectedProgress(
-        app.s, c.done == state::kFinished ? 1 : c.done, c.done == state::kFinished ? 1 : c.total, c.label);
+    const raster::Image expected =
+        testing::ExpectedProgress(app.s, c.done == state::kFinished ? 1 : c.done,
+                                  c.done == state::kFinished ? 1 : c.total, c.label);
     EXPECT_TRUE(shown->Pixels() == expected.Pixels()) << "label should read: " << c.label;
   }
 }

@@ -62,8 +62,8 @@ TEST(ShowScreen, DoesNothingWithoutAReadablePicture) {
     std::string file;
     std::string content;
   };
-  for (const Case& c : {Case{"no screen file", "nix", ""},
-                        Case{"damaged picture", "shot.jpg", "not a picture"}}) {
+  for (const Case& c :
+       {Case{"no screen file", "nix", ""}, Case{"damaged picture", "shot.jpg", "not a picture"}}) {
     SCOPED_TRACE(c.name);
     testing::TestApp app;
     app.s.EntryDir = app.work.MakeDir("entry");

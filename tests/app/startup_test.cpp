@@ -20,7 +20,8 @@ TEST(StartUp, MainWindowStartsEmptyWithThePresetTexts) {
   EXPECT_EQ(app.ui.ReadText(state::id::kPenaltyField), "6000");
   EXPECT_EQ(app.ui.ReadText(state::id::kStepButton), "Load");
   EXPECT_EQ(app.ui.ReadText(state::id::kActionButton), "Strafe");
-  for (int view : {state::id::kScreenView, state::id::kLineView, state::id::kProgressView, state::id::kStatsView}) {
+  for (int view : {state::id::kScreenView, state::id::kLineView, state::id::kProgressView,
+                   state::id::kStatsView}) {
     EXPECT_FALSE(app.ui.ShownImageSize(view).has_value()) << "gadget " << view;
   }
   // The only bordered view: its frame adds 4 pixels each way to a picture.

@@ -93,8 +93,7 @@ TEST(Workflow, LoadWithoutEntriesKeepsTheCarLinesOnlyInTheReport) {
   EXPECT_EQ(lines.front(), " ");
   EXPECT_EQ(lines.back(), kHyphenLine);
   EXPECT_FALSE(Contains(lines, "Car: ref.car"));
-  EXPECT_EQ(app.s.ReportText,
-            std::string("\r\n\r\nCar: ref.car\r\n") + kHyphenLine + "\r\n");
+  EXPECT_EQ(app.s.ReportText, std::string("\r\n\r\nCar: ref.car\r\n") + kHyphenLine + "\r\n");
 }
 
 TEST(Workflow, ReportTextJoinsTheLogOfEveryEntry) {
@@ -175,8 +174,8 @@ struct TypedPenalty {
 // says why.
 TEST(Workflow, StrafeTakesOnlyAWholeNumberOfUpToFiveDigits) {
   const std::vector<TypedPenalty> cases = {
-      {"", false, "1 - 5959 D002"},       {"abc", false, "1 - 5959 D002"},
-      {"123456", false, "1 - 5959 D002"}, {"0", true, "1 - 0 D002 ##"},
+      {"", false, "1 - 5959 D002"},         {"abc", false, "1 - 5959 D002"},
+      {"123456", false, "1 - 5959 D002"},   {"0", true, "1 - 0 D002 ##"},
       {"00000", true, "1 - 00000 D002 ##"},
   };
   for (const TypedPenalty& c : cases) {
@@ -185,20 +184,24 @@ TEST(Workflow, StrafeTakesOnlyAWholeNumberOfUpToFiveDigits) {
     app.ui.SetFolderChoice(WriteCompetition(app.work, Entries(2)));
     std::string log_before, log_after;
     bool refusal_shown = false;
-    RunScript(app, {state::id::kStepButton, state::id::kStepButton, state::id::kActionButton, state::id::kStepButton},
-              [&](int step) {
-                if (step == 2) {
-                  log_before = app.ui.ReadText(state::id::kLogBox);
-                  app.ui.TypeText(state::id::kPenaltyField, c.typed);
-                }
-                if (step == 3) {
-                  log_after = app.ui.ReadText(state::id::kLogBox);
-                  const raster::Image* shown = app.s.Images.Get(state::id::kProgressImage);
-                  refusal_shown = shown != nullptr &&
-                                  shown->Pixels() ==
-                                      testing::ExpectedProgress(app.s, 2, 2, "2 / 2   Strafe: keine Zeit").Pixels();
-                }
-              });
+    RunScript(
+        app,
+        {state::id::kStepButton, state::id::kStepButton, state::id::kActionButton,
+         state::id::kStepButton},
+        [&](int step) {
+          if (step == 2) {
+            log_before = app.ui.ReadText(state::id::kLogBox);
+            app.ui.TypeText(state::id::kPenaltyField, c.typed);
+          }
+          if (step == 3) {
+            log_after = app.ui.ReadText(state::id::kLogBox);
+            const raster::Image* shown = app.s.Images.Get(state::id::kProgressImage);
+            refusal_shown =
+                shown != nullptr &&
+                shown->Pixels() ==
+                    testing::ExpectedProgress(app.s, 2, 2, "2 / 2   Strafe: keine Zeit").Pixels();
+          }
+        });
     EXPECT_EQ(log_after == log_before, !c.accepted);
     EXPECT_EQ(refusal_shown, !c.accepted);
     if (c.accepted) {
@@ -221,8 +224,8 @@ TEST(Workflow, ActionAfterFinishingExportsThenCopies) {
     app.ui.SetFolderChoice(WriteCompetition(app.work, Entries(1)));
     std::vector<std::string> captions;
     RunScript(app,
-              {state::id::kStepButton, state::id::kStepButton, state::id::kActionButton, state::id::kActionButton,
-               state::id::kActionButton},
+              {state::id::kStepButton, state::id::kStepButton, state::id::kActionButton,
+               state::id::kActionButton, state::id::kActionButton},
               [&](int step) {
                 if (step >= 2) captions.push_back(app.ui.ReadText(state::id::kActionButton));
               });
@@ -236,7 +239,8 @@ TEST(Workflow, ActionAfterFinishingExportsThenCopies) {
       for (const std::string& line : SplitCrLf(log)) joined += line;
       EXPECT_EQ(app.ui.Clipboard(), joined);
       EXPECT_EQ(app.ui.Clipboard().rfind("cht=bhschs=450x90", 0), 0u);
-      EXPECT_EQ(app.ui.ReadText(state::id::kPenaltyField), text::FormatInteger(log.size()) + " Byte");
+      EXPECT_EQ(app.ui.ReadText(state::id::kPenaltyField),
+                text::FormatInteger(log.size()) + " Byte");
     } else {
       EXPECT_EQ(app.s.GoogleText, "");
       EXPECT_EQ(app.ui.Clipboard(), "");
@@ -244,7 +248,8 @@ TEST(Workflow, ActionAfterFinishingExportsThenCopies) {
       // Every press says why nothing came, over the full bar of the finished run.
       const raster::Image* shown = app.s.Images.Get(state::id::kProgressImage);
       ASSERT_NE(shown, nullptr);
-      EXPECT_TRUE(shown->Pixels() == testing::ExpectedProgress(app.s, 1, 1, "google_charts.txt fehlt").Pixels());
+      EXPECT_TRUE(shown->Pixels() ==
+                  testing::ExpectedProgress(app.s, 1, 1, "google_charts.txt fehlt").Pixels());
     }
   }
 }

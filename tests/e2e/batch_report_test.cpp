@@ -138,21 +138,25 @@ TEST_F(SampleRun, PicturesAreSavedForEveryEntryWithATrackFile) {
     EXPECT_EQ(png->height, 560);
   }
   EXPECT_EQ(written, expected);
-  EXPECT_NE(result.err.find(std::to_string(expected.size()) + " track pictures written to " + pictures + "/\n"),
+  EXPECT_NE(result.err.find(std::to_string(expected.size()) + " track pictures written to " +
+                            pictures + "/\n"),
             std::string::npos)
       << result.err;
 }
 
 TEST_F(SampleRun, APictureThatCannotBeWrittenIsNamed) {
   const std::string pictures = Sample().dir.Path() + "pictures-blocked/";
-  std::filesystem::create_directories(pictures + "anna.png/kept");  // a folder where anna's picture goes
+  std::filesystem::create_directories(pictures +
+                                      "anna.png/kept");  // a folder where anna's picture goes
   const BatchResult result = Run({"--pictures", pictures});
   EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.err.find("could not write the picture " + pictures + "anna.png\n"), std::string::npos)
+  EXPECT_NE(result.err.find("could not write the picture " + pictures + "anna.png\n"),
+            std::string::npos)
       << result.err;
   size_t with_track = 0;
   for (const auto& entry : Sample().entries) with_track += entry.has_track ? 1 : 0;
-  EXPECT_NE(result.err.find(std::to_string(with_track - 1) + " track pictures written to " + pictures + "\n"),
+  EXPECT_NE(result.err.find(std::to_string(with_track - 1) + " track pictures written to " +
+                            pictures + "\n"),
             std::string::npos)
       << result.err;
   EXPECT_TRUE(std::filesystem::exists(pictures + "anna.png/kept"));

@@ -46,6 +46,6 @@ BatchResult RunBatch(const std::string& work, const std::vector<std::string>& ar
 
 std::string ReadText(const std::string& path);
 std::string SourcePath(const std::string& relative);  // inside the source tree
-std::string WithCrLf(const std::string& text);         // LF -> CR LF
+std::string WithCrLf(const std::string& text);        // LF -> CR LF
 
 }  // namespace hl::testing

@@ -16,9 +16,9 @@ uint32_t BigEndian(const std::string& bytes, size_t at) {
 std::vector<uint8_t> Inflate(const std::string& compressed, size_t expected) {
   std::vector<uint8_t> raw(expected);
   uLongf length = static_cast<uLongf>(expected);
-  const int result = uncompress(raw.data(), &length,
-                                reinterpret_cast<const Bytef*>(compressed.data()),
-                                static_cast<uLong>(compressed.size()));
+  const int result =
+      uncompress(raw.data(), &length, reinterpret_cast<const Bytef*>(compressed.data()),
+                 static_cast<uLong>(compressed.size()));
   if (result != Z_OK || length != expected) return {};
   return raw;
 }
@@ -40,7 +40,8 @@ std::vector<uint8_t> Unfilter(const std::vector<uint8_t>& raw, int width, int he
 }  // namespace
 
 raster::Color PngContent::At(int x, int y) const {
-  const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
+  const size_t at =
+      (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
   return raster::Rgb(rgb[at], rgb[at + 1], rgb[at + 2]);
 }
 
@@ -68,7 +69,8 @@ std::optional<PngContent> ReadPng(const std::string& bytes) {
   }
   if (png.chunks.empty() || png.chunks.front() != "IHDR" || at != bytes.size()) return std::nullopt;
   if (rgb8) {
-    const size_t raw_size = (static_cast<size_t>(png.width) * 3 + 1) * static_cast<size_t>(png.height);
+    const size_t raw_size =
+        (static_cast<size_t>(png.width) * 3 + 1) * static_cast<size_t>(png.height);
     const std::vector<uint8_t> raw = Inflate(compressed, raw_size);
     if (!raw.empty()) png.rgb = Unfilter(raw, png.width, png.height);
   }

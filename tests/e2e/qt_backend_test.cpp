@@ -31,7 +31,8 @@ TEST(QtBackend, GivesTheSameReportAsTheBatchRun) {
   ui.PresetFolderChoice(sample.base);
   // One press loads, one per further entry, one ranks; the bound only
   // keeps a broken workflow from spinning.
-  for (size_t press = 0; press <= sample.entries.size() + 1 && s.StepCounter != state::kFinished; ++press) {
+  for (size_t press = 0; press <= sample.entries.size() + 1 && s.StepCounter != state::kFinished;
+       ++press) {
     app::StepButtonPressed(s, ui);
   }
   ASSERT_EQ(s.StepCounter, state::kFinished);

@@ -38,8 +38,8 @@ TEST_F(ResultsFiles, RankAndDescribeEveryEntryAsTheReportDoes) {
 }
 
 TEST_F(ResultsFiles, FixtureEntryCarriesItsFacts) {
-  const BatchResult result = RunBatch(
-      Sample().work, {"--batch", Sample().base, "--json", "-", "--penalty", "hugo=6000"});
+  const BatchResult result =
+      RunBatch(Sample().work, {"--batch", Sample().base, "--json", "-", "--penalty", "hugo=6000"});
   ASSERT_EQ(result.status, 0) << result.err;
   const nlohmann::json json = nlohmann::json::parse(result.out);  // printed instead of the report
   const auto& entries = json["entries"];
@@ -57,8 +57,7 @@ TEST_F(ResultsFiles, FixtureEntryCarriesItsFacts) {
 TEST_F(ResultsFiles, UnwritableFileFailsButReportAndChartAreWritten) {
   std::filesystem::remove(Sample().base + "eichwald.txt");
   const std::string folder = Sample().dir.MakeDir("a-folder");
-  const BatchResult result =
-      RunBatch(Sample().work, {"--batch", Sample().base, "--csv", folder});
+  const BatchResult result = RunBatch(Sample().work, {"--batch", Sample().base, "--csv", folder});
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("could not write the CSV results"), std::string::npos) << result.err;
   EXPECT_FALSE(ReadText(Sample().base + "eichwald.txt").empty());

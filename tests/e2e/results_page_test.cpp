@@ -52,8 +52,8 @@ Browser RunChromium(const std::string& page, const std::string& profile) {
       "chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
       "--disable-background-networking --disable-component-update --disable-sync "
       "--allow-file-access-from-files --enable-logging=stderr --v=0 "
-      "--virtual-time-budget=10000 --user-data-dir='" + profile + "' --dump-dom 'file://" + page +
-      "' 2>'" + err_file + "'";
+      "--virtual-time-budget=10000 --user-data-dir='" +
+      profile + "' --dump-dom 'file://" + page + "' 2>'" + err_file + "'";
   Browser browser;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[4096];
@@ -70,8 +70,10 @@ nlohmann::json HarnessReport(const std::string& dom) {
   if (start == std::string::npos || end == std::string::npos) return nullptr;
   std::string text = dom.substr(start + 17, end - start - 17);
   // The DOM dump escapes what the harness wrote as text.
-  for (const auto& [entity, plain] : {std::pair{"&quot;", "\""}, {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}}) {
-    for (size_t at; (at = text.find(entity)) != std::string::npos;) text.replace(at, strlen(entity), plain);
+  for (const auto& [entity, plain] :
+       {std::pair{"&quot;", "\""}, {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}}) {
+    for (size_t at; (at = text.find(entity)) != std::string::npos;)
+      text.replace(at, strlen(entity), plain);
   }
   return nlohmann::json::parse(text, nullptr, false);
 }
@@ -93,7 +95,8 @@ class ResultsPage : public ::testing::Test {
 
 TEST_F(ResultsPage, WritesEveryFileTheJsonNames) {
   ASSERT_EQ(result_.status, 0) << result_.err;
-  EXPECT_NE(result_.err.find("Results page written to " + export_dir_ + "index.html"), std::string::npos);
+  EXPECT_NE(result_.err.find("Results page written to " + export_dir_ + "index.html"),
+            std::string::npos);
   EXPECT_EQ(ReadText(export_dir_ + "chart.png"), ReadText(sample_->base + "eichwald.png"));
   const auto json = nlohmann::json::parse(ReadText(export_dir_ + "results.json"));
   int pictures = 0;
@@ -122,18 +125,21 @@ TEST_F(ResultsPage, LoadsInChromiumWithEveryPictureAndRowAndNoInjectedElement) {
   EXPECT_EQ(page.err.find(":CONSOLE("), std::string::npos) << page.err;
   EXPECT_EQ(page.err.find("Failed to load"), std::string::npos) << page.err;
 
-  const Browser harness = RunChromium(export_dir_ + "harness.html", sample_->work + "profile-harness");
+  const Browser harness =
+      RunChromium(export_dir_ + "harness.html", sample_->work + "profile-harness");
   const nlohmann::json report = HarnessReport(harness.out);
   ASSERT_TRUE(report.is_object()) << harness.out << harness.err;
 
   std::vector<std::string> expected_rows;
   const auto json = nlohmann::json::parse(ReadText(export_dir_ + "results.json"));
   for (const auto& ranked : json["ranking"]) {
-    expected_rows.push_back(std::to_string(ranked["place"].get<int>()) + " " + ranked["driver"].get<std::string>());
+    expected_rows.push_back(std::to_string(ranked["place"].get<int>()) + " " +
+                            ranked["driver"].get<std::string>());
   }
   EXPECT_EQ(report["rows"].get<std::vector<std::string>>(), expected_rows);
   EXPECT_GE(report["images"].size(), 12u);
-  for (const auto& image : report["images"]) EXPECT_GT(image["width"].get<int>(), 0) << image["src"];
+  for (const auto& image : report["images"])
+    EXPECT_GT(image["width"].get<int>(), 0) << image["src"];
   EXPECT_EQ(report["scripts"], 0);
   EXPECT_EQ(report["injected"], 0);
   EXPECT_NE(report["text"].get<std::string>().find(kInjected), std::string::npos);
@@ -143,7 +149,8 @@ TEST(ResultsPageFolder, ThatCannotBeWrittenFailsButTheReportIsWritten) {
   SampleSetup sample;
   const std::string blocker = sample.work + "a-file";
   std::ofstream(blocker) << "not a folder";
-  const BatchResult result = RunBatch(sample.work, {"--batch", sample.base, "--export", blocker + "/pages"});
+  const BatchResult result =
+      RunBatch(sample.work, {"--batch", sample.base, "--export", blocker + "/pages"});
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("cannot create the export folder"), std::string::npos) << result.err;
   EXPECT_FALSE(ReadText(sample.base + "eichwald.txt").empty());

@@ -60,8 +60,9 @@ TEST(SampleRuns, CodingCoversTheMapWithTheWantedNumberOfRuns) {
     if (c.target > 0) {
       EXPECT_EQ(runs.size(), static_cast<size_t>(c.target));
     }
-    EXPECT_TRUE(std::all_of(runs.begin(), runs.end(),
-                            [](const RunPair& p) { return RunLength(p) >= 1 && RunLength(p) <= 4095; }));
+    EXPECT_TRUE(std::all_of(runs.begin(), runs.end(), [](const RunPair& p) {
+      return RunLength(p) >= 1 && RunLength(p) <= 4095;
+    }));
     const int total = std::accumulate(runs.begin(), runs.end(), 0,
                                       [](int sum, const RunPair& p) { return sum + RunLength(p); });
     EXPECT_EQ(total, kPixels);
@@ -93,12 +94,15 @@ TEST(SampleTrackItems, ObjectsOfEveryDrawnKindLieWhereTheyAreDrawn) {
   const std::vector<TrackObject> objects = PlaceObjects(Course(), 200, 50, kScale);
   ASSERT_EQ(objects.size(), 200u);
   const int half_width = 6200 / kScale / 2;
-  auto count = [&](auto predicate) { return std::count_if(objects.begin(), objects.end(), predicate); };
+  auto count = [&](auto predicate) {
+    return std::count_if(objects.begin(), objects.end(), predicate);
+  };
   EXPECT_EQ(count([](const TrackObject& o) { return o.type == 17 || o.type == 18; }), 50);
   EXPECT_GT(count([](const TrackObject& o) { return o.type == 17; }), 0);
   EXPECT_GT(count([](const TrackObject& o) { return o.type == 9; }), 0);
   EXPECT_GT(count([](const TrackObject& o) { return o.type == 10; }), 0);
-  EXPECT_GT(count([](const TrackObject& o) { return o.type != 9 && o.type != 10 && o.type < 17; }), 0);
+  EXPECT_GT(count([](const TrackObject& o) { return o.type != 9 && o.type != 10 && o.type < 17; }),
+            0);
   for (const TrackObject& o : objects) {
     const int px = o.x / 2, py = kMapSide - 1 - o.y / 2;
     const int margin = o.type >= 17 ? half_width : 1;
@@ -113,9 +117,11 @@ TEST(SamplePlan, FoldersSortInPlanOrder) {
   for (int entrants : {8, 98}) {
     const std::vector<SampleEntry> entries = PlanSampleEntries(entrants);
     ASSERT_EQ(entries.size(), static_cast<size_t>(entrants));
-    EXPECT_TRUE(std::adjacent_find(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-                  return a.folder >= b.folder;
-                }) == entries.end()) << entrants;
+    EXPECT_TRUE(std::adjacent_find(entries.begin(), entries.end(),
+                                   [](const auto& a, const auto& b) {
+                                     return a.folder >= b.folder;
+                                   }) == entries.end())
+        << entrants;
   }
 }
 

@@ -117,7 +117,8 @@ TEST(SampleScreen, RoadFrameMeasuresAlongAndAcrossTheRoad) {
     double fraction;
     float across;
   };
-  for (const Case c : {Case{0.001, 0}, Case{0.25, 9}, Case{0.5, -14}, Case{0.76, 5}, Case{0.999, -3}}) {
+  for (const Case c :
+       {Case{0.001, 0}, Case{0.25, 9}, Case{0.5, -14}, Case{0.76, 5}, Case{0.999, -3}}) {
     SCOPED_TRACE(c.fraction);
     const CoursePoint p = Course().At(c.fraction);
     const auto place = frame.Locate(p.x + p.nx * c.across, p.y + p.ny * c.across);

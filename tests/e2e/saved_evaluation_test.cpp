@@ -45,7 +45,8 @@ std::string WithoutFingerprintLines(const std::string& text) {
   std::istringstream lines(text);
   std::string kept, line;
   while (std::getline(lines, line)) {
-    if (line.find("= \"sha256:") == std::string::npos && line.find("= 'sha256:") == std::string::npos)
+    if (line.find("= \"sha256:") == std::string::npos &&
+        line.find("= 'sha256:") == std::string::npos)
       kept += line + "\n";
   }
   return kept;
@@ -81,8 +82,8 @@ class SavedEvaluation : public ::testing::Test {
 
 TEST_F(SavedEvaluation, PenaltiesFromTheFileGiveTheSameReportAsOnTheCommandLine) {
   const std::string base = Sample().base;
-  const BatchResult typed = RunBatch(
-      Sample().work, {"--batch", base, "--penalty", "hugo=6000", "--penalty", "bert=123"});
+  const BatchResult typed =
+      RunBatch(Sample().work, {"--batch", base, "--penalty", "hugo=6000", "--penalty", "bert=123"});
   ASSERT_EQ(typed.status, 0) << typed.err;
   const std::string typed_report = ReadText(base + "eichwald.txt");
   const std::string typed_chart = ReadText(base + "eichwald.png");
@@ -108,10 +109,11 @@ TEST_F(SavedEvaluation, PenaltiesFromTheFileGiveTheSameReportAsOnTheCommandLine)
   const nlohmann::json results = nlohmann::json::parse(ReadText(json));
   EXPECT_EQ(EntryOf(results, "hugo")["penalty"],
             nlohmann::json({{"time", 6000}, {"reason", "screen shot missing, \"late\""}}));
-  EXPECT_EQ(EntryOf(results, "bert")["penalty"], nlohmann::json({{"time", 123}, {"reason", nullptr}}));
+  EXPECT_EQ(EntryOf(results, "bert")["penalty"],
+            nlohmann::json({{"time", 123}, {"reason", nullptr}}));
   const auto rows = ParseCsv(ReadText(csv));
-  const auto hugo = std::find_if(rows.begin(), rows.end(),
-                                 [](const auto& row) { return row.size() > 1 && row[1] == "hugo"; });
+  const auto hugo = std::find_if(
+      rows.begin(), rows.end(), [](const auto& row) { return row.size() > 1 && row[1] == "hugo"; });
   ASSERT_NE(hugo, rows.end());
   EXPECT_EQ(hugo->back(), "screen shot missing, \"late\"");
 }
@@ -155,22 +157,31 @@ struct ChangeCase {
 
 TEST_F(SavedEvaluation, EveryChangedEntryGetsExactlyItsFinding) {
   const std::string file = WriteEvaluation("changes.toml", "");
-  ASSERT_EQ(RunBatch(Sample().work, {"--batch", Sample().base, "--evaluation", file, "--record"}).status, 0);
+  ASSERT_EQ(
+      RunBatch(Sample().work, {"--batch", Sample().base, "--evaluation", file, "--record"}).status,
+      0);
 
   const std::vector<ChangeCase> cases = {
       {"track touched",
-       [](const std::string& base) { std::ofstream(base + "anna/eichwald.trk", std::ios::app) << 'x'; },
+       [](const std::string& base) {
+         std::ofstream(base + "anna/eichwald.trk", std::ios::app) << 'x';
+       },
        {{"anna", {"anna/eichwald.trk changed"}}},
        "anna/eichwald.trk changed"},
-      {"screen removed", [](const std::string& base) { fs::remove(base + "hugo/screen.jpg"); },
+      {"screen removed",
+       [](const std::string& base) { fs::remove(base + "hugo/screen.jpg"); },
        {{"hugo", {"hugo/screen.jpg removed"}}},
        "hugo/screen.jpg removed"},
       {"entry added",
-       [](const std::string& base) { fs::copy(base + "anna", base + "zora", fs::copy_options::recursive); },
+       [](const std::string& base) {
+         fs::copy(base + "anna", base + "zora", fs::copy_options::recursive);
+       },
        {{"zora", {"zora/anna.gam added", "zora/eichwald.trk added", "zora/screen.jpg added"}}},
        "zora/anna.gam added"},
       // Nobody is left to carry a finding; standard error still says so.
-      {"entry gone", [](const std::string& base) { fs::remove_all(base + "emil"); }, {},
+      {"entry gone",
+       [](const std::string& base) { fs::remove_all(base + "emil"); },
+       {},
        "emil/emil.gam removed, emil/screen.jpg removed"},
   };
   int copy = 0;
@@ -182,7 +193,8 @@ TEST_F(SavedEvaluation, EveryChangedEntryGetsExactlyItsFinding) {
         RunBatch(Sample().work, {"--batch", base, "--evaluation", file, "--json", "-"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ChangeFindingsOf(run.out), c.expected);
-    EXPECT_NE(run.err.find(std::string("changed since recorded: ") + c.error_names), std::string::npos)
+    EXPECT_NE(run.err.find(std::string("changed since recorded: ") + c.error_names),
+              std::string::npos)
         << run.err;
   }
 }
@@ -198,25 +210,42 @@ TEST_F(SavedEvaluation, AMistakeInTheFileStopsTheRunBeforeAnythingIsWritten) {
   const std::string penalty = "[[penalty]]\nentry = \"hugo\"\n";
   const std::vector<BadFile> cases = {
       {"not TOML", "[[penalty]\nentry = \"hugo\"\n", {}, "line 1: not valid TOML"},
-      {"no entry folder", "[[penalty]]\ntime = 1\nentry = \"nobody\"\n", {},
+      {"no entry folder",
+       "[[penalty]]\ntime = 1\nentry = \"nobody\"\n",
+       {},
        "line 3: 'nobody' is not an entry folder of "},
-      {"path as entry", "[[penalty]]\nentry = \"../competition\"\ntime = 1\n", {},
+      {"path as entry",
+       "[[penalty]]\nentry = \"../competition\"\ntime = 1\n",
+       {},
        "line 2: '../competition' is not an entry folder"},
       {"six digits", penalty + "time = 123456\n", {}, "line 3: time must be a whole number"},
       {"time as text", penalty + "time = \"6000\"\n", {}, "line 3: time must be a whole number"},
       {"no time", penalty + "reason = \"late\"\n", {}, "line 1: [[penalty]] without time"},
-      {"same entry twice", penalty + "time = 1\n\n" + penalty + "time = 2\n", {},
+      {"same entry twice",
+       penalty + "time = 1\n\n" + penalty + "time = 2\n",
+       {},
        "line 6: a second penalty for 'hugo' (the first is on line 1)"},
-      {"unknown key", "periode = \"2026-11-01..2026-11-30\"\n", {}, "line 1: unknown key 'periode'"},
-      {"unknown penalty key", penalty + "time = 1\nreasons = \"late\"\n", {},
+      {"unknown key",
+       "periode = \"2026-11-01..2026-11-30\"\n",
+       {},
+       "line 1: unknown key 'periode'"},
+      {"unknown penalty key",
+       penalty + "time = 1\nreasons = \"late\"\n",
+       {},
        "line 4: unknown key 'reasons' in [[penalty]]"},
-      {"bad fingerprint", "[fingerprints]\n\"anna/eichwald.trk\" = \"sha256:12\"\n", {},
+      {"bad fingerprint",
+       "[fingerprints]\n\"anna/eichwald.trk\" = \"sha256:12\"\n",
+       {},
        "line 2: the fingerprint of 'anna/eichwald.trk' is not"},
       {"bad period", "\nperiod = \"2026-11-31..2026-12-01\"\n", {}, "line 2: period: "},
-      {"penalty on the command line too", penalty + "time = 1\n", {"--penalty", "hugo=6000"},
+      {"penalty on the command line too",
+       penalty + "time = 1\n",
+       {"--penalty", "hugo=6000"},
        "line 1: 'hugo' also has a --penalty on the command line"},
-      {"period on the command line too", "period = \"2026-11-01..2026-11-30\"\n",
-       {"--period", "2026-11-01..2026-11-30"}, "line 1: period is also given by --period"},
+      {"period on the command line too",
+       "period = \"2026-11-01..2026-11-30\"\n",
+       {"--period", "2026-11-01..2026-11-30"},
+       "line 1: period is also given by --period"},
   };
   for (const BadFile& c : cases) {
     SCOPED_TRACE(c.name);
@@ -224,12 +253,13 @@ TEST_F(SavedEvaluation, AMistakeInTheFileStopsTheRunBeforeAnythingIsWritten) {
     fs::remove(base + "eichwald.txt");
     fs::remove(base + "eichwald.png");
     const std::string file = WriteEvaluation("bad.toml", c.text);
-    std::vector<std::string> args = {"--batch", base, "--evaluation", file, "--record",
-                                     "--json", Sample().work + "bad.json"};
+    std::vector<std::string> args = {
+        "--batch", base, "--evaluation", file, "--record", "--json", Sample().work + "bad.json"};
     args.insert(args.end(), c.extra_args.begin(), c.extra_args.end());
     const BatchResult run = RunBatch(Sample().work, args);
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("hotlap-eval: " + file + ": " + c.expected), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("hotlap-eval: " + file + ": " + c.expected), std::string::npos)
+        << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(fs::exists(base + "eichwald.txt"));
     EXPECT_FALSE(fs::exists(Sample().work + "bad.json"));

@@ -55,15 +55,21 @@ class Season : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new TempDir;
-    WriteRound(dir_->MakeDir("round1"), {{"anna", "Anna", 5000}, {"bert", "Bert", 5100}, {"cleo", "Cleo", 5200}});
+    WriteRound(dir_->MakeDir("round1"),
+               {{"anna", "Anna", 5000}, {"bert", "Bert", 5100}, {"cleo", "Cleo", 5200}});
     // One driver in capitals, another with a second, slower entry.
-    WriteRound(dir_->MakeDir("round2"), {{"anna", "ANNA", 5100}, {"bert", "BERT", 5000},
-                                         {"bert2", "bert", 5300}, {"cleo", "Cleo", 5200}});
+    WriteRound(dir_->MakeDir("round2"), {{"anna", "ANNA", 5100},
+                                         {"bert", "BERT", 5000},
+                                         {"bert2", "bert", 5300},
+                                         {"cleo", "Cleo", 5200}});
     // Cleo's fastest lap is penalised to no time: last place, and no point
     // although the place is worth one.
-    WriteRound(dir_->MakeDir("round3"), {{"anna", "Anna", 5100}, {"bert", "Bert", 5050},
-                                         {"cleo", "Cleo", 4900}, {"dora", "Dora", 5000}});
-    dir_->WriteFile("round3.toml", "[[penalty]]\nentry = \"cleo\"\ntime = 6000\nreason = \"late\"\n");
+    WriteRound(dir_->MakeDir("round3"), {{"anna", "Anna", 5100},
+                                         {"bert", "Bert", 5050},
+                                         {"cleo", "Cleo", 4900},
+                                         {"dora", "Dora", 5000}});
+    dir_->WriteFile("round3.toml",
+                    "[[penalty]]\nentry = \"cleo\"\ntime = 6000\nreason = \"late\"\n");
     dir_->MakeDir("notes");  // a folder that holds no competition
     dir_->WriteFile("season.toml", SeasonFile(""));
     dir_->WriteFile("best2.toml", SeasonFile("best = 2\n"));
@@ -74,10 +80,12 @@ class Season : public ::testing::Test {
   }
 
   static std::string Path(const std::string& relative) { return dir_->Path() + relative; }
-  static BatchResult Run(const std::vector<std::string>& args) { return RunBatch(dir_->Path(), args); }
+  static BatchResult Run(const std::vector<std::string>& args) {
+    return RunBatch(dir_->Path(), args);
+  }
   static std::vector<std::string> AllOutputs(const std::string& season) {
-    return {"--season", Path(season), "--json", Path("out/season.json"), "--csv",
-            Path("out/season.csv"), "--export", Path("out/pages")};
+    return {"--season", Path(season),           "--json",   Path("out/season.json"),
+            "--csv",    Path("out/season.csv"), "--export", Path("out/pages")};
   }
 
   static TempDir* dir_;
@@ -113,8 +121,9 @@ TEST_F(Season, StandingsCountbackAndBestResults) {
     const BatchResult result = Run({"--season", Path(c.season)});
     EXPECT_EQ(result.status, 1) << "a missing round fails the season";
     EXPECT_EQ(result.out, c.table);
-    EXPECT_NE(result.err.find("hotlap-eval: competition round4 failed: the folder does not exist\n"),
-              std::string::npos)
+    EXPECT_NE(
+        result.err.find("hotlap-eval: competition round4 failed: the folder does not exist\n"),
+        std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("competition notes failed: not a competition"), std::string::npos);
   }
@@ -122,8 +131,9 @@ TEST_F(Season, StandingsCountbackAndBestResults) {
 
 TEST_F(Season, ParallelAndSequentialRunsWriteTheSameBytes) {
   const BatchResult parallel = Run(AllOutputs("season.toml"));
-  const std::vector<std::string> files = {"out/season.json", "out/season.csv", "out/pages/season.html",
-                                          "round1/eichwald.txt", "round3/eichwald.png"};
+  const std::vector<std::string> files = {"out/season.json", "out/season.csv",
+                                          "out/pages/season.html", "round1/eichwald.txt",
+                                          "round3/eichwald.png"};
   std::vector<std::string> first;
   for (const std::string& file : files) first.push_back(ReadText(Path(file)));
 
@@ -153,7 +163,8 @@ TEST_F(Season, ResultsFilesAndPages) {
   EXPECT_EQ(json["competitions"][1]["entries"], 4);
   EXPECT_EQ(json["competitions"][3]["error"], "the folder does not exist");
   EXPECT_TRUE(json["competitions"][3]["track"].is_null());
-  EXPECT_EQ(json["standings"][3], nlohmann::json::parse(R"({"place": 4, "driver": "Cleo", "points": 10,
+  EXPECT_EQ(json["standings"][3],
+            nlohmann::json::parse(R"({"place": 4, "driver": "Cleo", "points": 10,
       "results": [{"competition": 0, "place": 3, "points": 5}, {"competition": 1, "place": 3, "points": 5},
                   {"competition": 2, "place": 4, "points": 0}, {"competition": 3, "place": null, "points": 0},
                   {"competition": 4, "place": null, "points": 0}]})"));
@@ -174,8 +185,7 @@ TEST_F(Season, EachRoundIsEvaluatedAsItsBatchRunWouldBe) {
   ASSERT_EQ(Run({"--season", Path("season.toml")}).status, 1);
   const std::string report = ReadText(Path("round3/eichwald.txt"));
   const std::string chart = ReadText(Path("round3/eichwald.png"));
-  const BatchResult batch =
-      Run({"--batch", Path("round3"), "--evaluation", Path("round3.toml")});
+  const BatchResult batch = Run({"--batch", Path("round3"), "--evaluation", Path("round3.toml")});
   ASSERT_EQ(batch.status, 0) << batch.err;
   EXPECT_EQ(report, ReadText(Path("round3/eichwald.txt")));
   EXPECT_EQ(chart, ReadText(Path("round3/eichwald.png")));
@@ -190,13 +200,21 @@ TEST_F(Season, MistakesStopTheSeasonNamingFileAndLine) {
   };
   const Case cases[] = {
       {"bad TOML", "title = \"x\"\npoints = [1,\n", {}, "bad.toml: line 2: not valid TOML"},
-      {"negative points", "points = [3,\n  -1]\n[[competition]]\nfolder = \"round1\"\n", {},
+      {"negative points",
+       "points = [3,\n  -1]\n[[competition]]\nfolder = \"round1\"\n",
+       {},
        "bad.toml: line 2: points must be whole numbers, 0 or more"},
-      {"best below 0", "best = -1\n[[competition]]\nfolder = \"round1\"\n", {},
+      {"best below 0",
+       "best = -1\n[[competition]]\nfolder = \"round1\"\n",
+       {},
        "bad.toml: line 1: best must be a whole number, 0 or more"},
-      {"a folder twice", "[[competition]]\nfolder = \"round1\"\n[[competition]]\nfolder = \"./round1/\"\n",
-       {}, "bad.toml: line 3: the folder './round1/' is named twice"},
-      {"with --batch", "[[competition]]\nfolder = \"round1\"\n", {"--batch", "round1"},
+      {"a folder twice",
+       "[[competition]]\nfolder = \"round1\"\n[[competition]]\nfolder = \"./round1/\"\n",
+       {},
+       "bad.toml: line 3: the folder './round1/' is named twice"},
+      {"with --batch",
+       "[[competition]]\nfolder = \"round1\"\n",
+       {"--batch", "round1"},
        "--season and --batch cannot be combined"},
   };
   for (const Case& c : cases) {

@@ -63,8 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                   std::string("[[penalty]]\ntime = 1\n\n[fingerprints]\n") + kNewLines},
         WriteCase{"DottedKeys", "fingerprints.\"a\" = \"sha256:1\"\nperiod = \"x\"\n",
                   std::string("period = \"x\"\n\n[fingerprints]\n") + kNewLines},
-        WriteCase{"WindowsLineEnds",
-                  "period = \"x\"\r\n[fingerprints]\r\n\"a\" = \"sha256:1\"\r\n",
+        WriteCase{"WindowsLineEnds", "period = \"x\"\r\n[fingerprints]\r\n\"a\" = \"sha256:1\"\r\n",
                   "period = \"x\"\r\n[fingerprints]\r\n"
                   "'anna/eichwald.trk' = 'sha256:01'\r\n'reference.car' = 'sha256:02'\r\n"}),
     [](const auto& info) { return info.param.name; });

@@ -18,7 +18,8 @@ using Listed = std::vector<std::pair<std::string, EntryKind>>;
 
 Listed ListAll(DirSlots& listings, int slot) {
   Listed entries;
-  while (listings.DirNext(slot)) entries.emplace_back(listings.DirEntryName(slot), listings.DirEntryKind(slot));
+  while (listings.DirNext(slot))
+    entries.emplace_back(listings.DirEntryName(slot), listings.DirEntryKind(slot));
   return entries;
 }
 
@@ -31,12 +32,13 @@ TEST(DirSlots, ListsEveryEntrySortedByBytesWithItsKind) {
   ASSERT_EQ(::symlink((folder.Path() + "_x").c_str(), (folder.Path() + "linked").c_str()), 0);
   ASSERT_EQ(::symlink("nowhere", (folder.Path() + "dangling").c_str()), 0);
   const Listed expected = {
-      {".", EntryKind::Directory},  {"..", EntryKind::Directory},    {".hidden", EntryKind::File},
-      {"B", EntryKind::File},       {"_x", EntryKind::Directory},    {"a", EntryKind::File},
+      {".", EntryKind::Directory},   {"..", EntryKind::Directory},     {".hidden", EntryKind::File},
+      {"B", EntryKind::File},        {"_x", EntryKind::Directory},     {"a", EntryKind::File},
       {"dangling", EntryKind::File}, {"linked", EntryKind::Directory},
   };
   DirSlots listings;
-  for (const std::string& text : {folder.Path(), folder.Path().substr(0, folder.Path().size() - 1)}) {
+  for (const std::string& text :
+       {folder.Path(), folder.Path().substr(0, folder.Path().size() - 1)}) {
     ASSERT_TRUE(listings.DirOpen(7, text));
     EXPECT_EQ(listings.DirEntryKind(7), EntryKind::None);  // nothing taken yet
     EXPECT_EQ(ListAll(listings, 7), expected) << text;

@@ -32,7 +32,8 @@ TEST(ReplaceFileAtomically, WritesNewAndReplacesOldFiles) {
 TEST(ReplaceFileAtomically, ReplacesALinkInsteadOfItsTarget) {
   ScratchFolder folder;
   folder.Write("target.txt", "keep me");
-  ASSERT_EQ(::symlink((folder.Path() + "target.txt").c_str(), (folder.Path() + "link.txt").c_str()), 0);
+  ASSERT_EQ(::symlink((folder.Path() + "target.txt").c_str(), (folder.Path() + "link.txt").c_str()),
+            0);
   EXPECT_TRUE(ReplaceFileAtomically(folder.Path() + "link.txt", Bytes("report")));
   EXPECT_EQ(folder.Read("target.txt"), "keep me");
   EXPECT_FALSE(std::filesystem::is_symlink(folder.Path() + "link.txt"));

@@ -52,7 +52,7 @@ TEST_F(GameDataTest, CarFileSizeLimit) {
     bool found;
   };
   for (const Case& c : {Case{0, true}, Case{1343, true}, Case{1344, true}, Case{99'999, true},
-                       Case{100'000, false}}) {
+                        Case{100'000, false}}) {
     SCOPED_TRACE(c.size);
     TestApp fresh;
     TempDir folder;

@@ -166,12 +166,14 @@ TEST_F(GameDataTest, ScreenVerdictWithoutPixelsIsTheFullDecodesVerdict) {
     std::map<std::string, bool> unreadable;
     for (size_t i = 0; i < screens.size(); ++i) {
       Step();
-      unreadable[app.s.FolderList.Current()] = app.s.Record.entries.back().evidence.screen_unreadable;
+      unreadable[app.s.FolderList.Current()] =
+          app.s.Record.entries.back().evidence.screen_unreadable;
     }
     return unreadable;
   };
   const auto full = verdicts({});
-  const auto lean = verdicts({.screen_pictures = false, .screen_verdicts = true, .track_pictures = false});
+  const auto lean =
+      verdicts({.screen_pictures = false, .screen_verdicts = true, .track_pictures = false});
   EXPECT_EQ(lean, full);
   // The table holds both kinds, or it would prove nothing.
   EXPECT_FALSE(full.at("jpeg"));

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "state/state.h"
 #include "gamedata/base_folder.h"
 #include "gamedata/entry_files.h"
+#include "state/state.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_app.h"
 

@@ -17,8 +17,8 @@ constexpr Span kWholeRow{0, 479};
 
 // Settings in the order tyres, consumption, fuel mass, damage, speed.
 competition::GameFileContent Game(std::vector<std::string> names, uint8_t index = 0,
-                               std::array<uint8_t, 5> settings = {100, 100, 60, 0, 100},
-                               std::optional<int32_t> length = std::nullopt) {
+                                  std::array<uint8_t, 5> settings = {100, 100, 60, 0, 100},
+                                  std::optional<int32_t> length = std::nullopt) {
   competition::GameFileContent content;
   content.track_names = std::move(names);
   content.track_index = index;
@@ -34,7 +34,8 @@ competition::GameFileContent Game(std::vector<std::string> names, uint8_t index 
 class StatsPanelTest : public GameDataTest {
  protected:
   // Runs the panel on one game file, as the last step of an entry would.
-  Lines ShowGame(const competition::GameFileContent& content, const std::string& name = "race.gam") {
+  Lines ShowGame(const competition::GameFileContent& content,
+                 const std::string& name = "race.gam") {
     app.s.EntryDir = base.MakeDir("entry");
     base.WriteFile("entry/" + name, competition::BuildGameFile(content));
     app.s.GameFileName = name;
@@ -119,9 +120,9 @@ TEST_F(StatsPanelTest, BarFillWidths) {
     int value, maximum;
     Span fill;
   };
-  for (const Case& c : {Case{100, 100, {150, 399}}, Case{60, 200, {150, 224}},
-                       Case{127, 200, {150, 307}}, Case{0, 100, kNone},
-                       Case{120, 100, {150, 449}}, Case{-56, 100, kNone}}) {
+  for (const Case& c :
+       {Case{100, 100, {150, 399}}, Case{60, 200, {150, 224}}, Case{127, 200, {150, 307}},
+        Case{0, 100, kNone}, Case{120, 100, {150, 449}}, Case{-56, 100, kNone}}) {
     SCOPED_TRACE(std::to_string(c.value) + "/" + std::to_string(c.maximum));
     gamedata::DrawStatBar(app.s, 0, 0, 0, "", "");
     gamedata::DrawStatBar(app.s, 3, c.value, c.maximum, "", "");

@@ -23,7 +23,9 @@ TEST(GhostOverlay, ColoursEachPlaceAndLeavesOutOtherTracks) {
       {.place = 1, .driver = "Hugo", .ghost = {{100, 100}, {200, 200}}},
       {.place = 2, .driver = "Anna", .ghost = {{200, 200}, {300, 120}}},  // crosses Hugo at 200,200
       {.place = 3, .driver = "Finn", .ghost = {{400, 400}}, .other_track = true},
-      {.place = 4, .driver = "Dora", .ghost = {{0, 0}, {50, 450}}},  // 0,0 is outside the drawn bounds
+      {.place = 4,
+       .driver = "Dora",
+       .ghost = {{0, 0}, {50, 450}}},  // 0,0 is outside the drawn bounds
   };
   const auto overlay = publish::GhostOverlay(*track, laps, *font);
   ASSERT_TRUE(overlay);
@@ -35,10 +37,14 @@ TEST(GhostOverlay, ColoursEachPlaceAndLeavesOutOtherTracks) {
     raster::Color colour;
   };
   const Pixel pixels[] = {
-      {100, 100, publish::PlaceColour(0)}, {101, 99, publish::PlaceColour(0)},
-      {200, 200, publish::PlaceColour(0)}, {300, 120, publish::PlaceColour(1)},
-      {400, 400, kGround},                 {50, 450, publish::PlaceColour(3)},
-      {0, 0, kGround},                     {102, 100, kGround},
+      {100, 100, publish::PlaceColour(0)},
+      {101, 99, publish::PlaceColour(0)},
+      {200, 200, publish::PlaceColour(0)},
+      {300, 120, publish::PlaceColour(1)},
+      {400, 400, kGround},
+      {50, 450, publish::PlaceColour(3)},
+      {0, 0, kGround},
+      {102, 100, kGround},
   };
   for (const Pixel& p : pixels) {
     EXPECT_EQ(overlay->At(p.x, p.y), p.colour) << p.x << "," << p.y;

@@ -22,8 +22,11 @@ const Name kNames[] = {
     {"Plain", "Plain", "Plain"},
     {"He said \"hi\", twice", "He said \"hi\", twice", "He said \"hi\", twice"},
     {"two\r\nlines\nhere", "two\r\nlines\nhere", "two\r\nlines\nhere"},
-    {"tab\tbell\x07", "tab\tbell\x07", "tab\xEF\xBF\xBD" "bell\xEF\xBF\xBD"},
-    {"bad-\xFF\xFE-bytes", "bad-\xEF\xBF\xBD\xEF\xBF\xBD-bytes", "bad-\xEF\xBF\xBD\xEF\xBF\xBD-bytes"},
+    {"tab\tbell\x07", "tab\tbell\x07",
+     "tab\xEF\xBF\xBD"
+     "bell\xEF\xBF\xBD"},
+    {"bad-\xFF\xFE-bytes", "bad-\xEF\xBF\xBD\xEF\xBF\xBD-bytes",
+     "bad-\xEF\xBF\xBD\xEF\xBF\xBD-bytes"},
     {" padded ", " padded ", " padded "},
     {"Zo\xC3\xAB, M\xC3\xBCller", "Zo\xC3\xAB, M\xC3\xBCller", "Zo\xC3\xAB, M\xC3\xBCller"},
     {"<img src=x>", "<img src=x>", "<img src=x>"},

@@ -22,7 +22,8 @@ struct BmpLayout {
 };
 
 inline void PutLe(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int count) {
-  for (int i = 0; i < count; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+  for (int i = 0; i < count; ++i)
+    bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 inline void AppendLe(std::vector<uint8_t>& bytes, uint32_t value, int count) {
@@ -68,10 +69,12 @@ inline std::vector<uint8_t> BmpHeaders(const BmpLayout& content) {
 
 // raw(x, y) with y from the top: a palette index for up to 8 bits, a Color
 // for 24 bits and for 32 bits without masks, else the packed pixel value.
-inline std::vector<uint8_t> BuildBmp(const BmpLayout& content, const std::function<uint32_t(int, int)>& raw) {
+inline std::vector<uint8_t> BuildBmp(const BmpLayout& content,
+                                     const std::function<uint32_t(int, int)>& raw) {
   std::vector<uint8_t> bytes = BmpHeaders(content);
   const int height = std::abs(content.height);
-  const size_t stride = (static_cast<size_t>(content.width) * static_cast<size_t>(content.bits) + 31) / 32 * 4;
+  const size_t stride =
+      (static_cast<size_t>(content.width) * static_cast<size_t>(content.bits) + 31) / 32 * 4;
   for (int r = 0; r < height; ++r) {
     const int y = content.height < 0 ? r : height - 1 - r;
     std::vector<uint8_t> row(stride, 0);
@@ -83,7 +86,8 @@ inline std::vector<uint8_t> BuildBmp(const BmpLayout& content, const std::functi
         case 4:
         case 8: {
           const size_t bit = column * static_cast<size_t>(content.bits);
-          row[bit / 8] |= static_cast<uint8_t>(value << (8 - content.bits - static_cast<int>(bit % 8)));
+          row[bit / 8] |=
+              static_cast<uint8_t>(value << (8 - content.bits - static_cast<int>(bit % 8)));
           break;
         }
         case 16:
@@ -96,7 +100,8 @@ inline std::vector<uint8_t> BuildBmp(const BmpLayout& content, const std::functi
           break;
         default:
           if (content.masks.empty()) {
-            PutLe(row, column * 4, (BlueOf(value)) | (GreenOf(value) << 8) | (RedOf(value) << 16), 4);
+            PutLe(row, column * 4, (BlueOf(value)) | (GreenOf(value) << 8) | (RedOf(value) << 16),
+                  4);
           } else {
             PutLe(row, column * 4, value, 4);
           }
@@ -110,7 +115,8 @@ inline std::vector<uint8_t> BuildBmp(const BmpLayout& content, const std::functi
 
 // A BMP whose pixel data is given byte for byte, such as run-length
 // encoded data (compression 1 for 8 bits, 2 for 4 bits).
-inline std::vector<uint8_t> BuildBmpWithData(const BmpLayout& content, const std::vector<uint8_t>& data) {
+inline std::vector<uint8_t> BuildBmpWithData(const BmpLayout& content,
+                                             const std::vector<uint8_t>& data) {
   std::vector<uint8_t> bytes = BmpHeaders(content);
   bytes.insert(bytes.end(), data.begin(), data.end());
   PutLe(bytes, 2, static_cast<uint32_t>(bytes.size()), 4);
@@ -127,7 +133,9 @@ inline std::vector<uint8_t> EncodeRle(const std::vector<std::vector<uint8_t>>& r
   for (const std::vector<uint8_t>& row : rows) {
     auto repeats = [&](size_t at) {
       size_t length = 0;
-      while (at + length < row.size() && length < 254 && row[at + length] == row[at + length % step]) ++length;
+      while (at + length < row.size() && length < 254 &&
+             row[at + length] == row[at + length % step])
+        ++length;
       return length;
     };
     size_t x = 0;
@@ -136,12 +144,14 @@ inline std::vector<uint8_t> EncodeRle(const std::vector<std::vector<uint8_t>>& r
       // Absolute runs hold 3 pixels or more: shorter counts are escapes.
       if (run >= 3 || x + run == row.size() || row.size() - x < 3) {
         out.push_back(static_cast<uint8_t>(run));
-        out.push_back(bits == 8 ? row[x] : static_cast<uint8_t>(row[x] << 4 | (run > 1 ? row[x + 1] : 0)));
+        out.push_back(bits == 8 ? row[x]
+                                : static_cast<uint8_t>(row[x] << 4 | (run > 1 ? row[x + 1] : 0)));
         x += run;
         continue;
       }
       size_t length = 0;
-      while (x + length < row.size() && length < 254 && (length < 3 || repeats(x + length) < 3)) ++length;
+      while (x + length < row.size() && length < 254 && (length < 3 || repeats(x + length) < 3))
+        ++length;
       out.push_back(0);
       out.push_back(static_cast<uint8_t>(length));
       std::vector<uint8_t> literal;

@@ -42,29 +42,37 @@ std::vector<RoundTrip> RoundTrips() {
   const std::vector<Color> rgb555 = {Rgb(255, 255, 255), kBlack,         Rgb(255, 0, 0),
                                      Rgb(132, 0, 0),     Rgb(0, 132, 0), Rgb(0, 0, 132)};
   const std::vector<uint32_t> raw565 = {0xF800, 0x0400, 0x001F, 0x07E0};
-  const std::vector<Color> rgb565 = {Rgb(255, 0, 0), Rgb(0, 130, 0), Rgb(0, 0, 255), Rgb(0, 255, 0)};
+  const std::vector<Color> rgb565 = {Rgb(255, 0, 0), Rgb(0, 130, 0), Rgb(0, 0, 255),
+                                     Rgb(0, 255, 0)};
 
   auto pick = [](int x, int y, size_t n) { return static_cast<size_t>(x + 3 * y) % n; };
   return {
-      {"1 bit", {.width = 19, .bits = 1, .palette = two},
+      {"1 bit",
+       {.width = 19, .bits = 1, .palette = two},
        [](int x, int y) { return static_cast<uint32_t>((x + y) % 2); },
        [two](int x, int y) { return two[static_cast<size_t>((x + y) % 2)]; }},
-      {"4 bits", {.bits = 4, .palette = sixteen},
+      {"4 bits",
+       {.bits = 4, .palette = sixteen},
        [&](int x, int y) { return static_cast<uint32_t>(pick(x, y, 16)); },
        [&, sixteen](int x, int y) { return sixteen[pick(x, y, 16)]; }},
-      {"8 bits, short table, indices beyond it are black", {.bits = 8, .palette = three, .colours_used = 3},
+      {"8 bits, short table, indices beyond it are black",
+       {.bits = 8, .palette = three, .colours_used = 3},
        [&](int x, int y) { return static_cast<uint32_t>(pick(x, y, 6)); },
        [&, three](int x, int y) { return pick(x, y, 6) < 3 ? three[pick(x, y, 6)] : kBlack; }},
-      {"8 bits top-down", {.height = -4, .bits = 8, .palette = sixteen},
+      {"8 bits top-down",
+       {.height = -4, .bits = 8, .palette = sixteen},
        [&](int x, int y) { return static_cast<uint32_t>(pick(x, y, 16)); },
        [&, sixteen](int x, int y) { return sixteen[pick(x, y, 16)]; }},
-      {"8 bits, core header", {.bits = 8, .header_size = 12, .palette = sixteen},
+      {"8 bits, core header",
+       {.bits = 8, .header_size = 12, .palette = sixteen},
        [&](int x, int y) { return static_cast<uint32_t>(pick(x, y, 16)); },
        [&, sixteen](int x, int y) { return sixteen[pick(x, y, 16)]; }},
-      {"16 bits 5-5-5", {.bits = 16},
+      {"16 bits 5-5-5",
+       {.bits = 16},
        [&, raw555](int x, int y) { return raw555[pick(x, y, raw555.size())]; },
        [&, rgb555](int x, int y) { return rgb555[pick(x, y, rgb555.size())]; }},
-      {"16 bits 5-6-5 bit fields", {.bits = 16, .compression = 3, .masks = {0xF800, 0x07E0, 0x001F}},
+      {"16 bits 5-6-5 bit fields",
+       {.bits = 16, .compression = 3, .masks = {0xF800, 0x07E0, 0x001F}},
        [&, raw565](int x, int y) { return raw565[pick(x, y, raw565.size())]; },
        [&, rgb565](int x, int y) { return rgb565[pick(x, y, rgb565.size())]; }},
       {"24 bits bottom-up", {.bits = 24}, Gradient, Gradient},
@@ -73,11 +81,15 @@ std::vector<RoundTrip> RoundTrips() {
       {"24 bits, version 4 header", {.header_size = 108}, Gradient, Gradient},
       {"32 bits", {.bits = 32}, Gradient, Gradient},
       {"32 bits, version 5 header with unusual masks",
-       {.height = -3, .bits = 32, .header_size = 124, .compression = 3,
+       {.height = -3,
+        .bits = 32,
+        .header_size = 124,
+        .compression = 3,
         .masks = {0x0000FF00, 0x00FF0000, 0xFF000000}},
        [](int x, int y) {
          const Color c = Gradient(x, y);
-         return static_cast<uint32_t>(RedOf(c) << 8 | GreenOf(c) << 16) | static_cast<uint32_t>(BlueOf(c)) << 24;
+         return static_cast<uint32_t>(RedOf(c) << 8 | GreenOf(c) << 16) |
+                static_cast<uint32_t>(BlueOf(c)) << 24;
        },
        Gradient},
   };

@@ -24,18 +24,20 @@ std::vector<uint8_t> SampleBmp(const BmpLayout& content = {.width = 13, .height 
 }
 
 std::vector<uint8_t> SampleJpeg(int width = 40, int height = 24, bool progressive = false) {
-  return testing::EncodeTestJpeg(width, height, JCS_RGB, [](int x, int y) { return Rgb(x * 6, y * 9, 128); },
-                                 progressive);
+  return testing::EncodeTestJpeg(
+      width, height, JCS_RGB, [](int x, int y) { return Rgb(x * 6, y * 9, 128); }, progressive);
 }
 
 // 13 x 5 pixels of run-length data with every kind of escape.
 std::vector<uint8_t> SampleRleBmp(int bits) {
-  const std::vector<uint8_t> data = {3, 0x12, 0, 3, 0x34, 0x56, 0x78, 0, 0, 2, 4, 1,
-                                     0, 0,    13, 0x9A, 0, 0, 200, 1, 0, 1};
-  return testing::BuildBmpWithData(
-      {.width = 13, .height = 5, .bits = bits, .compression = bits == 8 ? 1u : 2u,
-       .palette = {Rgb(1, 2, 3), Rgb(200, 100, 50)}},
-      data);
+  const std::vector<uint8_t> data = {3, 0x12, 0, 3,  0x34, 0x56, 0x78, 0,   0, 2, 4,
+                                     1, 0,    0, 13, 0x9A, 0,    0,    200, 1, 0, 1};
+  return testing::BuildBmpWithData({.width = 13,
+                                    .height = 5,
+                                    .bits = bits,
+                                    .compression = bits == 8 ? 1u : 2u,
+                                    .palette = {Rgb(1, 2, 3), Rgb(200, 100, 50)}},
+                                   data);
 }
 
 // Every cut that loses pixel data fails; the header is not enough.
@@ -47,7 +49,8 @@ TEST(CorruptPictures, TruncatedFilesFail) {
   };
   const std::vector<Case> cases = {
       {"24-bit BMP", SampleBmp(), 1},  // 13 * 3 = 39 bytes padded to 40
-      {"4-bit BMP", SampleBmp({.width = 13, .height = 5, .bits = 4, .palette = {Rgb(1, 2, 3)}}), 1},  // 7 of 8 row bytes used
+      {"4-bit BMP", SampleBmp({.width = 13, .height = 5, .bits = 4, .palette = {Rgb(1, 2, 3)}}),
+       1},  // 7 of 8 row bytes used
       // The end marker alone may go: libjpeg supplies it.
       {"JPEG", SampleJpeg(), 2},
       {"progressive JPEG", SampleJpeg(40, 24, true), 2},
@@ -55,7 +58,8 @@ TEST(CorruptPictures, TruncatedFilesFail) {
   for (const Case& c : cases) {
     ASSERT_TRUE(DecodePicture(c.file).has_value()) << c.name;
     for (size_t length = 0; length + c.tolerated_loss < c.file.size(); ++length) {
-      const std::vector<uint8_t> cut(c.file.begin(), c.file.begin() + static_cast<std::ptrdiff_t>(length));
+      const std::vector<uint8_t> cut(c.file.begin(),
+                                     c.file.begin() + static_cast<std::ptrdiff_t>(length));
       EXPECT_FALSE(DecodePicture(cut).has_value()) << c.name << " cut to " << length;
     }
   }
@@ -95,7 +99,8 @@ TEST(CorruptPictures, BmpHeadersOutOfRangeFail) {
 }
 
 TEST(CorruptPictures, HugeBmpColourCountIsHarmless) {
-  std::vector<uint8_t> file = SampleBmp({.width = 13, .height = 5, .bits = 8, .palette = {Rgb(9, 9, 9)}});
+  std::vector<uint8_t> file =
+      SampleBmp({.width = 13, .height = 5, .bits = 8, .palette = {Rgb(9, 9, 9)}});
   PutLe(file, 46, 0xFFFFFFFFu, 4);
   const std::optional<Image> image = DecodeBmp(file);
   ASSERT_TRUE(image.has_value());
@@ -146,15 +151,25 @@ TEST(CorruptPictures, UnknownSignaturesFail) {
 TEST(CorruptPictures, RandomDamageNeverCrashes) {
   std::mt19937 random(99);
   const std::vector<std::vector<uint8_t>> samples = {
-      SampleBmp(), SampleBmp({.width = 9, .height = -4, .bits = 1, .palette = {Rgb(0, 0, 0), Rgb(255, 255, 255)}}),
-      SampleBmp({.width = 7, .height = 3, .bits = 16, .compression = 3, .masks = {0xF800, 0x07E0, 0x001F}}),
-      SampleRleBmp(8), SampleRleBmp(4), SampleJpeg(), SampleJpeg(40, 24, true)};
+      SampleBmp(),
+      SampleBmp(
+          {.width = 9, .height = -4, .bits = 1, .palette = {Rgb(0, 0, 0), Rgb(255, 255, 255)}}),
+      SampleBmp({.width = 7,
+                 .height = 3,
+                 .bits = 16,
+                 .compression = 3,
+                 .masks = {0xF800, 0x07E0, 0x001F}}),
+      SampleRleBmp(8),
+      SampleRleBmp(4),
+      SampleJpeg(),
+      SampleJpeg(40, 24, true)};
   int decoded = 0;
   for (const std::vector<uint8_t>& sample : samples) {
     for (int round = 0; round < 400; ++round) {
       std::vector<uint8_t> file = sample;
       std::uniform_int_distribution<size_t> position(2, file.size() - 1);
-      for (int flips = 0; flips < 1 + round % 4; ++flips) file[position(random)] = static_cast<uint8_t>(random());
+      for (int flips = 0; flips < 1 + round % 4; ++flips)
+        file[position(random)] = static_cast<uint8_t>(random());
       if (DecodePicture(file, round % 2 == 0 ? 0 : 5, 3).has_value()) ++decoded;
     }
   }

@@ -14,11 +14,10 @@ namespace {
 
 using testing::BlankImage;
 using testing::kBlack;
-using testing::kWhite;
-using testing::kRed;
 using testing::kBlue;
+using testing::kRed;
+using testing::kWhite;
 using testing::PixelsOfColor;
-
 
 TEST(FloodFill, AbsentBorderColourPaintsTheWholeImage) {
   Image image = BlankImage(450, 80);
@@ -50,7 +49,8 @@ TEST(FloodFill, ClosedOutlinesOfLinesHoldTheFill) {
     const size_t outline = testing::CountOfColor(image, kWhite);
     FloodFill(image, c.inside.first, c.inside.second, kWhite, kRed);
     EXPECT_EQ(image.At(c.inside.first, c.inside.second), kRed) << c.name;
-    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {99, 0}, {0, 99}, {99, 99}}) {
+    for (const auto& [x, y] :
+         std::vector<std::pair<int, int>>{{0, 0}, {99, 0}, {0, 99}, {99, 99}}) {
       EXPECT_EQ(image.At(x, y), kBlack) << c.name << " leaked to " << x << "," << y;
     }
     EXPECT_EQ(testing::CountOfColor(image, kWhite), outline) << c.name;
@@ -157,14 +157,16 @@ TEST(FloodFill, PaintsExactlyTheReachableRegion) {
     }
     const int x = static_cast<int>(random() % static_cast<unsigned>(width));
     const int y = static_cast<int>(random() % static_cast<unsigned>(height));
-    const std::optional<Color> border = random() % 2 == 0 ? std::optional<Color>(kWhite) : std::nullopt;
+    const std::optional<Color> border =
+        random() % 2 == 0 ? std::optional<Color>(kWhite) : std::nullopt;
     Image expected = image;
     if (border || image.At(x, y) != kRed) {
       for (const auto& [px, py] : Reachable(image, x, y, border)) expected.Set(px, py, kRed);
     }
     FloodFill(image, x, y, border, kRed);
-    ASSERT_EQ(image.Pixels(), expected.Pixels()) << "round " << round << ": " << width << "x" << height << " from "
-                                                 << x << "," << y << (border ? " to the border" : "");
+    ASSERT_EQ(image.Pixels(), expected.Pixels())
+        << "round " << round << ": " << width << "x" << height << " from " << x << "," << y
+        << (border ? " to the border" : "");
   }
 }
 

@@ -20,7 +20,8 @@ namespace {
 class PictureFolder : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "hotlap-raster-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "hotlap-raster-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern + "/";
   }
@@ -28,7 +29,8 @@ class PictureFolder : public ::testing::Test {
 
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
     std::ofstream(folder_ + name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return folder_ + name;
   }
 
@@ -36,8 +38,10 @@ class PictureFolder : public ::testing::Test {
 };
 
 TEST_F(PictureFolder, LoadReadsBmpAndScaledJpegFiles) {
-  const std::string bmp = Write("screen.bmp", std::vector<uint8_t>(PlaceholderBmp().begin(), PlaceholderBmp().end()));
-  const std::string jpg = Write("screen.jpg", testing::EncodeTestJpeg(640, 480, JCS_RGB, [](int, int) { return 0u; }));
+  const std::string bmp =
+      Write("screen.bmp", std::vector<uint8_t>(PlaceholderBmp().begin(), PlaceholderBmp().end()));
+  const std::string jpg =
+      Write("screen.jpg", testing::EncodeTestJpeg(640, 480, JCS_RGB, [](int, int) { return 0u; }));
   ImageTable table;
   ASSERT_TRUE(table.LoadImage(0, bmp));
   EXPECT_EQ(table.ImageWidth(0), 32);
@@ -55,7 +59,8 @@ TEST_F(PictureFolder, FailedReplacementsLeaveTheNumberEmpty) {
   };
   const std::vector<Case> cases = {
       {"load of a text file", [&](ImageTable& t) { return t.LoadImage(1, text); }},
-      {"load of a missing file", [&](ImageTable& t) { return t.LoadImage(1, folder_ + "none.bmp"); }},
+      {"load of a missing file",
+       [&](ImageTable& t) { return t.LoadImage(1, folder_ + "none.bmp"); }},
       {"load of a folder", [&](ImageTable& t) { return t.LoadImage(1, folder_); }},
       {"load of a FIFO", [&](ImageTable& t) { return t.LoadImage(1, fifo); }},
       {"create of size 0", [](ImageTable& t) { return t.CreateImage(1, 0, 10); }},
@@ -78,7 +83,8 @@ TEST_F(PictureFolder, SavedPngIsTheEncodedImage) {
   const std::string path = folder_ + "chart.png";
   ASSERT_TRUE(SavePng(*image, path));
   std::ifstream file(path, std::ios::binary);
-  const std::vector<uint8_t> written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> written((std::istreambuf_iterator<char>(file)),
+                                     std::istreambuf_iterator<char>());
   EXPECT_EQ(written, *EncodePng(*image));
   EXPECT_FALSE(SavePng(*image, folder_ + "missing/chart.png"));
 }

@@ -48,7 +48,8 @@ TEST(DecodeJpeg, EveryColourSpaceBecomesRgb) {
     ASSERT_TRUE(image.has_value()) << c.name;
     ASSERT_EQ(image->Width(), 64);
     ASSERT_EQ(image->Height(), 48);
-    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{12, 10}, {50, 10}, {12, 38}, {50, 38}}) {
+    for (const auto& [x, y] :
+         std::vector<std::pair<int, int>>{{12, 10}, {50, 10}, {12, 38}, {50, 38}}) {
       EXPECT_TRUE(Near(image->At(x, y), c.expected(x, y))) << c.name << " at " << x << "," << y;
     }
   }
@@ -83,12 +84,14 @@ TEST(DecodeJpeg, AFileLackingOnlyItsEndMarkerDecodesCompletely) {
       EXPECT_EQ(decoded->Width(), whole->Width());
       EXPECT_TRUE(decoded->Pixels() == whole->Pixels()) << "fit " << fit_width;
     }
-    const std::vector<uint8_t> half(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2));
+    const std::vector<uint8_t> half(file.begin(),
+                                    file.begin() + static_cast<std::ptrdiff_t>(file.size() / 2));
     EXPECT_FALSE(DecodeJpeg(half).has_value());
     if (progressive) {
       const size_t last_scan = LastScanStart(file);
       ASSERT_GT(last_scan, file.size() / 2);
-      const std::vector<uint8_t> without_last_scan(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(last_scan));
+      const std::vector<uint8_t> without_last_scan(
+          file.begin(), file.begin() + static_cast<std::ptrdiff_t>(last_scan));
       EXPECT_FALSE(DecodeJpeg(without_last_scan).has_value());
     }
   }
@@ -108,8 +111,9 @@ TEST(DecodeJpeg, FitPicksTheSmallestScaleThatStillCovers) {
       {100, 75, 13, 10, 13, 10},  // partial blocks round up
   };
   for (const Case& c : cases) {
-    const std::vector<uint8_t> file = EncodeTestJpeg(
-        c.width, c.height, JCS_RGB, [&](int x, int y) { return Quadrants(x, y, c.width, c.height); });
+    const std::vector<uint8_t> file = EncodeTestJpeg(c.width, c.height, JCS_RGB, [&](int x, int y) {
+      return Quadrants(x, y, c.width, c.height);
+    });
     const std::optional<Image> image = DecodeJpeg(file, c.fit_width, c.fit_height);
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(image->Width(), c.expected_width) << c.width << " fit " << c.fit_width;

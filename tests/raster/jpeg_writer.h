@@ -40,7 +40,8 @@ inline bool CompressTestJpeg(TestJpegJob& job, int width, int height, J_COLOR_SP
     job.row.clear();
     for (int x = 0; x < width; ++x) {
       const uint32_t packed = channels(x, y);
-      for (int c = 0; c < cinfo.input_components; ++c) job.row.push_back(static_cast<uint8_t>(packed >> (8 * c)));
+      for (int c = 0; c < cinfo.input_components; ++c)
+        job.row.push_back(static_cast<uint8_t>(packed >> (8 * c)));
     }
     JSAMPROW pointer = job.row.data();
     jpeg_write_scanlines(&cinfo, &pointer, 1);
@@ -53,8 +54,8 @@ inline bool CompressTestJpeg(TestJpegJob& job, int width, int height, J_COLOR_SP
 // (a Color), the grey level for greyscale, C, M, Y, K for CMYK. libjpeg
 // marks CMYK files as Adobe's, whose values are inverted (255 = no ink).
 // Empty when libjpeg refuses the picture.
-inline std::vector<uint8_t> EncodeTestJpeg(int width, int height, J_COLOR_SPACE space, const Channels& channels,
-                                           bool progressive = false) {
+inline std::vector<uint8_t> EncodeTestJpeg(int width, int height, J_COLOR_SPACE space,
+                                           const Channels& channels, bool progressive = false) {
   TestJpegJob job;
   job.progressive = progressive;
   job.cinfo.err = job.trap.Arm();

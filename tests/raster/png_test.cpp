@@ -19,7 +19,8 @@ struct Chunk {
 };
 
 uint32_t BigEndian(const std::vector<uint8_t>& bytes, size_t at) {
-  return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 | uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
+  return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 | uint32_t{bytes[at + 2]} << 8 |
+         bytes[at + 3];
 }
 
 std::vector<Chunk> ChunksOf(const std::vector<uint8_t>& png) {
@@ -59,7 +60,8 @@ TEST(EncodePng, HoldsOnlyHeaderDataAndEnd) {
   ASSERT_EQ(ihdr.size(), 13u);
   EXPECT_EQ(BigEndian(ihdr, 0), 37u);
   EXPECT_EQ(BigEndian(ihdr, 4), 23u);
-  EXPECT_EQ(std::vector<uint8_t>(ihdr.begin() + 8, ihdr.end()), (std::vector<uint8_t>{8, 2, 0, 0, 0}));
+  EXPECT_EQ(std::vector<uint8_t>(ihdr.begin() + 8, ihdr.end()),
+            (std::vector<uint8_t>{8, 2, 0, 0, 0}));
 }
 
 TEST(EncodePng, RowsAreUnfilteredAndCompressedAtLevelNine) {
@@ -113,7 +115,8 @@ TEST(EncodePng, LibpngReadsBackTheExactColours) {
   EXPECT_EQ(png_get_color_type(reader, info), PNG_COLOR_TYPE_RGB);
   EXPECT_EQ(png_get_bit_depth(reader, info), 8);
   EXPECT_EQ(png_get_interlace_type(reader, info), PNG_INTERLACE_NONE);
-  EXPECT_FALSE(png_get_valid(reader, info, PNG_INFO_gAMA | PNG_INFO_sRGB | PNG_INFO_pHYs | PNG_INFO_iCCP));
+  EXPECT_FALSE(
+      png_get_valid(reader, info, PNG_INFO_gAMA | PNG_INFO_sRGB | PNG_INFO_pHYs | PNG_INFO_iCCP));
   pixels.resize(37 * 23 * 3);
   for (size_t y = 0; y < 23; ++y) png_read_row(reader, pixels.data() + y * 37 * 3, nullptr);
   png_read_end(reader, nullptr);
@@ -126,7 +129,8 @@ TEST(EncodePng, LibpngReadsBackTheExactColours) {
 // 256 colours, truecolour.
 Image PictureOfColours(int colours) {
   Image image = testing::BlankImage(61, 17, Rgb(0, 0, 0));
-  for (int i = 0; i < 61 * 17; ++i) image.Set(i % 61, i / 61, Rgb(i % colours, (i % colours) / 7, 200));
+  for (int i = 0; i < 61 * 17; ++i)
+    image.Set(i % 61, i / 61, Rgb(i % colours, (i % colours) / 7, 200));
   return image;
 }
 

@@ -17,7 +17,8 @@ using testing::BlankImage;
 
 Image Row(const std::vector<int>& greys) {
   Image image = *Image::Create(static_cast<int>(greys.size()), 1);
-  for (size_t x = 0; x < greys.size(); ++x) image.Set(static_cast<int>(x), 0, Rgb(greys[x], greys[x], greys[x]));
+  for (size_t x = 0; x < greys.size(); ++x)
+    image.Set(static_cast<int>(x), 0, Rgb(greys[x], greys[x], greys[x]));
   return image;
 }
 
@@ -60,7 +61,8 @@ TEST(ResizeSmooth, ScalesBothAxes) {
 TEST(ResizeSmooth, FlatColourStaysFlatAtAnySize) {
   const Color colour = Rgb(17, 130, 251);
   const Image source = BlankImage(1024, 768, colour);
-  for (const auto& [width, height] : std::vector<std::pair<int, int>>{{480, 360}, {1023, 767}, {7, 3000}, {1, 1}}) {
+  for (const auto& [width, height] :
+       std::vector<std::pair<int, int>>{{480, 360}, {1023, 767}, {7, 3000}, {1, 1}}) {
     const Image scaled = ResizeSmooth(source, width, height).value();
     ASSERT_EQ(scaled.Width(), width);
     ASSERT_EQ(scaled.Height(), height);
@@ -83,12 +85,14 @@ Image RandomImage(int width, int height, std::mt19937& random) {
 // The share of each source pixel in each target pixel along one axis, as
 // exact fractions of the target's area.
 std::vector<std::vector<double>> AreaShares(int source, int target) {
-  std::vector<std::vector<double>> shares(static_cast<size_t>(target), std::vector<double>(static_cast<size_t>(source)));
+  std::vector<std::vector<double>> shares(static_cast<size_t>(target),
+                                          std::vector<double>(static_cast<size_t>(source)));
   for (int t = 0; t < target; ++t) {
     const double lo = double{1} * t * source;
     const double hi = lo + source;
     for (int s = 0; s < source; ++s) {
-      const double covered = std::min(hi, double{1} * (s + 1) * target) - std::max(lo, double{1} * s * target);
+      const double covered =
+          std::min(hi, double{1} * (s + 1) * target) - std::max(lo, double{1} * s * target);
       if (covered > 0) shares[static_cast<size_t>(t)][static_cast<size_t>(s)] = covered / source;
     }
   }
@@ -119,7 +123,8 @@ std::vector<double> ExactAreaAverage(const Image& source, int width, int height)
       const double share = down[static_cast<size_t>(y)][static_cast<size_t>(s)];
       if (share == 0) continue;
       for (size_t i = 0; i < static_cast<size_t>(width) * 3; ++i) {
-        exact[static_cast<size_t>(y) * width * 3 + i] += share * rows[static_cast<size_t>(s) * width * 3 + i];
+        exact[static_cast<size_t>(y) * width * 3 + i] +=
+            share * rows[static_cast<size_t>(s) * width * 3 + i];
       }
     }
   }
@@ -150,22 +155,25 @@ TEST(ResizeSmooth, StaysWithinOneOfTheExactAreaAverage) {
   };
   std::mt19937 random(2024);
   for (const Case& c : cases) {
-    const std::string name = std::to_string(c.source_width) + "x" + std::to_string(c.source_height) + " -> " +
-                             std::to_string(c.width) + "x" + std::to_string(c.height);
+    const std::string name = std::to_string(c.source_width) + "x" +
+                             std::to_string(c.source_height) + " -> " + std::to_string(c.width) +
+                             "x" + std::to_string(c.height);
     const Image source = RandomImage(c.source_width, c.source_height, random);
     const Image scaled = ResizeSmooth(source, c.width, c.height).value();
     ASSERT_EQ(scaled.Width(), c.width) << name;
     ASSERT_EQ(scaled.Height(), c.height) << name;
     const std::vector<double> exact = ExactAreaAverage(source, c.width, c.height);
     double worst = 0;
-    for (size_t i = 0; i < exact.size(); ++i) worst = std::max(worst, std::abs(scaled.Pixels()[i] - exact[i]));
+    for (size_t i = 0; i < exact.size(); ++i)
+      worst = std::max(worst, std::abs(scaled.Pixels()[i] - exact[i]));
     EXPECT_LT(worst, 1.0) << name;
   }
 }
 
 TEST(ResizeSmooth, RefusesInvalidSides) {
   const Image source = BlankImage(5, 3);
-  for (const auto& [width, height] : std::vector<std::pair<int, int>>{{0, 3}, {5, -1}, {Image::kMaxSide + 1, 2}}) {
+  for (const auto& [width, height] :
+       std::vector<std::pair<int, int>>{{0, 3}, {5, -1}, {Image::kMaxSide + 1, 2}}) {
     EXPECT_FALSE(ResizeSmooth(source, width, height).has_value()) << width << "x" << height;
   }
 }

@@ -65,7 +65,8 @@ TEST(Box, PaintsRunsOfAnyLengthInAnyColour) {
         Box(image, x, 1, width, 1, colour);
         const PixelSet expected = Rect(x, 1, std::min(x + width, kWidth) - 1, 1);
         EXPECT_EQ(PixelsOfColor(image, colour), expected) << width << " from " << x;
-        EXPECT_EQ(testing::CountOfColor(image, Rgb(0, 0, 0)), 3u * kWidth - expected.size()) << width << " from " << x;
+        EXPECT_EQ(testing::CountOfColor(image, Rgb(0, 0, 0)), 3u * kWidth - expected.size())
+            << width << " from " << x;
       }
     }
   }
@@ -110,7 +111,8 @@ std::vector<Segment> RandomSegments(int count, int range) {
   std::uniform_int_distribution<int> coordinate(-range, range);
   std::vector<Segment> segments;
   for (int i = 0; i < count; ++i) {
-    segments.push_back({coordinate(random), coordinate(random), coordinate(random), coordinate(random)});
+    segments.push_back(
+        {coordinate(random), coordinate(random), coordinate(random), coordinate(random)});
   }
   return segments;
 }
@@ -143,7 +145,8 @@ TEST(Line, SlantedLinesAreThinConnectedChainsWithBothEnds) {
                               std::to_string(s.x2) + "," + std::to_string(s.y2);
     const int dx = s.x2 - s.x1;
     const int dy = s.y2 - s.y1;
-    ASSERT_EQ(pixels.size(), static_cast<size_t>(std::max(std::abs(dx), std::abs(dy)) + 1)) << where;
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(std::max(std::abs(dx), std::abs(dy)) + 1))
+        << where;
     EXPECT_TRUE(pixels.contains({s.x1 + 50, s.y1 + 50})) << where;
     EXPECT_TRUE(pixels.contains({s.x2 + 50, s.y2 + 50})) << where;
     EXPECT_TRUE(EightConnected(pixels)) << where;
@@ -160,9 +163,11 @@ TEST(Line, ClippingKeepsThePixelsOfTheUnclippedLine) {
     Line(small, s.x1, s.y1, s.x2, s.y2, kInk);
     PixelSet expected;
     for (const auto& [x, y] : PixelsOfColor(large, kInk)) {
-      if (x - 100 >= 0 && x - 100 < 20 && y - 100 >= 0 && y - 100 < 12) expected.emplace(x - 100, y - 100);
+      if (x - 100 >= 0 && x - 100 < 20 && y - 100 >= 0 && y - 100 < 12)
+        expected.emplace(x - 100, y - 100);
     }
-    EXPECT_EQ(PixelsOfColor(small, kInk), expected) << s.x1 << "," << s.y1 << " -> " << s.x2 << "," << s.y2;
+    EXPECT_EQ(PixelsOfColor(small, kInk), expected)
+        << s.x1 << "," << s.y1 << " -> " << s.x2 << "," << s.y2;
   }
 }
 

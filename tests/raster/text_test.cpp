@@ -14,12 +14,11 @@ namespace {
 
 using testing::BlankImage;
 using testing::kBlack;
-using testing::kWhite;
-using testing::kRed;
 using testing::kBlue;
+using testing::kRed;
+using testing::kWhite;
 using testing::kYellow;
 using testing::PixelsOfColor;
-
 
 const Font& LogFont() {
   static const Font font = LoadLogFont().value();
@@ -48,7 +47,8 @@ TEST(Fonts, LoadWithTheirScreenPixelSizes) {
 TEST(Text, WidthGrowsWithEveryCharacter) {
   for (const Font* font : {&LogFont(), &LabelFont()}) {
     EXPECT_EQ(font->TextWidth(""), 0);
-    EXPECT_EQ(font->TextWidth("iiii") == font->TextWidth("MMMM"), font == &LogFont()) << "monospaced?";
+    EXPECT_EQ(font->TextWidth("iiii") == font->TextWidth("MMMM"), font == &LogFont())
+        << "monospaced?";
     const std::string text = "1.: 59.87 Fahrer Max";
     int previous = 0;
     for (size_t length = 1; length <= text.size(); ++length) {
@@ -67,8 +67,8 @@ TEST(Text, CellBackgroundAndGlyphPixels) {
   const int width = LabelFont().TextWidth(text);
   const int height = LabelFont().LineHeight();
   std::optional<testing::PixelSet> glyphs;
-  for (const std::optional<Color> background : {std::optional<Color>(kWhite), std::optional<Color>(kYellow),
-                                                std::optional<Color>()}) {
+  for (const std::optional<Color> background :
+       {std::optional<Color>(kWhite), std::optional<Color>(kYellow), std::optional<Color>()}) {
     const std::string name = background ? std::to_string(*background) : "transparent";
     Image image = BlankImage(200, 40, kBlue);
     DrawText(image, LabelFont(), 10, 5, text, kRed, background);
@@ -91,7 +91,8 @@ TEST(Text, DrawsNothingForEmptyTextAndClipsAtTheEdges) {
   Image image = BlankImage(30, 10);
   DrawText(image, LogFont(), 2, 2, "", kRed, kWhite);
   EXPECT_EQ(testing::CountOfColor(image, kBlack), 300u);
-  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{-20, -8}, {25, 5}, {INT_MAX - 5, 0}, {0, INT_MIN}}) {
+  for (const auto& [x, y] :
+       std::vector<std::pair<int, int>>{{-20, -8}, {25, 5}, {INT_MAX - 5, 0}, {0, INT_MIN}}) {
     DrawText(image, LogFont(), x, y, "Wg\xC3\xA4\xFF", kRed, kWhite);
   }
   SUCCEED();
@@ -101,8 +102,8 @@ TEST(Text, MalformedUtf8IsMeasuredAsReplacementCharacters) {
   const int one = LogFont().TextWidth("\xEF\xBF\xBD");  // U+FFFD itself
   EXPECT_GT(one, 0);
   EXPECT_EQ(LogFont().TextWidth("\xFF"), one);
-  EXPECT_EQ(LogFont().TextWidth("\xC3"), one);          // truncated sequence
-  EXPECT_EQ(LogFont().TextWidth("\xC0\xAF"), 2 * one);  // overlong "/"
+  EXPECT_EQ(LogFont().TextWidth("\xC3"), one);              // truncated sequence
+  EXPECT_EQ(LogFont().TextWidth("\xC0\xAF"), 2 * one);      // overlong "/"
   EXPECT_EQ(LogFont().TextWidth("\xED\xA0\x80"), 3 * one);  // surrogate
 }
 

@@ -20,13 +20,19 @@ constexpr raster::Color kBlue = raster::Rgb(0, 0, 255);
 
 TEST(ChartTexts, LabelsScaleValuesAndSaveMessages) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {ChartRowLabel("0987 Bert"), "9.87 Bert"},   {ChartRowLabel("5987 Anna"), "59.87 Anna"},
-      {ChartRowLabel("10000 Dora"), "100.00 Dora"}, {ChartRowLabel("87 Eve"), "0.87 Eve"},
-      {ChartRowLabel("987"), "9.87"},               {ChartRowLabel("-150 N"), "-1.50 N"},
-      {ChartRowLabel("DNF Cleo"), "DNF Cleo"},      {ChartRowLabel("Bert ##"), "Bert ##"},
+      {ChartRowLabel("0987 Bert"), "9.87 Bert"},
+      {ChartRowLabel("5987 Anna"), "59.87 Anna"},
+      {ChartRowLabel("10000 Dora"), "100.00 Dora"},
+      {ChartRowLabel("87 Eve"), "0.87 Eve"},
+      {ChartRowLabel("987"), "9.87"},
+      {ChartRowLabel("-150 N"), "-1.50 N"},
+      {ChartRowLabel("DNF Cleo"), "DNF Cleo"},
+      {ChartRowLabel("Bert ##"), "Bert ##"},
       {ChartRowLabel("59x7 Al"), "59x7 Al"},
-      {ScaleValueText(850), "8.50"},                {ScaleValueText(-50), "-.50"},
-      {ScaleValueText(25), ".25"},                  {ScaleValueText(6200), "62.00"},
+      {ScaleValueText(850), "8.50"},
+      {ScaleValueText(-50), "-.50"},
+      {ScaleValueText(25), ".25"},
+      {ScaleValueText(6200), "62.00"},
       {SaveMessage("M", true, true), "M.txt/png gespeichert"},
       {SaveMessage("M", false, true), "M.txt nicht gespeichert"},
       {SaveMessage("M", true, false), "M.png nicht gespeichert"},
@@ -37,9 +43,10 @@ TEST(ChartTexts, LabelsScaleValuesAndSaveMessages) {
 
 TEST(ChartScale, RoundsTheEndsWithoutOverflow) {
   const std::vector<std::pair<int32_t, int32_t>> cases = {
-      {RoundScaleMin(905), 850},  {RoundScaleMin(987), 900},   {RoundScaleMin(910), 900},
-      {RoundScaleMin(-30), -50},  {RoundScaleMax(6120), 6200}, {RoundScaleMax(6100), 6200},
-      {RoundScaleMax(0), 100},    {RoundScaleMin(INT32_MIN + 5), 2147483646},
+      {RoundScaleMin(905), 850},   {RoundScaleMin(987), 900},
+      {RoundScaleMin(910), 900},   {RoundScaleMin(-30), -50},
+      {RoundScaleMax(6120), 6200}, {RoundScaleMax(6100), 6200},
+      {RoundScaleMax(0), 100},     {RoundScaleMin(INT32_MIN + 5), 2147483646},
   };
   for (const auto& [actual, expected] : cases) EXPECT_EQ(actual, expected);
 }
@@ -97,8 +104,8 @@ TEST_F(ChartTest, WithoutEntriesDrawsTheAxesAndACentredScale) {
   EXPECT_EQ(image.At(30, 29), kWhite);
   EXPECT_EQ(image.At(429, 30), kBlack);
   EXPECT_EQ(image.At(431, 30), kWhite);
-  for (const auto& [x, text] : std::vector<std::pair<int, std::string>>{
-           {30, "-.50"}, {230, ".25"}, {430, "1.00"}}) {
+  for (const auto& [x, text] :
+       std::vector<std::pair<int, std::string>>{{30, "-.50"}, {230, ".25"}, {430, "1.00"}}) {
     for (int y = 30; y < 35; ++y) EXPECT_EQ(image.At(x, y), kBlack) << x << "," << y;
     EXPECT_EQ(image.At(x, 35), kWhite) << x;
     // The glyphs stay within the text's cell, centred under the tick.
@@ -123,8 +130,8 @@ TEST_F(ChartTest, BarsScaleWithTimeAndSkipNonTimes) {
   EXPECT_EQ(app.s.ChartMin, -50);
   EXPECT_EQ(app.s.ChartMax, 6000);
   int widest = 0;
-  for (const char* label : {"0.00 Zero", "9.87 Bert", "59.87 Anna", "60.00 Dan ##", "60.12 Cleo",
-                            "100.00 Dora"}) {
+  for (const char* label :
+       {"0.00 Zero", "9.87 Bert", "59.87 Anna", "60.00 Dan ##", "60.12 Cleo", "100.00 Dora"}) {
     widest = std::max(widest, Width(label));
   }
   const int x0 = widest + 30;
@@ -133,8 +140,8 @@ TEST_F(ChartTest, BarsScaleWithTimeAndSkipNonTimes) {
     while (image.At(x, y) == kBlue) ++x;
     return x;
   };
-  const std::vector<int> expected_ends = {x0, x0 + (400 - widest) * 1037 / 6050,
-                                          x0 + (400 - widest) * 6037 / 6050, x0, x0, x0};
+  const std::vector<int> expected_ends = {
+      x0, x0 + (400 - widest) * 1037 / 6050, x0 + (400 - widest) * 6037 / 6050, x0, x0, x0};
   for (int row = 0; row < 6; ++row) {
     EXPECT_EQ(bar_end(30 + 30 * row), expected_ends[row]) << row;
     EXPECT_EQ(bar_end(30 + 30 * row + 14), expected_ends[row]) << row;

@@ -14,8 +14,8 @@ TEST(EntryOrder, RanksByTimeValueThenFoldedText) {
       {"5987 Anna", "10000 Dora"},  // longer text, but slower
       {"87 Eve", "0987 Bert"},      // shorter text, but faster
       {"987", "0988 Al"},
-      {"5987 anna", "5987 Bob"},    // letters decide before case
-      {"5987 Ann", "5987 Anna"},    // a prefix ranks first
+      {"5987 anna", "5987 Bob"},          // letters decide before case
+      {"5987 Ann", "5987 Anna"},          // a prefix ranks first
       {"5987 Zed", "5987 \xC3\x89mile"},  // bytes compare unsigned
       {"5987 A\tb", "5987 Ab"},
       {"-5 Neg", "0 Zero"},

@@ -83,12 +83,13 @@ TEST_F(RankResultsTest, RanksByTimeValueAndPutsTheLaterOfEqualEntriesFirst) {
 // scale's end in the Google series and shows what was typed in its labels.
 TEST_F(RankResultsTest, AnEntryWhoseTimeIsNoNumberHasNoTime) {
   app.work.WriteFile("google_charts.txt", "");
-  app.s.ReportText = "1.: DNF Cleo\r\n1.: 5987 Anna\r\n1.:  Bert ##\r\n1.: 10000 Dora\r\n1.: 987 Eve\r\n";
+  app.s.ReportText =
+      "1.: DNF Cleo\r\n1.: 5987 Anna\r\n1.:  Bert ##\r\n1.: 10000 Dora\r\n1.: 987 Eve\r\n";
   RankResults(app.s, app.ui);
   const std::vector<std::string> lines = testing::SplitCrLf(app.s.ReportText);
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
-            (std::vector<std::string>{"1 - 0987 Eve", "2 - 5987 Anna", "3 - 10000 Dora", "4 - Bert ##",
-                                      "5 - DNF Cleo"}));
+            (std::vector<std::string>{"1 - 0987 Eve", "2 - 5987 Anna", "3 - 10000 Dora",
+                                      "4 - Bert ##", "5 - DNF Cleo"}));
 
   DrawChart(app.s, app.ui);
   EXPECT_EQ(app.s.ChartMin, 900);

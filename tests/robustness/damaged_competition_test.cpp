@@ -180,8 +180,8 @@ TEST_P(DamagedCompetition, EveryEntryIsAccountedFor) {
 
   const std::string json = work.Path() + "results.json", csv = work.Path() + "results.csv";
   const std::string page = work.Path() + "page/";
-  std::vector<std::string> args = {"hotlap-eval", "--batch", base,  "--json",
-                                   json,          "--csv",   csv,   "--export", page};
+  std::vector<std::string> args = {"hotlap-eval", "--batch", base,       "--json", json,
+                                   "--csv",       csv,       "--export", page};
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   std::ostringstream out, err;

@@ -65,12 +65,12 @@ void ExpectFactsInLog(const Json& entry, const std::vector<std::string>& log) {
   ASSERT_EQ(entry["track_valid"].get<bool>(), has_result);
   const auto as_logged = [](const std::string& line) { return ui::SingleLine(line); };
   if (has_result) {
-    EXPECT_TRUE(Contains(log, Text(entry["track_file"]) + "  (fest): " +
-                                  Text(entry["fixed_size"]) + " Bytes"));
+    EXPECT_TRUE(Contains(
+        log, Text(entry["track_file"]) + "  (fest): " + Text(entry["fixed_size"]) + " Bytes"));
     EXPECT_TRUE(Contains(log, "# Objecte: " + Text(entry["objects"])));
     if (entry["penalty"].is_null()) {
-      EXPECT_TRUE(Contains(log, as_logged("1.: " + Text(entry["time"]) + " " +
-                                          Text(entry["driver"]))));
+      EXPECT_TRUE(
+          Contains(log, as_logged("1.: " + Text(entry["time"]) + " " + Text(entry["driver"]))));
     }
     EXPECT_TRUE(Contains(log, as_logged("Car 1:" + Text(entry["car"]) +
                                         (entry["car_ok"].get<bool>() ? " ok" : " not found!!"))));
@@ -131,12 +131,13 @@ void ExpectResultsMatchReport(const std::string& report, const std::string& json
   ASSERT_EQ(json["competition"]["entries"].get<size_t>(), entries.size());
 
   std::vector<std::string> json_block;
-  for (const Json& ranked : ranking) json_block.push_back(Text(ranked["place"]) + " - " + Text(ranked["text"]));
+  for (const Json& ranked : ranking)
+    json_block.push_back(Text(ranked["place"]) + " - " + Text(ranked["text"]));
   EXPECT_EQ(json_block, account.ranking);
   for (size_t i = 0; i < entries.size(); ++i) ExpectFactsInLog(entries[i], account.entries[i]);
 
-  std::vector<std::vector<std::string>> expected = {
-      {"place", "entry", "time", "seconds", "driver", "car", "car_ok", "penalty", "penalty_reason"}};
+  std::vector<std::vector<std::string>> expected = {{"place", "entry", "time", "seconds", "driver",
+                                                     "car", "car_ok", "penalty", "penalty_reason"}};
   std::vector<bool> ranked(entries.size(), false);
   for (const Json& r : ranking) {
     const auto at = std::find_if(entries.begin(), entries.end(),

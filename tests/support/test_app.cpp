@@ -15,8 +15,6 @@ TestApp::TestApp() {
   app::OpenMainWindow(s, ui);
 }
 
-std::vector<std::string> TestApp::LogLines() {
-  return SplitCrLf(ui.ReadText(state::id::kLogBox));
-}
+std::vector<std::string> TestApp::LogLines() { return SplitCrLf(ui.ReadText(state::id::kLogBox)); }
 
 }  // namespace hl::testing

@@ -31,7 +31,10 @@ TEST(LowerCase, LowersAsciiAndLatin1CapitalsOnly) {
   EXPECT_EQ(LowerCase("X.TRK [@Z]"), "x.trk [@z]");
   EXPECT_EQ(LowerCase("\xC3\x84rger \xC3\x9E"), "\xC3\xA4rger \xC3\xBE");  // Ä Þ
   EXPECT_EQ(LowerCase("\xC3\x9F \xC4\x80"), "\xC3\x9F \xC4\x80");          // ß Ā stay
-  EXPECT_EQ(LowerCase("\xE2\x82\xAC" "A\xC3"), "\xE2\x82\xAC" "a\xC3");    // € and a cut sequence
+  EXPECT_EQ(LowerCase("\xE2\x82\xAC"
+                      "A\xC3"),
+            "\xE2\x82\xAC"
+            "a\xC3");  // € and a cut sequence
 }
 
 TEST(FindAndReplace, MatchCaseAndNeverOverlap) {

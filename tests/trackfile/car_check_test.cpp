@@ -40,10 +40,9 @@ TEST(CarCheck, FindsTheBlockBehindNearMatches) {
        Concat({Zeros(1000), one_in_middle}), true},
       {"half a block, then the whole", one_in_middle,
        Concat({Bytes(one_in_middle.begin(), one_in_middle.begin() + 700), one_in_middle}), true},
-      {"periodic block shifted by one period", periodic,
-       Concat({{0, 1, 2, 0, 1}, periodic}), true},
-      {"periodic block one byte short", periodic,
-       Bytes(periodic.begin(), periodic.end() - 1), false},
+      {"periodic block shifted by one period", periodic, Concat({{0, 1, 2, 0, 1}, periodic}), true},
+      {"periodic block one byte short", periodic, Bytes(periodic.begin(), periodic.end() - 1),
+       false},
       {"empty car file", one_at_end, {}, false},
   };
   for (const Case& c : cases) {

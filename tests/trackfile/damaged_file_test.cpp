@@ -33,9 +33,9 @@ Bytes Cut(Bytes file, int64_t size) {
 }
 
 enum class Outcome {
-  kIntact,       // the six lines only
-  kDamaged,      // the six lines, then "Track defekt"
-  kUnreadable,   // "Track defekt" alone, the entry is invalid
+  kIntact,      // the six lines only
+  kDamaged,     // the six lines, then "Track defekt"
+  kUnreadable,  // "Track defekt" alone, the entry is invalid
 };
 
 struct DamageCase {
@@ -67,8 +67,7 @@ const DamageCase kCases[] = {
      Outcome::kUnreadable},
     {"cut one byte before the end of slot 1's car", [] { return Cut(kGood, kRecords + 2792); },
      Outcome::kUnreadable},
-    {"cut right after slot 1's car", [] { return Cut(kGood, kRecords + 2793); },
-     Outcome::kDamaged},
+    {"cut right after slot 1's car", [] { return Cut(kGood, kRecords + 2793); }, Outcome::kDamaged},
     {"cut inside the ghost", [] { return Cut(kGood, static_cast<int64_t>(kGood.size()) - 13); },
      Outcome::kDamaged},
     {"huge pair count", [] { return Build([](auto& s) { s.pair_count = INT32_MAX; }); },

@@ -35,13 +35,13 @@ struct SampleCase {
 TEST_F(GhostTest, SamplesLandOnTheNearestPixel) {
   const SampleCase cases[] = {
       {100, 295, 295, true, 10, 501},
-      {100, 309, 295, true, 10, 501},     // 10.47
-      {100, 310, 295, true, 11, 501},     // 10.51
-      {100, 29, 30, true, 1, 510},        // 0.98 and 1.02: the first row and column inside
-      {100, 0, 295, false, 0, 0},         // px 0
-      {100, 295, 0, false, 0, 0},         // py 511
-      {100, 15076, 295, false, 0, 0},     // px 511
-      {100, 0xFFFF, 295, false, 0, 0},    // far right, not -1
+      {100, 309, 295, true, 10, 501},   // 10.47
+      {100, 310, 295, true, 11, 501},   // 10.51
+      {100, 29, 30, true, 1, 510},      // 0.98 and 1.02: the first row and column inside
+      {100, 0, 295, false, 0, 0},       // px 0
+      {100, 295, 0, false, 0, 0},       // py 511
+      {100, 15076, 295, false, 0, 0},   // px 511
+      {100, 0xFFFF, 295, false, 0, 0},  // far right, not -1
       {100, 295, 0xFFFF, false, 0, 0},
       {255, 38000, 295, true, 505, 507},  // unsigned: a signed read would be negative
   };
@@ -69,12 +69,11 @@ TEST_F(GhostTest, VisitsTheSamplesUpToGhostCountThatTheFileHolds) {
     int dots;
   };
   const Case cases[] = {
-      {4, 3, 3},   // GhostCount 2: samples 0, 1 and 2
-      {4, 2, 2},   // sample 2 is not in the file
-      {5, 3, 3},   // GhostCount 2, the odd byte dropped
-      {2, 3, 2},   // GhostCount 1
-      {0, 3, 1},
-      {-3, 3, 0},  // GhostCount -1
+      {4, 3, 3},              // GhostCount 2: samples 0, 1 and 2
+      {4, 2, 2},              // sample 2 is not in the file
+      {5, 3, 3},              // GhostCount 2, the odd byte dropped
+      {2, 3, 2},              // GhostCount 1
+      {0, 3, 1}, {-3, 3, 0},  // GhostCount -1
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ghost_word);

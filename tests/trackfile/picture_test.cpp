@@ -41,9 +41,7 @@ TEST_F(TrackFileTest, DecodesRunsFromTheBottomRowUp) {
       {"a run of 4095",
        {trk::Run(2, 4095), trk::Run(3, 1), trk::Run(4, 1)},
        {{0, 505, 2}, {511, 505, 2}, {510, 504, 2}, {511, 504, 3}, {0, 503, 4}}},
-      {"a run over the top row",
-       overflowing,
-       {{0, 0, 2}, {510, 0, 2}, {511, 0, 3}, {0, 511, 2}}},
+      {"a run over the top row", overflowing, {{0, 0, 2}, {510, 0, 2}, {511, 0, 3}, {0, 511, 2}}},
   };
   for (const RunCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -80,14 +78,10 @@ struct CaptionCase {
 
 TEST_F(TrackFileTest, CaptionShowsTheBestTimeAndWhoDroveIt) {
   const CaptionCase cases[] = {
-      {4711, 5123, "47.11", "Anna / Formel K"},
-      {5999, 5123, "59.99", "Anna / Formel K"},
-      {6000, 5123, "51.23", "Bert / Oldtimer"},
-      {6000, 6000, "60.00", "no Best Time"},
-      {7000, 10000, "100.00", "no Best Time"},
-      {1000, 5123, "10.00", "Anna / Formel K"},
-      {100, 5123, "1.00", "Anna / Formel K"},
-      {87, 5123, "0.87", "Anna / Formel K"},
+      {4711, 5123, "47.11", "Anna / Formel K"}, {5999, 5123, "59.99", "Anna / Formel K"},
+      {6000, 5123, "51.23", "Bert / Oldtimer"}, {6000, 6000, "60.00", "no Best Time"},
+      {7000, 10000, "100.00", "no Best Time"},  {1000, 5123, "10.00", "Anna / Formel K"},
+      {100, 5123, "1.00", "Anna / Formel K"},   {87, 5123, "0.87", "Anna / Formel K"},
       {-150, 5123, "-1.50", "Anna / Formel K"},  // negative times count as times
   };
   ASSERT_TRUE(app.s.LogFont);

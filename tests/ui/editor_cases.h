@@ -28,20 +28,23 @@ inline const std::vector<EditorCase>& EditorCases() {
       {"LinesJoinedByCrLf", {{Op::Append, "a"}, {Op::Append, "b"}}, "a\r\nb"},
       {"EmptyFirstLineReadsEmpty", {{Op::Append, ""}}, ""},
       {"EmptyFirstLineStillCounts", {{Op::Append, ""}, {Op::Append, "x"}}, "\r\nx"},
-      {"TwoEmptyLinesThenText", {{Op::Append, ""}, {Op::Append, ""}, {Op::Append, "x"}},
+      {"TwoEmptyLinesThenText",
+       {{Op::Append, ""}, {Op::Append, ""}, {Op::Append, "x"}},
        "\r\n\r\nx"},
       {"EmptyLastLine", {{Op::Append, "a"}, {Op::Append, ""}}, "a\r\n"},
       {"SetEmptyStartsOver", {{Op::Append, "a"}, {Op::Set, ""}, {Op::Append, "b"}}, "b"},
       {"SetEmptyForgetsEmptyFirstLine", {{Op::Append, ""}, {Op::Set, ""}, {Op::Append, "x"}}, "x"},
       {"ClearForgetsEmptyFirstLine", {{Op::Append, ""}, {Op::Clear, ""}, {Op::Append, "x"}}, "x"},
       {"SetTextThenAppend", {{Op::Set, "a\r\nb"}, {Op::Append, "c"}}, "a\r\nb\r\nc"},
-      {"SetTextReplacesEmptyFirstLine", {{Op::Append, ""}, {Op::Set, "abc"}, {Op::Append, "x"}},
+      {"SetTextReplacesEmptyFirstLine",
+       {{Op::Append, ""}, {Op::Set, "abc"}, {Op::Append, "x"}},
        "abc\r\nx"},
       {"LoneBreaksBecomeCrLf", {{Op::Set, "a\nb\rc\r\n"}}, "a\r\nb\r\nc\r\n"},
       // A break inside an appended line (a name read from a file) must not
       // make a line of its own: that could forge a result line.
       {"BreakInsideAppendedLine", {{Op::Append, "a"}, {Op::Append, "b\nc"}}, "a\r\nb c"},
-      {"ForgedResultLineStaysInside", {{Op::Append, "1.: 5000 A\r\n1.: 1 Z"}},
+      {"ForgedResultLineStaysInside",
+       {{Op::Append, "1.: 5000 A\r\n1.: 1 Z"}},
        "1.: 5000 A  1.: 1 Z"},
       {"UnicodeSeparatorsInsideLine", {{Op::Append, "a\u2028b\u2029c\u0085d"}}, "a b c d"},
       {"Utf8Survives", {{Op::Append, "Jürgen\u00a0Ø"}, {Op::Append, "€"}}, "Jürgen\u00a0Ø\r\n€"},
@@ -70,9 +73,15 @@ inline const std::vector<ImageViewStep>& ImageViewSteps() {
 inline void RunEditorOps(ui::Ui& ui, int gadget, const std::vector<EditorOp>& ops) {
   for (const EditorOp& op : ops) {
     switch (op.kind) {
-      case EditorOp::Append: ui.AppendLine(gadget, op.text); break;
-      case EditorOp::Set: ui.SetText(gadget, op.text); break;
-      case EditorOp::Clear: ui.ClearText(gadget); break;
+      case EditorOp::Append:
+        ui.AppendLine(gadget, op.text);
+        break;
+      case EditorOp::Set:
+        ui.SetText(gadget, op.text);
+        break;
+      case EditorOp::Clear:
+        ui.ClearText(gadget);
+        break;
     }
   }
 }

@@ -59,7 +59,8 @@ class QtUiTest : public ::testing::Test {
   std::unique_ptr<QtUi> ui;
 };
 
-class QtEditorScript : public QtUiTest, public ::testing::WithParamInterface<testing::EditorCase> {};
+class QtEditorScript : public QtUiTest,
+                       public ::testing::WithParamInterface<testing::EditorCase> {};
 
 TEST_P(QtEditorScript, ReadsBackFromTheWidget) {
   testing::RunEditorOps(*ui, 2, GetParam().ops);
@@ -89,7 +90,8 @@ TEST_F(QtUiTest, ImageViewTakesTheImageSize) {
                          step.expected.height);
     EXPECT_EQ(GeometryOf(step.gadget), expected) << step.width << "x" << step.height;
     // The picture fills the inside of the edge exactly.
-    EXPECT_EQ(ui->WidgetForTest(step.gadget)->contentsRect().size(), QSize(step.width, step.height));
+    EXPECT_EQ(ui->WidgetForTest(step.gadget)->contentsRect().size(),
+              QSize(step.width, step.height));
   }
   ui->ShowImage(21, nullptr);
   EXPECT_EQ(GeometryOf(21), QRect(5, 570, 484, 140));

@@ -17,7 +17,7 @@ EntryKind KindOf(const std::string& folder, const dirent& entry) {
   struct stat info {};
   const std::string path = folder + "/" + entry.d_name;
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? EntryKind::Directory
-                                                                    : EntryKind::File;
+                                                                   : EntryKind::File;
 }
 
 }  // namespace

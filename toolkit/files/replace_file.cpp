@@ -19,7 +19,8 @@ struct TemporaryFile {
 };
 
 std::string RandomSuffix(std::mt19937_64& generator) {
-  static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static constexpr char kAlphabet[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::uniform_int_distribution<size_t> pick(0, sizeof(kAlphabet) - 2);
   std::string suffix(6, ' ');
   for (char& c : suffix) c = kAlphabet[pick(generator)];

@@ -155,8 +155,10 @@ void ReadPalette(const ByteView& view, BmpLayout& layout) {
   const int64_t entry_size = core ? 3 : 4;
   const int64_t start = kFileHeaderSize + layout.header_size;
   const int64_t nominal = int64_t{1} << layout.bits;
-  int64_t count = layout.colours_used > 0 && layout.colours_used < nominal ? layout.colours_used : nominal;
-  if (layout.pixel_offset > start) count = std::min(count, (layout.pixel_offset - start) / entry_size);
+  int64_t count =
+      layout.colours_used > 0 && layout.colours_used < nominal ? layout.colours_used : nominal;
+  if (layout.pixel_offset > start)
+    count = std::min(count, (layout.pixel_offset - start) / entry_size);
   count = std::min(count, std::max<int64_t>(view.Size() - start, 0) / entry_size);
   for (int64_t i = 0; i < count; ++i) {
     const int64_t at = start + i * entry_size;
@@ -183,7 +185,7 @@ std::optional<BmpLayout> ReadLayout(const ByteView& view) {
   layout.header_size = *header_size;
   layout.pixel_offset = *pixel_offset;
   if (!view.Contains(kFileHeaderSize, layout.header_size)) return std::nullopt;
-  const bool read = layout.header_size == kCoreHeaderSize ? ReadCoreHeader(view, layout)
+  const bool read = layout.header_size == kCoreHeaderSize  ? ReadCoreHeader(view, layout)
                     : IsInfoHeaderSize(layout.header_size) ? ReadInfoHeader(view, layout)
                                                            : false;
   if (!read || !SizeAcceptable(layout) || !FormatSupported(layout)) return std::nullopt;
@@ -222,8 +224,8 @@ Color PixelAt(const BmpLayout& layout, std::span<const uint8_t> row, int x) {
     }
     default: {
       const size_t at = column * 4;
-      const uint32_t pixel = row[at] | (uint32_t{row[at + 1]} << 8) | (uint32_t{row[at + 2]} << 16) |
-                             (uint32_t{row[at + 3]} << 24);
+      const uint32_t pixel = row[at] | (uint32_t{row[at + 1]} << 8) |
+                             (uint32_t{row[at + 2]} << 16) | (uint32_t{row[at + 3]} << 24);
       return Rgb(layout.masks.red.Extract(pixel), layout.masks.green.Extract(pixel),
                  layout.masks.blue.Extract(pixel));
     }

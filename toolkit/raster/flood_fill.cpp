@@ -103,7 +103,8 @@ class MarkedRuns {
  public:
   explicit MarkedRuns(Scratch& scratch) : scratch_(scratch) { scratch_.marked.clear(); }
   ~MarkedRuns() {
-    for (const RowRun& run : scratch_.marked) scratch_.visited.Mark(run.left, run.right, run.y, false);
+    for (const RowRun& run : scratch_.marked)
+      scratch_.visited.Mark(run.left, run.right, run.y, false);
     scratch_.marked.clear();
   }
   MarkedRuns(const MarkedRuns&) = delete;

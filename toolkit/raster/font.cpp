@@ -27,7 +27,8 @@ int RoundedPixels(FT_Pos value26_6) { return static_cast<int>((value26_6 + 32) >
 bool HasFamily(FcPattern* pattern, const std::string& family) {
   FcChar8* name = nullptr;
   for (int n = 0; FcPatternGetString(pattern, FC_FAMILY, n, &name) == FcResultMatch; ++n) {
-    if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(family.c_str())) == 0) return true;
+    if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(family.c_str())) == 0)
+      return true;
   }
   return false;
 }
@@ -94,7 +95,8 @@ std::vector<Glyph::Dot> DotsOf(const FT_GlyphSlot slot) {
   return dots;
 }
 
-Result<Font> LoadNamed(const std::string& family, bool bold, int points, const std::string& package) {
+Result<Font> LoadNamed(const std::string& family, bool bold, int points,
+                       const std::string& package) {
   Result<Font> font = Font::Load(family, bold, points);
   if (!font) font.error().what += "; install the Debian package " + package;
   return font;

@@ -39,7 +39,9 @@ class Image {
   }
 
   // The bytes of row y (0 .. Height() - 1), three per pixel.
-  std::span<const uint8_t> Row(int y) const { return std::span(rgb_).subspan(Offset(0, y), RowBytes()); }
+  std::span<const uint8_t> Row(int y) const {
+    return std::span(rgb_).subspan(Offset(0, y), RowBytes());
+  }
   std::span<uint8_t> Row(int y) { return std::span(rgb_).subspan(Offset(0, y), RowBytes()); }
 
   // Paints pixels x .. x + count - 1 of row y; unchecked like Set.

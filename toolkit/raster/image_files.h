@@ -47,8 +47,8 @@ enum class PngCompression { kSmallest, kQuick, kStored };
 // filter None on every row. Smallest and stored are truecolour at depth 8,
 // zlib level 9 and 0; quick is zlib level 3, with a palette of the fewest
 // bits a pixel when the colours fit one.
-std::optional<std::vector<uint8_t>> EncodePng(const Image& image,
-                                              PngCompression compression = PngCompression::kSmallest);
+std::optional<std::vector<uint8_t>> EncodePng(
+    const Image& image, PngCompression compression = PngCompression::kSmallest);
 // The same for a picture too tall to hold at once: rows(y) gives row y
 // (width * 3 bytes), asked for once each, top to bottom, and is valid until
 // the next call. A row of another size fails the encoding. The bytes equal

@@ -86,7 +86,8 @@ void CmykToRgb(std::span<const uint8_t> cmyk, std::span<uint8_t> rgb, bool inver
   for (size_t x = 0; x < rgb.size() / 3; ++x) {
     int ink[4];
     for (size_t c = 0; c < 4; ++c) ink[c] = inverted ? cmyk[x * 4 + c] : 255 - cmyk[x * 4 + c];
-    for (size_t c = 0; c < 3; ++c) rgb[x * 3 + c] = static_cast<uint8_t>((ink[c] * ink[3] + 127) / 255);
+    for (size_t c = 0; c < 3; ++c)
+      rgb[x * 3 + c] = static_cast<uint8_t>((ink[c] * ink[3] + 127) / 255);
   }
 }
 
@@ -98,7 +99,8 @@ bool ReadRgbRows(jpeg_decompress_struct& cinfo, std::span<uint8_t> pixels, size_
     const JDIMENSION first = cinfo.output_scanline;
     const JDIMENSION count = std::min(kRowsPerRead, cinfo.output_height - first);
     std::array<JSAMPROW, kRowsPerRead> rows{};
-    for (JDIMENSION i = 0; i < count; ++i) rows[i] = pixels.subspan((first + i) * row_size, row_size).data();
+    for (JDIMENSION i = 0; i < count; ++i)
+      rows[i] = pixels.subspan((first + i) * row_size, row_size).data();
     if (jpeg_read_scanlines(&cinfo, rows.data(), count) == 0) return false;
   }
   return true;
@@ -126,7 +128,8 @@ bool RunDecode(jpeg_decompress_struct& cinfo, JpegErrorTrap& trap, DecodeJob& jo
   job.first_row.resize(static_cast<size_t>(cinfo.output_width) * (cmyk ? 4 : 3));
   JSAMPROW first = job.first_row.data();
   if (jpeg_read_scanlines(&cinfo, &first, 1) != 1) return false;
-  job.image = Image::Create(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+  job.image =
+      Image::Create(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
   if (!job.image) return false;
   const std::span<uint8_t> pixels(job.image->Pixels());
   if (cmyk) {

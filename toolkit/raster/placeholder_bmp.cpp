@@ -32,7 +32,8 @@ constexpr Color EmblemAt(int x, int y) {
 }
 
 constexpr void PutLe(std::array<uint8_t, kFileSize>& bytes, size_t at, uint32_t value, int count) {
-  for (int i = 0; i < count; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+  for (int i = 0; i < count; ++i)
+    bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 constexpr std::array<uint8_t, kFileSize> BuildPlaceholder() {
@@ -53,7 +54,8 @@ constexpr std::array<uint8_t, kFileSize> BuildPlaceholder() {
     const int y = kSide - 1 - row;
     for (int x = 0; x < kSide; ++x) {
       const Color c = EmblemAt(x, y);
-      const size_t at = kHeaderSize + static_cast<size_t>(row) * kRowSize + static_cast<size_t>(x) * 3;
+      const size_t at =
+          kHeaderSize + static_cast<size_t>(row) * kRowSize + static_cast<size_t>(x) * 3;
       bytes[at] = static_cast<uint8_t>(BlueOf(c));
       bytes[at + 1] = static_cast<uint8_t>(GreenOf(c));
       bytes[at + 2] = static_cast<uint8_t>(RedOf(c));

@@ -43,9 +43,12 @@ void SilentWarning(png_structp, png_const_charp) {}
 
 int ZlibLevel(PngCompression compression) {
   switch (compression) {
-    case PngCompression::kQuick: return 3;
-    case PngCompression::kStored: return 0;
-    case PngCompression::kSmallest: break;
+    case PngCompression::kQuick:
+      return 3;
+    case PngCompression::kStored:
+      return 0;
+    case PngCompression::kSmallest:
+      break;
   }
   return 9;
 }
@@ -101,7 +104,8 @@ bool WriteRows(png_structp png, png_infop info, int width, int height, const Png
 std::optional<std::vector<uint8_t>> Encode(int width, int height, const PngRowSource& rows,
                                            const PngLayout& layout) {
   if (width < 1 || height < 1) return std::nullopt;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, SilentWarning);
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, SilentWarning);
   if (png == nullptr) return std::nullopt;
   png_infop info = png_create_info_struct(png);
   if (info == nullptr) {
@@ -133,14 +137,15 @@ std::optional<std::vector<uint8_t>> EncodePng(const Image& image, PngCompression
   if (!indexed) return Encode(image.Width(), image.Height(), truecolour_rows, layout);
   const size_t width = static_cast<size_t>(image.Width());
   const auto index_rows = [&](int y) {
-    return std::span<const uint8_t>(indexed->indices).subspan(static_cast<size_t>(y) * width, width);
+    return std::span<const uint8_t>(indexed->indices)
+        .subspan(static_cast<size_t>(y) * width, width);
   };
-  return Encode(image.Width(), image.Height(), index_rows,
-                {.level = layout.level, .palette = &indexed->palette, .bit_depth = indexed->bit_depth});
+  return Encode(
+      image.Width(), image.Height(), index_rows,
+      {.level = layout.level, .palette = &indexed->palette, .bit_depth = indexed->bit_depth});
 }
 
-std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height,
-                                                  const PngRowSource& rows) {
+std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height, const PngRowSource& rows) {
   return Encode(width, height, rows, PngLayout{});
 }
 

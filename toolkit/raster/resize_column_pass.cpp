@@ -27,7 +27,8 @@ void ScaleColumn(std::span<const Tap> taps, std::span<const std::span<const int1
     }
     return;
   }
-  for (size_t i = 0; i < out.size(); ++i) sums[i] = first_weight * Unbiased(first[i]) + kColumnPassHalf;
+  for (size_t i = 0; i < out.size(); ++i)
+    sums[i] = first_weight * Unbiased(first[i]) + kColumnPassHalf;
   for (size_t t = 1; t + 1 < taps.size(); ++t) {
     const uint32_t weight = taps[t].weight;
     const std::span<const int16_t> row = rows[t];

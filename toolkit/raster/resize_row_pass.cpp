@@ -27,8 +27,10 @@ void ScaleRowBand(std::span<const uint8_t> source, const RowBand& band, std::spa
       blue += weight * pixels[k * 3 + 2];
     }
     out[x * 3] = static_cast<int16_t>(static_cast<int32_t>(red >> kRowPassShift) - kScaledBias);
-    out[x * 3 + 1] = static_cast<int16_t>(static_cast<int32_t>(green >> kRowPassShift) - kScaledBias);
-    out[x * 3 + 2] = static_cast<int16_t>(static_cast<int32_t>(blue >> kRowPassShift) - kScaledBias);
+    out[x * 3 + 1] =
+        static_cast<int16_t>(static_cast<int32_t>(green >> kRowPassShift) - kScaledBias);
+    out[x * 3 + 2] =
+        static_cast<int16_t>(static_cast<int32_t>(blue >> kRowPassShift) - kScaledBias);
   }
 }
 
@@ -64,7 +66,8 @@ void RowPass::Scale(int first, std::span<const std::span<int16_t>> outs) {
     blocks_->Scale(sources, outs);
     return;
   }
-  for (size_t i = 0; i < outs.size(); ++i) ScaleRow(source_.Row(first + static_cast<int>(i)), band_, outs[i]);
+  for (size_t i = 0; i < outs.size(); ++i)
+    ScaleRow(source_.Row(first + static_cast<int>(i)), band_, outs[i]);
 }
 
 }  // namespace hl::raster::resize

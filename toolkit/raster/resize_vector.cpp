@@ -21,7 +21,8 @@ __m128i LoadBytes(std::span<const uint8_t> row, size_t at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.subspan(at, kBytesPerLoad).data()));
   }
   std::array<uint8_t, kBytesPerLoad> padded{};
-  if (at < row.size()) std::copy(row.begin() + static_cast<std::ptrdiff_t>(at), row.end(), padded.begin());
+  if (at < row.size())
+    std::copy(row.begin() + static_cast<std::ptrdiff_t>(at), row.end(), padded.begin());
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(padded.data()));
 }
 
@@ -66,7 +67,8 @@ RowBlockScaler::RowBlockScaler(const RowBand& band, size_t source_row_bytes)
     const std::span<const uint16_t> weights = band.WeightsOf(t);
     for (size_t p = 0; p < pairs_; ++p) {
       const size_t k = 2 * p;
-      pair_weights_.push_back(PairOfWeights(weights[k], k + 1 < weights.size() ? weights[k + 1] : 0));
+      pair_weights_.push_back(
+          PairOfWeights(weights[k], k + 1 < weights.size() ? weights[k + 1] : 0));
     }
   }
   // An odd band's last pair reads one pixel past it (with weight 0), which
@@ -124,7 +126,8 @@ void RowBlockScaler::ScaleColumnsOf(size_t pairs) {
   const __m128i bias = _mm_set1_epi32(kScaledBias);
   for (size_t t = 0; t < band_.Targets(); ++t) {
     const std::span<const uint32_t> weights = std::span(pair_weights_).subspan(t * pairs, pairs);
-    const std::span<const Lanes> columns = std::span(columns_).subspan(size_t{band_.FirstOf(t)} * 3, 6 * pairs);
+    const std::span<const Lanes> columns =
+        std::span(columns_).subspan(size_t{band_.FirstOf(t)} * 3, 6 * pairs);
     __m128i low[3] = {half, half, half};
     __m128i high[3] = {half, half, half};
     for (size_t p = 0; p < pairs; ++p) {
@@ -190,7 +193,8 @@ void AddTapPair(std::span<const int16_t> a, std::span<const int16_t> b, uint32_t
                 std::span<uint32_t> sums, std::span<uint8_t> out) {
   // The bias of every scaled value comes back as the weights' sum (exactly
   // kWeightOne) times kScaledBias; the rounding half is added with it.
-  const __m128i start = _mm_set1_epi32(static_cast<int>(kWeightOne * kScaledBias + kColumnPassHalf));
+  const __m128i start =
+      _mm_set1_epi32(static_cast<int>(kWeightOne * kScaledBias + kColumnPassHalf));
   const __m128i weight = _mm_set1_epi32(static_cast<int>(weights));
   for (size_t at = 0; at < out.size(); at += kVectorValues) {
     const std::span<uint32_t> kept = sums.subspan(at, kVectorValues);
@@ -199,8 +203,8 @@ void AddTapPair(std::span<const int16_t> a, std::span<const int16_t> b, uint32_t
         kFirst ? start : _mm_loadu_si128(reinterpret_cast<const __m128i*>(kept.subspan(4).data()));
     AddPairProducts(LoadValues(a, at), LoadValues(b, at), weight, low, high);
     if constexpr (kLast) {
-      const __m128i values =
-          _mm_packs_epi32(_mm_srli_epi32(low, kColumnPassShift), _mm_srli_epi32(high, kColumnPassShift));
+      const __m128i values = _mm_packs_epi32(_mm_srli_epi32(low, kColumnPassShift),
+                                             _mm_srli_epi32(high, kColumnPassShift));
       StoreLowBytes(out, at, _mm_packus_epi16(values, values));
     } else {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(kept.data()), low);

@@ -40,7 +40,8 @@ class RowBlockScaler {
   static std::unique_ptr<RowBlockScaler> For(const RowBand& band, size_t source_row_bytes);
 
   RowBlockScaler(const RowBand& band, size_t source_row_bytes);
-  void Scale(std::span<const std::span<const uint8_t>> sources, std::span<const std::span<int16_t>> outs);
+  void Scale(std::span<const std::span<const uint8_t>> sources,
+             std::span<const std::span<int16_t>> outs);
 
  private:
   void Transpose(std::span<const std::span<const uint8_t>> sources);

@@ -6,9 +6,12 @@ namespace {
 // Value of the digit in the given base, or -1 when c is no digit of it.
 int DigitValue(char c, unsigned base) {
   int value = -1;
-  if (c >= '0' && c <= '9') value = c - '0';
-  else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    value = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    value = c - 'A' + 10;
   return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
 }
 

@@ -41,7 +41,8 @@ std::string LowerCase(std::string_view text);
 
 // Position (from 1) of the first occurrence at or after start, 0 if none.
 int64_t FindText(std::string_view text, std::string_view sought, int64_t start);
-std::string ReplaceAll(std::string_view text, std::string_view sought, std::string_view replacement);
+std::string ReplaceAll(std::string_view text, std::string_view sought,
+                       std::string_view replacement);
 // The index-th field (from 1; below 1 counts as 1) between separator
 // characters; only the first character of the separator counts.
 std::string FieldAt(std::string_view text, int64_t index, std::string_view separator);

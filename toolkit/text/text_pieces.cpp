@@ -65,7 +65,8 @@ int64_t FindText(std::string_view text, std::string_view sought, int64_t start) 
   return found == std::string_view::npos ? 0 : static_cast<int64_t>(found) + 1;
 }
 
-std::string ReplaceAll(std::string_view text, std::string_view sought, std::string_view replacement) {
+std::string ReplaceAll(std::string_view text, std::string_view sought,
+                       std::string_view replacement) {
   if (sought.empty()) return std::string(text);
   std::string result;
   result.reserve(text.size());

@@ -12,9 +12,9 @@
 namespace hl::ui {
 
 enum class EditorFlag {
-  Plain,            // nothing special
-  EmptyFirstLine,   // the text is empty but stands for one empty line
-  FirstLineOut,     // that empty first line has been written out as a break
+  Plain,           // nothing special
+  EmptyFirstLine,  // the text is empty but stands for one empty line
+  FirstLineOut,    // that empty first line has been written out as a break
 };
 
 // How to append one line at the end of an editor.

@@ -59,10 +59,10 @@ class Ui {
   virtual void RemoveControl(int gadget) = 0;
   virtual void MoveControl(int gadget, int x, int y, int width, int height) = 0;
 
-  virtual int WaitEvent() = 0;                 // without limit
-  virtual int WaitEvent(int limit_ms) = 0;     // 0 when nothing came in time
-  virtual int PollEvent() = 0;                 // 0 when nothing is pending
-  virtual int EventSource() const = 0;         // gadget of the last GadgetEvent
+  virtual int WaitEvent() = 0;              // without limit
+  virtual int WaitEvent(int limit_ms) = 0;  // 0 when nothing came in time
+  virtual int PollEvent() = 0;              // 0 when nothing is pending
+  virtual int EventSource() const = 0;      // gadget of the last GadgetEvent
   virtual void Pause(int milliseconds) = 0;
 
   // The chosen folder ending with exactly one "/", or "" on cancel.

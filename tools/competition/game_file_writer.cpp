@@ -30,7 +30,8 @@ std::vector<uint8_t> BuildGameFile(const GameFileContent& content) {
   for (size_t i = 0; i < content.track_names.size(); ++i) {
     PutName(bytes, kGameTrackListOffset + kGameTrackEntrySize * i, content.track_names[i]);
   }
-  if (content.total_length) bytes.resize(static_cast<size_t>(std::max(*content.total_length, 0)), 0);
+  if (content.total_length)
+    bytes.resize(static_cast<size_t>(std::max(*content.total_length, 0)), 0);
   return bytes;
 }
 

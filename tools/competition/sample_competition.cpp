@@ -43,8 +43,8 @@ constexpr std::array<Person, 26> kPeople = {{
 
 // The part each place in the cycle of eight plays.
 enum class Part { Plain, ModifiedCar, NoTime, NoScreen, NoTrack, NoGame, BmpScreen, Fastest };
-constexpr std::array<Part, 8> kCycle = {Part::Plain,  Part::ModifiedCar, Part::NoTime,
-                                        Part::NoScreen, Part::NoTrack,   Part::NoGame,
+constexpr std::array<Part, 8> kCycle = {Part::Plain,     Part::ModifiedCar, Part::NoTime,
+                                        Part::NoScreen,  Part::NoTrack,     Part::NoGame,
                                         Part::BmpScreen, Part::Fastest};
 // Lap times of the first cycle, a little slower each further cycle; the BMP
 // entrant ties with the first one.
@@ -82,7 +82,8 @@ std::vector<uint8_t> CarFile(const Cars& cars) {
 
 std::optional<std::string> WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) return "cannot write " + path.string();
   return std::nullopt;
@@ -127,7 +128,8 @@ class SampleWriter {
       : folder_(std::move(folder)),
         options_(options),
         label_font_(raster::LoadLabelFont()),
-        camera_(course_, options.screen_width, options.screen_height, label_font_ ? &*label_font_ : nullptr),
+        camera_(course_, options.screen_width, options.screen_height,
+                label_font_ ? &*label_font_ : nullptr),
         runs_(EncodeMapRuns(course_.Map(), options.runs)),
         grid_(SampleGrid(course_, kGridThreshold)),
         objects_(PlaceObjects(course_, options.objects, options.rects, kTrackScale)) {}
@@ -178,7 +180,8 @@ class SampleWriter {
     return std::nullopt;
   }
 
-  std::vector<uint8_t> TrackFile(const SampleEntry& entry, const std::vector<GhostSample>& ghost) const {
+  std::vector<uint8_t> TrackFile(const SampleEntry& entry,
+                                 const std::vector<GhostSample>& ghost) const {
     TrackFileContent content;
     content.scale = kTrackScale;
     content.grid_threshold = kGridThreshold;
@@ -252,7 +255,8 @@ std::vector<SampleEntry> PlanSampleEntries(int entrants) {
     SampleEntry entry;
     entry.folder = FolderName(i, entrants);
     entry.driver = DriverName(i);
-    entry.time = part == Part::NoTime ? 6000 : static_cast<int16_t>(kCycleTimes[place] + 7 * (round % 60));
+    entry.time =
+        part == Part::NoTime ? 6000 : static_cast<int16_t>(kCycleTimes[place] + 7 * (round % 60));
     entry.modified_car = part == Part::ModifiedCar;
     entry.has_track = part != Part::NoTrack;
     entry.has_game = part != Part::NoGame;

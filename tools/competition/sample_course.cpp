@@ -58,7 +58,8 @@ std::vector<CoursePoint> EvenlySpaced(const std::vector<DensePoint>& dense) {
   for (int i = 0; i < kCourseSamples; ++i) {
     CoursePoint& p = points[static_cast<size_t>(i)];
     const CoursePoint& ahead = points[static_cast<size_t>((i + 1) % kCourseSamples)];
-    const CoursePoint& behind = points[static_cast<size_t>((i + kCourseSamples - 1) % kCourseSamples)];
+    const CoursePoint& behind =
+        points[static_cast<size_t>((i + kCourseSamples - 1) % kCourseSamples)];
     const float dx = ahead.x - behind.x, dy = ahead.y - behind.y;
     const float length = std::max(1e-6f, std::hypot(dx, dy));
     p.tx = dx / length;
@@ -104,22 +105,25 @@ void SampleCourse::DrawMap() {
   FillBox(170, 300, 44, 14, kBuilding);
 
   // Gravel beyond the three main corners, then verges with kerbs there.
-  for (double corner : {0.22, 0.5, 0.76}) StampAlong(corner - 0.04, corner + 0.04, 20.0f, 22.0f, kGravel);
+  for (double corner : {0.22, 0.5, 0.76})
+    StampAlong(corner - 0.04, corner + 0.04, 20.0f, 22.0f, kGravel);
   StampAlong(0.0, 1.0, 0.0f, kVergeHalfWidth, kVerge);
-  for (double corner : {0.22, 0.5, 0.76}) StampAlong(corner - 0.03, corner + 0.03, 0.0f, kVergeHalfWidth, kKerb);
+  for (double corner : {0.22, 0.5, 0.76})
+    StampAlong(corner - 0.03, corner + 0.03, 0.0f, kVergeHalfWidth, kKerb);
   StampAlong(0.0, 1.0, 0.0f, kRoadHalfWidth, kAsphalt);
 
   // The start line across the road and the first grid boxes behind it.
   const CoursePoint start = At(0.0);
   for (float across = -kRoadHalfWidth; across <= kRoadHalfWidth; across += 0.5f) {
     for (float along = 0; along < 3; along += 0.5f) {
-      StampDisc(start.x + start.nx * across - start.tx * along, start.y + start.ny * across - start.ty * along,
-                0.0f, kLineMarking);
+      StampDisc(start.x + start.nx * across - start.tx * along,
+                start.y + start.ny * across - start.ty * along, 0.0f, kLineMarking);
     }
   }
   for (double slot : {-0.012, -0.024}) {
     const CoursePoint p = At(slot);
-    for (float side : {-5.0f, 5.0f}) StampDisc(p.x + p.nx * side, p.y + p.ny * side, 1.5f, kLineMarking);
+    for (float side : {-5.0f, 5.0f})
+      StampDisc(p.x + p.nx * side, p.y + p.ny * side, 1.5f, kLineMarking);
   }
 }
 
@@ -127,7 +131,8 @@ void SampleCourse::StampAlong(double from, double to, float offset, float radius
   const int first = static_cast<int>(std::floor(from * kCourseSamples));
   const int last = static_cast<int>(std::ceil(to * kCourseSamples));
   for (int i = first; i <= last; ++i) {
-    const CoursePoint& p = samples_[static_cast<size_t>(((i % kCourseSamples) + kCourseSamples) % kCourseSamples)];
+    const CoursePoint& p =
+        samples_[static_cast<size_t>(((i % kCourseSamples) + kCourseSamples) % kCourseSamples)];
     StampDisc(p.x + p.nx * offset, p.y + p.ny * offset, radius, ground);
   }
 }
@@ -140,7 +145,8 @@ void SampleCourse::StampDisc(float cx, float cy, float radius, uint8_t ground) {
   for (int y = std::max(0, top); y <= std::min(kMapSide - 1, bottom); ++y) {
     for (int x = std::max(0, left); x <= std::min(kMapSide - 1, right); ++x) {
       const float dx = static_cast<float>(x) + 0.5f - cx, dy = static_cast<float>(y) + 0.5f - cy;
-      if (dx * dx + dy * dy <= (radius + 0.5f) * (radius + 0.5f)) map_[static_cast<size_t>(y * kMapSide + x)] = ground;
+      if (dx * dx + dy * dy <= (radius + 0.5f) * (radius + 0.5f))
+        map_[static_cast<size_t>(y * kMapSide + x)] = ground;
     }
   }
 }

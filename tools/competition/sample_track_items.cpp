@@ -67,8 +67,8 @@ std::vector<TrackObject> PlaceObjects(const SampleCourse& course, int count, int
 std::vector<GhostSample> DriveGhost(const SampleCourse& course, int count, uint32_t driver_seed,
                                     uint8_t scale) {
   const double units_per_pixel = scale * 29.5 / 100.0;
-  const double sway = 2.0 + driver_seed % 5;          // pixels either side of the centre
-  const double waves = 3.0 + driver_seed % 4;         // per lap
+  const double sway = 2.0 + driver_seed % 5;   // pixels either side of the centre
+  const double waves = 3.0 + driver_seed % 4;  // per lap
   const double phase = 0.7 * (driver_seed % 9);
   std::vector<GhostSample> ghost;
   ghost.reserve(static_cast<size_t>(count));

@@ -38,7 +38,15 @@ constexpr float kMowingBand = 13.0f;  // map pixels per band
 constexpr float kShadowDepth = 0.5f;
 
 enum Salt : uint32_t {
-  kSaltPatch = 1, kSaltBlade, kSaltGrain, kSaltDirt, kSaltPebble, kSaltStone, kSaltCrown, kSaltRagged, kSaltSoil
+  kSaltPatch = 1,
+  kSaltBlade,
+  kSaltGrain,
+  kSaltDirt,
+  kSaltPebble,
+  kSaltStone,
+  kSaltCrown,
+  kSaltRagged,
+  kSaltSoil
 };
 
 // A map position with the picture pixel it is painted into: the coarse
@@ -54,7 +62,8 @@ class GroundPainter {
       : course_(course), road_(course), scenery_(course), edge_(1.0f / scale) {}
 
   Shade At(const Spot& spot) const {
-    const int ix = static_cast<int>(std::floor(spot.mx)), iy = static_cast<int>(std::floor(spot.my));
+    const int ix = static_cast<int>(std::floor(spot.mx)),
+              iy = static_cast<int>(std::floor(spot.my));
     const uint8_t ground = course_.GroundAt(ix, iy);
     if (ground == kBuilding) return Roof(spot, ix, iy);
     if (ground == kGrass) {
@@ -69,12 +78,18 @@ class GroundPainter {
  private:
   Shade Surface(uint8_t ground, const Spot& spot) const {
     switch (ground) {
-      case kGrass: return Grass(spot);
-      case kVerge: return Verge(spot);
-      case kGravel: return Gravel(spot);
-      case kKerb: return Kerb(spot);
-      case kLineMarking: return Lift(kPaintColour, 7 * NoiseSigned(spot.px, spot.py, kSaltGrain));
-      default: return Asphalt(spot);
+      case kGrass:
+        return Grass(spot);
+      case kVerge:
+        return Verge(spot);
+      case kGravel:
+        return Gravel(spot);
+      case kKerb:
+        return Kerb(spot);
+      case kLineMarking:
+        return Lift(kPaintColour, 7 * NoiseSigned(spot.px, spot.py, kSaltGrain));
+      default:
+        return Asphalt(spot);
     }
   }
 
@@ -83,11 +98,13 @@ class GroundPainter {
     const float patch = ValueNoise(s.mx, s.my, 30.0f, kSaltPatch);
     Shade colour = Mix(kGrassColour, kDryGrassColour, 0.6f * std::max(0.0f, patch));
     colour = Lift(colour, -12.0f * std::max(0.0f, -patch));
-    const bool light_band = static_cast<int>(std::floor((s.mx * 0.8f + s.my * 0.6f) / kMowingBand)) % 2 == 0;
+    const bool light_band =
+        static_cast<int>(std::floor((s.mx * 0.8f + s.my * 0.6f) / kMowingBand)) % 2 == 0;
     colour = Scale(colour, light_band ? 1.07f : 0.94f);
     const float blade = 6.0f * NoiseSigned(s.px, (s.py + s.px % 3) / 3, kSaltBlade);
     const float grain = 3.0f * NoiseSigned(s.px, s.py, kSaltGrain);
-    return {colour.r + 0.6f * blade + grain, colour.g + 1.2f * blade + grain, colour.b + 0.5f * blade + grain};
+    return {colour.r + 0.6f * blade + grain, colour.g + 1.2f * blade + grain,
+            colour.b + 0.5f * blade + grain};
   }
 
   static Shade Verge(const Spot& s) {
@@ -146,7 +163,8 @@ class GroundPainter {
     if (distance >= outline) return std::nullopt;
     const float light = -(dx + dy) / (2.0f * tree.radius);
     const float rim = distance / outline;
-    return Lift(kCrownColour, 30.0f * light - 16.0f * rim * rim + 18.0f * ValueNoise(s.mx, s.my, 1.3f, kSaltCrown) +
+    return Lift(kCrownColour, 30.0f * light - 16.0f * rim * rim +
+                                  18.0f * ValueNoise(s.mx, s.my, 1.3f, kSaltCrown) +
                                   8.0f * NoiseSigned(s.px, s.py, kSaltGrain));
   }
 
@@ -156,7 +174,9 @@ class GroundPainter {
   float edge_;  // one picture pixel in map pixels
 };
 
-uint8_t Channel(float value) { return static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 255L)); }
+uint8_t Channel(float value) {
+  return static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 255L));
+}
 
 }  // namespace
 

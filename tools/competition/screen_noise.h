@@ -25,7 +25,9 @@ inline float NoiseUnit(int32_t x, int32_t y, uint32_t salt) {
 }
 
 // In [-1, 1).
-inline float NoiseSigned(int32_t x, int32_t y, uint32_t salt) { return NoiseUnit(x, y, salt) * 2.0f - 1.0f; }
+inline float NoiseSigned(int32_t x, int32_t y, uint32_t salt) {
+  return NoiseUnit(x, y, salt) * 2.0f - 1.0f;
+}
 
 // Smooth noise in [-1, 1] whose features lie about `cell` apart.
 inline float ValueNoise(float x, float y, float cell, uint32_t salt) {
@@ -35,7 +37,8 @@ inline float ValueNoise(float x, float y, float cell, uint32_t salt) {
   auto smooth = [](float t) { return t * t * (3.0f - 2.0f * t); };
   const float u = smooth(fx - floor_x), v = smooth(fy - floor_y);
   const float upper = std::lerp(NoiseSigned(cx, cy, salt), NoiseSigned(cx + 1, cy, salt), u);
-  const float lower = std::lerp(NoiseSigned(cx, cy + 1, salt), NoiseSigned(cx + 1, cy + 1, salt), u);
+  const float lower =
+      std::lerp(NoiseSigned(cx, cy + 1, salt), NoiseSigned(cx + 1, cy + 1, salt), u);
   return std::lerp(upper, lower, v);
 }
 

@@ -23,7 +23,8 @@ RoadFrame::RoadFrame(const SampleCourse& course)
     points_.push_back(p);
     along_.push_back(distance);
   }
-  lap_ = distance + std::hypot(points_.front().x - points_.back().x, points_.front().y - points_.back().y);
+  lap_ = distance +
+         std::hypot(points_.front().x - points_.back().x, points_.front().y - points_.back().y);
 
   std::vector<float> best(nearest_.size(), kReach * kReach);
   for (int i = 0; i < kPoints; ++i) {
@@ -34,7 +35,8 @@ RoadFrame::RoadFrame(const SampleCourse& course)
     const int right = std::min(kMapSide - 1, static_cast<int>(std::ceil(p.x + kReach)));
     for (int y = top; y <= bottom; ++y) {
       for (int x = left; x <= right; ++x) {
-        const float dx = static_cast<float>(x) + 0.5f - p.x, dy = static_cast<float>(y) + 0.5f - p.y;
+        const float dx = static_cast<float>(x) + 0.5f - p.x,
+                    dy = static_cast<float>(y) + 0.5f - p.y;
         const float squared = dx * dx + dy * dy;
         if (squared < best[MapIndex(x, y)]) {
           best[MapIndex(x, y)] = squared;

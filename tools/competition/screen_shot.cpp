@@ -25,21 +25,25 @@ constexpr Color kHudWhite = Rgb(240, 240, 240);
 constexpr Color kHudYellow = Rgb(255, 208, 64);
 constexpr Color kLapColour = Rgb(230, 40, 36);
 constexpr Color kGlassColour = Rgb(36, 44, 56);
-constexpr std::array<Color, 8> kCarColours = {Rgb(200, 24, 24),  Rgb(24, 72, 200),  Rgb(240, 200, 20),
-                                              Rgb(30, 150, 60),  Rgb(240, 120, 20), Rgb(130, 40, 170),
-                                              Rgb(230, 230, 230), Rgb(30, 30, 34)};
+constexpr std::array<Color, 8> kCarColours = {
+    Rgb(200, 24, 24),  Rgb(24, 72, 200),  Rgb(240, 200, 20),  Rgb(30, 150, 60),
+    Rgb(240, 120, 20), Rgb(130, 40, 170), Rgb(230, 230, 230), Rgb(30, 30, 34)};
 enum Salt : uint32_t { kSaltCameraX = 21, kSaltCameraY, kSaltPlace, kSaltSpeed };
 
 void Blend(raster::Image& image, int x, int y, Color colour, float alpha) {
   if (!image.Inside(x, y)) return;
   const Color under = image.At(x, y);
-  auto mix = [alpha](int from, int to) { return static_cast<int>(std::lround(std::lerp(from, to, alpha))); };
-  image.Set(x, y, Rgb(mix(raster::RedOf(under), raster::RedOf(colour)),
-                      mix(raster::GreenOf(under), raster::GreenOf(colour)),
-                      mix(raster::BlueOf(under), raster::BlueOf(colour))));
+  auto mix = [alpha](int from, int to) {
+    return static_cast<int>(std::lround(std::lerp(from, to, alpha)));
+  };
+  image.Set(x, y,
+            Rgb(mix(raster::RedOf(under), raster::RedOf(colour)),
+                mix(raster::GreenOf(under), raster::GreenOf(colour)),
+                mix(raster::BlueOf(under), raster::BlueOf(colour))));
 }
 
-void BlendBox(raster::Image& image, int left, int top, int width, int height, Color colour, float alpha) {
+void BlendBox(raster::Image& image, int left, int top, int width, int height, Color colour,
+              float alpha) {
   for (int y = std::max(0, top); y < std::min(image.Height(), top + height); ++y) {
     for (int x = std::max(0, left); x < std::min(image.Width(), left + width); ++x) {
       Blend(image, x, y, colour, alpha);
@@ -55,7 +59,8 @@ uint32_t Pick(uint32_t seed, uint32_t salt, uint32_t choices) {
 std::string LapClock(int16_t hundredths) {
   if (hundredths < 0 || hundredths >= kNoTime) return "-:--.--";
   char text[16];
-  std::snprintf(text, sizeof text, "%d:%02d.%02d", hundredths / 6000, hundredths / 100 % 60, hundredths % 100);
+  std::snprintf(text, sizeof text, "%d:%02d.%02d", hundredths / 6000, hundredths / 100 % 60,
+                hundredths % 100);
   return text;
 }
 
@@ -81,7 +86,8 @@ Color Shaded(Color c, float factor) {
 // windscreen and rear window, a stripe down the middle, and a rounded body
 // that is brighter along the spine than at the flanks.
 Color CarPaint(float front, float side, Color body) {
-  const bool windscreen = front > 0.05f && front < 0.4f, rear_window = front > -0.75f && front < -0.55f;
+  const bool windscreen =
+      front > 0.05f && front<0.4f, rear_window = front> - 0.75f && front < -0.55f;
   const bool glass = (windscreen || rear_window) && std::abs(side) < 0.8f;
   const Color paint = glass ? kGlassColour : std::abs(side) < 0.18f ? kHudWhite : body;
   return Shaded(paint, 1.1f - 0.3f * side * side);
@@ -114,12 +120,15 @@ PicturePoint OnPicture(const GroundView& view, MapPoint point, Shift shift) {
 
 // The ghost's line, translucent so the road shows through. Pixels are
 // marked first and blended once, so overlapping strokes do not darken.
-void DrawLap(raster::Image& picture, const GroundView& view, const std::vector<MapPoint>& lap, Shift shift) {
+void DrawLap(raster::Image& picture, const GroundView& view, const std::vector<MapPoint>& lap,
+             Shift shift) {
   if (lap.size() < 2) return;
   const int thickness = std::max(1, static_cast<int>(std::lround(view.scale * 0.75f)));
   const auto width = static_cast<size_t>(picture.Width());
   std::vector<bool> marked(width * static_cast<size_t>(picture.Height()), false);
-  auto cell = [width](int x, int y) { return static_cast<size_t>(y) * width + static_cast<size_t>(x); };
+  auto cell = [width](int x, int y) {
+    return static_cast<size_t>(y) * width + static_cast<size_t>(x);
+  };
   auto mark = [&](int left, int top) {
     for (int y = top; y < top + thickness; ++y) {
       for (int x = left; x < left + thickness; ++x) {
@@ -167,7 +176,8 @@ CarPose PoseOf(const ScreenMoment& moment, const CoursePoint& grid_slot) {
 }
 
 // The car with a soft shadow to the lower right like the buildings'.
-void DrawCar(raster::Image& picture, const GroundView& view, const CarPose& pose, Color body, Shift shift) {
+void DrawCar(raster::Image& picture, const GroundView& view, const CarPose& pose, Color body,
+             Shift shift) {
   const PicturePoint centre = OnPicture(view, pose.at, shift);
   const float half_length = kCarLength * view.scale / 2, half_width = kCarWidth * view.scale / 2;
   const float shadow = view.scale;
@@ -212,16 +222,18 @@ void DrawHud(raster::Image& picture, const raster::Font* font, const ScreenMomen
   if (font) text(left + panel_width - 10 - font->TextWidth(gear), top + 6, gear, kHudYellow);
   const int lit = speed * kSpeedSegments / kTopSpeed;
   for (int segment = 0; segment < kSpeedSegments; ++segment) {
-    const Color colour = segment >= lit ? Rgb(70, 70, 70)
-                         : segment < kSpeedSegments / 2 ? Rgb(60, 200, 70)
-                         : segment < kSpeedSegments * 5 / 6 ? Rgb(240, 200, 40) : Rgb(230, 50, 40);
+    const Color colour = segment >= lit                     ? Rgb(70, 70, 70)
+                         : segment < kSpeedSegments / 2     ? Rgb(60, 200, 70)
+                         : segment < kSpeedSegments * 5 / 6 ? Rgb(240, 200, 40)
+                                                            : Rgb(230, 50, 40);
     BlendBox(picture, left + 8 + segment * 12, top + line + 14, 9, 8, colour, 0.9f);
   }
 }
 
 }  // namespace
 
-ScreenCamera::ScreenCamera(const SampleCourse& course, int width, int height, const raster::Font* font)
+ScreenCamera::ScreenCamera(const SampleCourse& course, int width, int height,
+                           const raster::Font* font)
     : width_(width),
       height_(height),
       play_(std::max(1, std::max(width, height) / 40)),
@@ -239,12 +251,15 @@ raster::Image ScreenCamera::Capture(const ScreenMoment& moment) const {
   const auto row_bytes = static_cast<size_t>(width_) * 3;
   const auto ground_row_bytes = static_cast<size_t>(ground_.Width()) * 3;
   for (int y = 0; y < height_; ++y) {
-    const size_t from = static_cast<size_t>(y + shift.y) * ground_row_bytes + static_cast<size_t>(shift.x) * 3;
-    std::copy_n(ground.begin() + static_cast<std::ptrdiff_t>(from), row_bytes,
-                picture.Pixels().begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(y) * row_bytes));
+    const size_t from =
+        static_cast<size_t>(y + shift.y) * ground_row_bytes + static_cast<size_t>(shift.x) * 3;
+    std::copy_n(
+        ground.begin() + static_cast<std::ptrdiff_t>(from), row_bytes,
+        picture.Pixels().begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(y) * row_bytes));
   }
   DrawLap(picture, view_, moment.lap, shift);
-  DrawCar(picture, view_, PoseOf(moment, grid_slot_), kCarColours[moment.seed % kCarColours.size()], shift);
+  DrawCar(picture, view_, PoseOf(moment, grid_slot_), kCarColours[moment.seed % kCarColours.size()],
+          shift);
   DrawHud(picture, font_, moment);
   return picture;
 }

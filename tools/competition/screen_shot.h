@@ -21,10 +21,10 @@ struct MapPoint {
 };
 
 struct ScreenMoment {
-  uint32_t seed = 0;          // picks the camera, the car's colour and place, the speed
-  int16_t lap_time = 6000;    // hundredths; 6000 or more: no time yet
+  uint32_t seed = 0;           // picks the camera, the car's colour and place, the speed
+  int16_t lap_time = 6000;     // hundredths; 6000 or more: no time yet
   int16_t record_time = 6000;  // the track record shown beside it
-  std::vector<MapPoint> lap;  // the ghost's line; empty: the car waits on the grid
+  std::vector<MapPoint> lap;   // the ghost's line; empty: the car waits on the grid
 };
 
 class ScreenCamera {

@@ -61,7 +61,8 @@ int64_t ObjectCountAt(const TrackFileContent& content) {
 }
 
 int64_t ObjectsEnd(const TrackFileContent& content) {
-  return ObjectCountAt(content) + 2 + kObjectRecordSize * static_cast<int64_t>(content.objects.size());
+  return ObjectCountAt(content) + 2 +
+         kObjectRecordSize * static_cast<int64_t>(content.objects.size());
 }
 
 // The record block sits at F; a fixed size that would put it over the track
@@ -110,8 +111,8 @@ void WriteRecordBlock(ByteWriter& out, const TrackFileContent& content, int64_t 
   out.I16(r + kDateAt + 2, content.record_date.month);
   out.I16(r + kDateAt + 6, content.record_date.day);
 
-  const auto ghost_word =
-      content.ghost_word.value_or(static_cast<int16_t>(2 * static_cast<int64_t>(content.ghost.size())));
+  const auto ghost_word = content.ghost_word.value_or(
+      static_cast<int16_t>(2 * static_cast<int64_t>(content.ghost.size())));
   out.I16(r + kGhostWordAt, ghost_word);
   int64_t at = r + kRecordBlockHead;
   for (const GhostSample& sample : content.ghost) {

@@ -58,9 +58,9 @@ std::vector<uint8_t> MakeCarBlock(const std::string& name, uint32_t seed);
 struct TrackFileContent {
   uint16_t version = 0x105;
   std::string magic = "VK";
-  uint8_t scale = 100;           // TrackScale
-  uint8_t grid_threshold = 0;    // GridThreshold
-  std::vector<RunPair> runs;     // N = runs.size() unless pair_count is set
+  uint8_t scale = 100;         // TrackScale
+  uint8_t grid_threshold = 0;  // GridThreshold
+  std::vector<RunPair> runs;   // N = runs.size() unless pair_count is set
   std::optional<int32_t> pair_count;
   std::array<uint8_t, 4096> grid{};
   std::vector<TrackObject> objects;  // ObjectCount = objects.size() unless object_count is set

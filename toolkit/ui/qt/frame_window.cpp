@@ -9,8 +9,8 @@ namespace {
 
 Qt::WindowFlags FlagsFor(FrameStyle style) {
   if (style == FrameStyle::Bare) return Qt::Window | Qt::FramelessWindowHint;
-  return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+  return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+         Qt::MSWindowsFixedSizeDialogHint;
 }
 
 }  // namespace

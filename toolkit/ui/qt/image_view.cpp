@@ -11,7 +11,8 @@ namespace hl::ui {
 namespace {
 
 bool HasAllPixels(const raster::Image& image) {
-  const size_t needed = static_cast<size_t>(image.Width()) * static_cast<size_t>(image.Height()) * 3;
+  const size_t needed =
+      static_cast<size_t>(image.Width()) * static_cast<size_t>(image.Height()) * 3;
   return image.Width() > 0 && image.Height() > 0 && image.Pixels().size() >= needed;
 }
 

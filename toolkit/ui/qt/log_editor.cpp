@@ -9,7 +9,8 @@ namespace {
 // The widget separates lines with "\n"; the model with CR LF.
 QString ToWidgetText(std::string_view text) {
   const std::string normalized = NormalizeLineBreaks(text);
-  QString widget_text = QString::fromUtf8(normalized.data(), static_cast<qsizetype>(normalized.size()));
+  QString widget_text =
+      QString::fromUtf8(normalized.data(), static_cast<qsizetype>(normalized.size()));
   widget_text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return widget_text;
 }

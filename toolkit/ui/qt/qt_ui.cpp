@@ -123,7 +123,8 @@ struct QtUi::Impl {
 };
 
 QtUi::QtUi(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
-  if (!QApplication::instance()) impl_->own_application = std::make_unique<QApplication>(argc, argv);
+  if (!QApplication::instance())
+    impl_->own_application = std::make_unique<QApplication>(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("hotlap-eval"));
 }
 
@@ -161,7 +162,8 @@ void QtUi::AddImageView(int gadget, int x, int y, int width, int height, bool bo
   impl_->RemoveGadget(gadget);
   QWidget* parent = impl_->Parent();
   if (!parent) return;
-  auto* view = new ImageView(parent, bordered, [this, gadget] { impl_->Queue(kGadgetEvent, gadget); });
+  auto* view =
+      new ImageView(parent, bordered, [this, gadget] { impl_->Queue(kGadgetEvent, gadget); });
   impl_->Place(gadget, view, {x, y, width, height});
 }
 
