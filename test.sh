@@ -10,7 +10,7 @@ echo "Format check:"
 format_failed=0
 git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run --Werror || format_failed=1
 
-tools/build.sh build
+tools/build.sh build -DHOTLAP_WERROR=ON
 
 export QT_QPA_PLATFORM=offscreen
 results=build/ctest-results.xml

@@ -20,8 +20,8 @@ struct EntryPictures {
 struct PageContent {
   std::string run_date;                 // YYYY-MM-DD
   std::vector<EntryPictures> pictures;  // one per entry, folder order
-  std::optional<std::string> chart;
-  std::optional<std::string> ghosts;
+  std::optional<std::string> chart{};
+  std::optional<std::string> ghosts{};
 };
 
 std::string ResultsPage(const record::CompetitionRecord& competition, const PageContent& content);

@@ -103,11 +103,11 @@ struct EntryRecord {
 };
 
 struct CompetitionRecord {
-  std::string folder;                   // the base folder, ends with "/"
-  std::string track;                    // the name the report and chart are named after
-  std::vector<std::string> car_files;   // every car file listed
-  std::optional<std::string> car_file;  // the one read as the reference
-  std::vector<EntryRecord> entries;     // in folder order
+  std::string folder{};                   // the base folder, ends with "/"
+  std::string track{};                    // the name the report and chart are named after
+  std::vector<std::string> car_files{};   // every car file listed
+  std::optional<std::string> car_file{};  // the one read as the reference
+  std::vector<EntryRecord> entries{};     // in folder order
 
   // The entry being evaluated; nullptr before the first.
   EntryRecord* Current() { return entries.empty() ? nullptr : &entries.back(); }

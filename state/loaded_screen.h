@@ -15,7 +15,7 @@ namespace hl::state {
 struct LoadedScreen {
   bool decodes = false;
   // Scaled to the screen view; empty when only the verdict was asked for.
-  std::optional<raster::Image> picture;
+  std::optional<raster::Image> picture{};
 };
 
 // Takes over the check whether the screen at `path` decodes, for the entry

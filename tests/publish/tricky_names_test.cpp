@@ -36,8 +36,13 @@ record::CompetitionRecord TrickyCompetition() {
   record::CompetitionRecord competition{.folder = "/base/", .track = "eichwald"};
   int16_t time = 5000;
   for (const Name& name : kNames) {
-    record::EntryRecord entry{.folder = name.given, .track_file = name.given};
-    entry.track = record::TrackFacts{.time = time, .driver = name.given, .car = name.given};
+    record::EntryRecord entry;
+    entry.folder = name.given;
+    entry.track_file = name.given;
+    entry.track = record::TrackFacts{};
+    entry.track->time = time;
+    entry.track->driver = name.given;
+    entry.track->car = name.given;
     entry.track->result = std::to_string(time++) + " x";
     competition.entries.push_back(entry);
   }

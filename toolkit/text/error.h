@@ -15,9 +15,9 @@
 namespace hl {
 
 struct Error {
-  std::string what;               // what went wrong, in words for the user
-  std::string file;               // the file concerned, empty if none
-  std::optional<int64_t> offset;  // byte offset in that file, when known
+  std::string what;                 // what went wrong, in words for the user
+  std::string file{};               // the file concerned, empty if none
+  std::optional<int64_t> offset{};  // byte offset in that file, when known
 
   // "what", "file: what", "file, offset N: what" or "offset N: what".
   std::string Describe() const;
