@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/startup.h"
 #include "app/workflow.h"
 #include "toolkit/ui/qt/qt_ui.h"
+#include "workflow/startup.h"
 
 namespace {
 
@@ -59,12 +59,12 @@ int main(int argc, char** argv) {
   hl::ui::QtUi ui(argc, argv);
   PresentAsInstalledApplication();
   hl::state::AppState s;
-  if (const auto started = hl::app::InitState(s); !started) {
+  if (const auto started = hl::workflow::InitState(s); !started) {
     std::cerr << started.error().Describe() << '\n';
     return kNoWindow;
   }
-  hl::app::OpenMainWindow(s, ui);
+  hl::workflow::OpenMainWindow(s, ui);
   hl::app::RunEventLoop(s, ui);
-  hl::app::ShutDown(s, ui);
+  hl::workflow::ShutDown(s, ui);
   return 0;
 }

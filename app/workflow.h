@@ -6,11 +6,7 @@ namespace hl::app {
 
 // Waits for events and dispatches them until a close request or "End".
 void RunEventLoop(state::AppState& s, ui::Ui& ui);
-// "Load", "Next", finishing, "End".
-void StepButtonPressed(state::AppState& s, ui::Ui& ui);
 // "Strafe", "Google" or "Copy", by the workflow's state.
 void ActionButtonPressed(state::AppState& s, ui::Ui& ui);
-// The steps every "Load" and "Next" runs for one entry.
-void RunEntryPipeline(state::AppState& s, ui::Ui& ui);
 
 }  // namespace hl::app

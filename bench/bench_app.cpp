@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/startup.h"
-#include "app/workflow.h"
 #include "bench/bench_competition.h"
 #include "gamedata/base_folder.h"
 #include "gamedata/entry_files.h"
 #include "trackfile/header.h"
+#include "workflow/startup.h"
+#include "workflow/steps.h"
 
 namespace hl::bench {
 namespace {
@@ -21,8 +21,8 @@ namespace {
 }  // namespace
 
 BenchApp::BenchApp() {
-  if (const auto started = app::InitState(s); !started) Fail(started.error().Describe());
-  app::OpenMainWindow(s, ui);
+  if (const auto started = workflow::InitState(s); !started) Fail(started.error().Describe());
+  workflow::OpenMainWindow(s, ui);
   ui.SetFolderChoice(BenchmarkCompetition());
   gamedata::ScanBaseFolder(s, ui);
   if (s.FolderList.Count() == 0) Fail("no entries in " + BenchmarkCompetition());
@@ -41,8 +41,8 @@ void BenchApp::OpenEntry(int index) {
 
 std::string BenchApp::EvaluateAllEntries() {
   s.StepCounter = 0;
-  app::StepButtonPressed(s, ui);  // "Load" shows the first entry
-  while (s.StepCounter < s.FolderList.Count()) app::StepButtonPressed(s, ui);
+  workflow::TakeStep(s, ui);  // "Load" shows the first entry
+  while (s.StepCounter < s.FolderList.Count()) workflow::TakeStep(s, ui);
   return s.ReportText + ui.ReadText(state::id::kLogBox);
 }
 

@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "app/startup.h"
-#include "app/workflow.h"
 #include "bench/bench_app.h"
 #include "bench/bench_competition.h"
 #include "results/chart.h"
 #include "results/ranking.h"
+#include "workflow/startup.h"
+#include "workflow/steps.h"
 
 namespace hl::bench {
 namespace {
@@ -54,14 +54,14 @@ void BM_WholeCompetition(benchmark::State& state) {
   for (auto _ : state) {
     state::AppState s;
     ui::HeadlessUi ui;
-    if (!app::InitState(s)) {
+    if (!workflow::InitState(s)) {
       state.SkipWithError("start-up failed");
       break;
     }
-    app::OpenMainWindow(s, ui);
+    workflow::OpenMainWindow(s, ui);
     ui.SetFolderChoice(base);
-    while (s.StepCounter != state::kFinished) app::StepButtonPressed(s, ui);
-    app::ShutDown(s, ui);
+    while (s.StepCounter != state::kFinished) workflow::TakeStep(s, ui);
+    workflow::ShutDown(s, ui);
   }
 }
 

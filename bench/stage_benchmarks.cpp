@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "app/workflow.h"
 #include "bench/bench_app.h"
 #include "gamedata/entry_files.h"
 #include "gamedata/stats_panel.h"
@@ -13,6 +12,7 @@
 #include "trackfile/header.h"
 #include "trackfile/objects.h"
 #include "trackfile/picture.h"
+#include "workflow/steps.h"
 
 namespace hl::bench {
 namespace {
@@ -117,7 +117,7 @@ void BM_EntryPipeline(benchmark::State& state) {
   for (auto _ : state) {
     PositionBefore(a.s.FolderList, next);
     a.s.StepCounter = next + 1;
-    app::RunEntryPipeline(a.s, a.ui);
+    workflow::RunEntryPipeline(a.s, a.ui);
     next = (next + 1) % entries;
   }
 }

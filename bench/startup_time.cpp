@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/startup.h"
 #include "toolkit/ui/qt/qt_ui.h"
+#include "workflow/startup.h"
 
 namespace {
 
@@ -27,11 +27,11 @@ int main(int argc, char** argv) {
   const auto entered = std::chrono::steady_clock::now();
   hl::ui::QtUi ui(argc, argv);
   hl::state::AppState s;
-  if (const auto started = hl::app::InitState(s); !started) {
+  if (const auto started = hl::workflow::InitState(s); !started) {
     std::fprintf(stderr, "startup-time: %s\n", started.error().Describe().c_str());
     return 1;
   }
-  hl::app::OpenMainWindow(s, ui);
+  hl::workflow::OpenMainWindow(s, ui);
   QWidget* window = ui.WindowForTest(hl::state::id::kMainWindow);
   QElapsedTimer waited;
   waited.start();

@@ -5,11 +5,10 @@
 #include <system_error>
 
 #include "evaluation/toml_document.h"
+#include "record/rules.h"
 
 namespace hl::evaluation {
 namespace {
-
-constexpr int64_t kMaxPenaltyTime = 99999;  // five digits, as --penalty allows
 
 bool IsFingerprint(std::string_view text) {
   constexpr std::string_view kPrefix = "sha256:";
@@ -95,10 +94,9 @@ class FileChecker {
     if (!node.is_string())
       return Fail(At(node.source(), "entry must be the name of an entry folder"));
     penalty.entry = *node.value<std::string>();
-    const bool plain_name = !penalty.entry.empty() && penalty.entry != "." &&
-                            penalty.entry != ".." && penalty.entry.find('/') == std::string::npos;
     std::error_code ec;
-    if (!plain_name || !std::filesystem::is_directory(base_dir_ + penalty.entry, ec))
+    if (!record::IsEntryFolderName(penalty.entry) ||
+        !std::filesystem::is_directory(base_dir_ + penalty.entry, ec))
       return Fail(
           At(node.source(), "'" + penalty.entry + "' is not an entry folder of " + base_dir_));
     const auto earlier =
@@ -115,7 +113,7 @@ class FileChecker {
   // the text handed on is always the number's plain digits.
   Result<void> TakeTime(const toml::node& node, SavedPenalty& penalty) {
     const std::optional<int64_t> time = node.is_integer() ? node.value<int64_t>() : std::nullopt;
-    if (!time || *time < 0 || *time > kMaxPenaltyTime)
+    if (!time || *time < 0 || *time > record::kMaxPenaltyTime)
       return Fail(At(node.source(), "time must be a whole number of hundredths of 1 to 5 digits"));
     penalty.time = std::to_string(*time);
     return {};

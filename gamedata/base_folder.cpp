@@ -36,9 +36,12 @@ bool ListBaseFolder(state::AppState& s, ui::Ui& ui) {
   return true;
 }
 
-void ReadCarFile(state::AppState& s) {
+}  // namespace
+
+void ReadReferenceCar(state::AppState& s, const std::string& path) {
   constexpr int slot = state::id::kDataFileSlot;
-  if (!s.Files.FileOpenRead(slot, s.BaseDir + s.CarFileName)) {
+  s.CarFound = true;
+  if (!s.Files.FileOpenRead(slot, path)) {
     s.CarFound = false;
     return;
   }
@@ -53,8 +56,6 @@ void ReadCarFile(state::AppState& s) {
   s.Files.FileClose(slot);
 }
 
-}  // namespace
-
 void ScanBaseFolder(state::AppState& s, ui::Ui& ui) {
   ui.ClearText(kLog);
   s.FolderList.Clear();
@@ -66,7 +67,7 @@ void ScanBaseFolder(state::AppState& s, ui::Ui& ui) {
   s.Record = record::CompetitionRecord{.folder = s.BaseDir};
   if (s.BaseDir.empty()) return;
   if (!ListBaseFolder(s, ui)) return;
-  if (s.CarFound) ReadCarFile(s);
+  if (s.CarFound) ReadReferenceCar(s, s.BaseDir + s.CarFileName);
   if (s.CarFound) s.Record.car_file = s.CarFileName;
   if (!s.CarFound) ui.AppendLine(kLog, "no car!");
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "state/state.h"
 #include "toolkit/ui/ui.h"
 
@@ -7,5 +9,9 @@ namespace hl::gamedata {
 // "Load": asks for the base folder, logs its car files, collects the entry
 // folders and reads the last car file into CarArea.
 void ScanBaseFolder(state::AppState& s, ui::Ui& ui);
+
+// Reads the car file at `path` into CarArea as the reference; CarFound tells
+// whether it could be.
+void ReadReferenceCar(state::AppState& s, const std::string& path);
 
 }  // namespace hl::gamedata

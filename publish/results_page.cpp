@@ -1,13 +1,12 @@
 #include "publish/results_page.h"
 
 #include "publish/html_text.h"
+#include "record/rules.h"
 #include "results/record_ranking.h"
 #include "toolkit/text/text.h"
 
 namespace hl::publish {
 namespace {
-
-constexpr int64_t kNoTime = 6000;
 
 constexpr const char* kStyle = R"(
 body { font-family: sans-serif; margin: 2em auto; max-width: 1040px; color: #222; }
@@ -33,7 +32,7 @@ std::string Image(const std::string& path, const std::string& alt) {
 }
 
 std::string Seconds(int64_t time) {
-  return time >= kNoTime ? "no time" : text::FormatHundredths(time);
+  return time >= record::kNoTime ? "no time" : text::FormatHundredths(time);
 }
 
 std::string CarVerdict(const record::CompetitionRecord& competition,
@@ -65,7 +64,7 @@ std::string RankingTable(const record::CompetitionRecord& competition) {
   for (const results::RankedEntry& ranked : ranking) {
     const record::EntryRecord& entry = competition.entries[ranked.entry];
     const int64_t leader = ranking.front().time;
-    const bool timed = ranked.time < kNoTime && leader < kNoTime;
+    const bool timed = ranked.time < record::kNoTime && leader < record::kNoTime;
     const std::string gap =
         ranked.place == 1 || !timed ? "" : "+" + text::FormatHundredths(ranked.time - leader);
     rows += "<tr>" + Element("td", text::FormatInteger(ranked.place), "class=\"number\"") +

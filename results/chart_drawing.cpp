@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "record/rules.h"
 #include "results/chart_scale.h"
 #include "results/chart_texts.h"
 #include "results/entry_order.h"
@@ -78,7 +79,7 @@ void TakeScaleEnds(state::AppState& s, const std::vector<std::string>& entries) 
     const int64_t time = EntryTime(entries[row]);
     if (row == 0) {
       s.ChartMin = static_cast<int32_t>(time);
-    } else if (time < state::kNoTime) {
+    } else if (time < record::kNoTime) {
       s.ChartMax = static_cast<int32_t>(time);
     }
   }
@@ -168,7 +169,7 @@ void DrawChartRows(const ChartLayout& layout, raster::Image& band, int64_t first
   if (layout.min == layout.max) return;
   for (int64_t row = rows.first; row < rows.last; ++row) {
     const int64_t time = EntryTime(entries[static_cast<size_t>(row)]);
-    if (time <= 0 || time >= state::kNoTime) continue;
+    if (time <= 0 || time >= record::kNoTime) continue;
     canvas.Box(layout.x0, RowTop(row), BarLength(layout.axis_length, time, layout.min, layout.max),
                kBarHeight, kBarBlue);
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "record/rules.h"
 #include "state/state.h"
 #include "toolkit/text/text.h"
 
@@ -27,7 +28,7 @@ bool HasEntryTime(std::string_view entry) {
 }
 
 int64_t EntryTime(std::string_view entry) {
-  if (!HasEntryTime(entry)) return state::kNoTime;
+  if (!HasEntryTime(entry)) return record::kNoTime;
   return text::ParseInteger(EntryTimeText(entry));
 }
 

@@ -5,12 +5,11 @@
 #include <map>
 #include <string_view>
 
+#include "record/rules.h"
 #include "results/record_ranking.h"
 
 namespace hl::season {
 namespace {
-
-constexpr int64_t kNoTime = 6000;  // a ranked time from here on scores nothing
 
 std::string_view Trimmed(std::string_view text) {
   const size_t first = text.find_first_not_of(" \t");
@@ -29,7 +28,9 @@ std::string Folded(std::string_view name) {
 }
 
 int64_t PointsFor(const Season& season, int64_t place, int64_t time) {
-  if (time >= kNoTime || place < 1 || place > static_cast<int64_t>(season.points.size())) return 0;
+  // A ranked time without a lap scores nothing.
+  if (time >= record::kNoTime || place < 1 || place > static_cast<int64_t>(season.points.size()))
+    return 0;
   return season.points[static_cast<size_t>(place - 1)];
 }
 

@@ -52,7 +52,6 @@ constexpr int kListingSlot = 7;
 
 inline constexpr const char* kNewLine = "\r\n";
 inline constexpr const char* kMissingFile = "nix";  // marks a file an entry lacks
-inline constexpr int kNoTime = 6000;                // lap times of 6000 or more are no time
 
 // StepCounter once the results are ranked. Entry numbers never reach it, so
 // a base folder may hold any number of entries.

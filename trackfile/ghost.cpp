@@ -1,5 +1,6 @@
 #include "trackfile/ghost.h"
 
+#include "record/rules.h"
 #include "toolkit/raster/draw.h"
 #include "trackfile/ghost_samples.h"
 #include "trackfile/line_image.h"
@@ -21,7 +22,7 @@ void DrawSamples(raster::Image& image, const state::AppState& s, const files::By
 }  // namespace
 
 bool LogMissingGhost(state::AppState& s, ui::Ui& ui) {
-  if (s.Slot1Time < state::kNoTime) return false;
+  if (s.Slot1Time < record::kNoTime) return false;
   ui.AppendLine(state::id::kLogBox, "kein Ghost!");
   return true;
 }

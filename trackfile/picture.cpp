@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "record/rules.h"
 #include "toolkit/files/paths.h"
 #include "toolkit/raster/draw.h"
 #include "toolkit/text/text.h"
@@ -48,8 +49,10 @@ struct BestTime {
 
 // Slot 1 is the entrant's lap; slot 0 stands in when it holds no time.
 BestTime ChooseBestTime(const state::AppState& s) {
-  if (s.Slot1Time < state::kNoTime) return {s.Slot1Time, s.Slot1Driver + " / " + s.SlotCarNames[1]};
-  if (s.Slot0Time < state::kNoTime) return {s.Slot0Time, s.Slot0Driver + " / " + s.SlotCarNames[0]};
+  if (s.Slot1Time < record::kNoTime)
+    return {s.Slot1Time, s.Slot1Driver + " / " + s.SlotCarNames[1]};
+  if (s.Slot0Time < record::kNoTime)
+    return {s.Slot0Time, s.Slot0Driver + " / " + s.SlotCarNames[0]};
   return {s.Slot0Time, "no Best Time"};
 }
 

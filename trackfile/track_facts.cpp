@@ -1,5 +1,6 @@
 #include "trackfile/track_facts.h"
 
+#include "record/rules.h"
 #include "toolkit/files/sha256.h"
 #include "toolkit/text/text.h"
 #include "toolkit/ui/editor_lines.h"
@@ -35,7 +36,7 @@ record::Evidence TrackEvidence(const state::AppState& s, const files::ByteView& 
     evidence.ghost = files::Sha256(samples);
   }
   // No ghost is drawn for a lap without a time, so there are no points to check.
-  if (s.Slot1Time < state::kNoTime) {
+  if (s.Slot1Time < record::kNoTime) {
     evidence.ghost_points = PlaceGhost(samples, GhostScaleFor(s.TrackScale));
   }
   return evidence;

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "app/penalty.h"
+#include "record/rules.h"
 
 namespace hl::batch {
 namespace {
@@ -45,11 +45,11 @@ std::optional<std::string> AddPenalty(BatchOptions& options, const std::string& 
     return "--penalty wants ENTRY=TIME, got '" + argument + "'";
   const std::string entry = argument.substr(0, equals);
   const std::string time = argument.substr(equals + 1);
-  if (!app::IsPenaltyTime(time))
+  if (!record::IsPenaltyTime(time))
     return "penalty time '" + time + "' for '" + entry + "' is not a number of hundredths";
-  const bool plain_name = entry != "." && entry != ".." && entry.find('/') == std::string::npos;
   std::error_code ec;
-  if (!plain_name || !fs::is_directory(fs::path(options.base_dir) / entry, ec))
+  if (!record::IsEntryFolderName(entry) ||
+      !fs::is_directory(fs::path(options.base_dir) / entry, ec))
     return "'" + entry + "' is not an entry folder of " + options.base_dir;
   if (!options.penalties.emplace(entry, time).second)
     return "more than one penalty for '" + entry + "'";

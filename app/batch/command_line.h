@@ -8,31 +8,13 @@
 #include <variant>
 #include <vector>
 
-#include "audit/period.h"
-#include "evaluation/evaluation_file.h"
+#include "run/run_spec.h"
 
 namespace hl::batch {
 
-struct BatchOptions {
-  std::string base_dir;                          // absolute, ends with "/"
-  std::map<std::string, std::string> penalties;  // entry folder name -> penalty text
-  bool google = false;
-  std::string pictures_dir;  // absolute, ends with "/"; "" when no pictures are wanted
-  // Results files: absolute paths, kStandardOutput, or "" when not wanted.
-  std::string json_file;
-  std::string csv_file;
-  std::string export_dir;  // absolute, ends with "/"; "" when no results page is wanted
-  bool audit = false;      // print the findings after the report
-  std::optional<audit::Period> period;  // the days the laps had to be driven on
-  // --evaluation: absolute, or "" without one; --record writes this run's
-  // fingerprints into it. `saved` is what the file holds, read just before
-  // the run (WithSavedEvaluation).
-  std::string evaluation_file;
-  bool record = false;
-  evaluation::EvaluationFile saved;
-};
-
-inline constexpr const char* kStandardOutput = "-";
+// A batch run is asked for what a competition run does.
+using BatchOptions = run::RunSpec;
+using run::kStandardOutput;
 
 // --season FILE: every competition the season file names, evaluated as
 // --batch would, then the standings across them.

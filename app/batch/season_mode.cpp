@@ -8,11 +8,12 @@
 #include <system_error>
 #include <vector>
 
-#include "app/batch/batch_mode.h"
-#include "app/batch/batch_needs.h"
-#include "app/batch/exit_status.h"
-#include "app/batch/results_files.h"
+#include "app/batch/messages.h"
 #include "publish/results_json.h"
+#include "run/competition_run.h"
+#include "run/exit_status.h"
+#include "run/output_needs.h"
+#include "run/results_files.h"
 #include "season/parallel_run.h"
 #include "season/season_file.h"
 #include "season/season_outputs.h"
@@ -24,15 +25,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kProgram = "hotlap-eval: ";
-
-// One competition's run; what it prints is kept apart so the rounds'
+// One competition's run; its messages are kept with it so the rounds'
 // messages come out in season order however the runs interleave.
 struct Round {
-  BatchOptions options;
+  run::RunSpec spec;
   std::optional<std::string> not_a_folder;
-  std::ostringstream out, err;
-  BatchOutcome outcome;
+  run::EvaluatedCompetition outcome;
 };
 
 std::optional<std::string> FolderProblem(const std::string& folder) {
@@ -41,16 +39,6 @@ std::optional<std::string> FolderProblem(const std::string& folder) {
   if (!fs::exists(status)) return "the folder does not exist";
   if (!fs::is_directory(status)) return "not a folder";
   return std::nullopt;
-}
-
-// The run's last complaint, which says why it stopped.
-std::string FailureReason(const std::string& messages) {
-  std::istringstream lines(messages);
-  std::string line, reason = "not evaluated";
-  while (std::getline(lines, line)) {
-    if (line.rfind(kProgram, 0) == 0) reason = line.substr(std::string(kProgram).size());
-  }
-  return reason;
 }
 
 bool HoldsATrackFile(const record::CompetitionRecord& competition) {
@@ -66,17 +54,17 @@ std::string RoundPage(size_t index) { return "round-" + std::to_string(index + 1
 
 void RunRound(Round& round) {
   if (round.not_a_folder) return;
-  round.outcome = RunCompetition(round.options, NeedsOf(round.options), round.out, round.err);
+  round.outcome = run::EvaluateCompetition(round.spec, run::NeedsOf(round.spec));
 }
 
 season::CompetitionOutcome OutcomeOf(const season::SeasonCompetition& competition, Round& round,
                                      std::ostream& err) {
-  err << round.err.str();
+  for (const run::Diagnostic& diagnostic : round.outcome.diagnostics) Print(err, diagnostic);
   season::CompetitionOutcome outcome;
   if (round.not_a_folder) {
     outcome.error = *round.not_a_folder;
-  } else if (!round.outcome.ranked) {
-    outcome.error = FailureReason(round.err.str());
+  } else if (round.outcome.stopped) {
+    outcome.error = *round.outcome.stopped;
   } else if (!HoldsATrackFile(round.outcome.record)) {
     // --batch evaluates any folder; a round with nothing to rank is a
     // wrong folder in the season file, not a round nobody drove.
@@ -85,8 +73,19 @@ season::CompetitionOutcome OutcomeOf(const season::SeasonCompetition& competitio
     outcome.record = std::move(round.outcome.record);
     return outcome;
   }
-  err << kProgram << "competition " << competition.folder << " failed: " << outcome.error << '\n';
+  PrintProblem(err, "competition " + competition.folder + " failed: " + outcome.error);
   return outcome;
+}
+
+// The season's JSON or CSV, printed for kStandardOutput.
+bool Deliver(const std::string& destination, const std::string& content, const char* what,
+             std::ostream& out, std::ostream& err) {
+  if (destination == kStandardOutput) {
+    out << content;
+    return true;
+  }
+  run::Diagnostics diagnostics(PrintingTo(err));
+  return run::WriteOutputFile(destination, content, what, diagnostics);
 }
 
 bool WriteSeasonPage(const SeasonOptions& options, const season::Season& season,
@@ -101,7 +100,7 @@ bool WriteSeasonPage(const SeasonOptions& options, const season::Season& season,
   fs::create_directories(options.export_dir, ec);
   const auto* bytes = reinterpret_cast<const uint8_t*>(page.data());
   if (!files::ReplaceFileAtomically(path, std::span<const uint8_t>(bytes, page.size()))) {
-    err << kProgram << "could not write the season page " << path << '\n';
+    PrintProblem(err, "could not write the season page " + path);
     return false;
   }
   err << "Season page written to " << path << '\n';
@@ -113,40 +112,41 @@ bool WriteSeasonPage(const SeasonOptions& options, const season::Season& season,
 int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err) {
   const auto season = season::ReadSeasonFile(options.season_file);
   if (!season) {
-    err << kProgram << season.error().Describe() << '\n';
-    return kBadUsage;
+    PrintProblem(err, season.error().Describe());
+    return run::ProcessStatus(run::ExitStatus::kBadUsage);
   }
   std::vector<Round> rounds(season->competitions.size());
   for (size_t i = 0; i < rounds.size(); ++i) {
     const season::SeasonCompetition& competition = season->competitions[i];
-    rounds[i].options.base_dir = competition.base_dir;
-    rounds[i].options.evaluation_file = competition.evaluation;
-    if (!options.export_dir.empty())
-      rounds[i].options.export_dir = options.export_dir + RoundPage(i);
+    rounds[i].spec.base_dir = competition.base_dir;
+    rounds[i].spec.evaluation_file = competition.evaluation;
+    if (!options.export_dir.empty()) rounds[i].spec.export_dir = options.export_dir + RoundPage(i);
     rounds[i].not_a_folder = FolderProblem(competition.base_dir);
   }
   season::RunEach(rounds.size(), [&rounds](size_t i) { RunRound(rounds[i]); });
 
-  bool complete = true;
+  run::ExitStatus status = run::ExitStatus::kDone;
   std::vector<season::CompetitionOutcome> outcomes;
   for (size_t i = 0; i < rounds.size(); ++i) {
     outcomes.push_back(OutcomeOf(season->competitions[i], rounds[i], err));
-    complete &= outcomes.back().record.has_value() && rounds[i].outcome.status == kDone;
+    status = run::Worse(
+        status, outcomes.back().record ? rounds[i].outcome.status : run::ExitStatus::kNotWritten);
   }
   const std::vector<season::DriverStanding> standings = season::ScoreSeason(*season, outcomes);
   if (options.json_file != kStandardOutput && options.csv_file != kStandardOutput)
     out << season::StandingsText(*season, standings);
+  bool written = true;
   if (!options.json_file.empty()) {
-    complete &= Deliver(options.json_file,
-                        publish::JsonText(season::SeasonJson(*season, outcomes, standings)),
-                        "season JSON", out, err);
+    written &= Deliver(options.json_file,
+                       publish::JsonText(season::SeasonJson(*season, outcomes, standings)),
+                       "season JSON", out, err);
   }
   if (!options.csv_file.empty())
-    complete &=
+    written &=
         Deliver(options.csv_file, season::SeasonCsv(*season, standings), "season CSV", out, err);
   if (!options.export_dir.empty())
-    complete &= WriteSeasonPage(options, *season, outcomes, standings, err);
-  return complete ? kDone : kNotWritten;
+    written &= WriteSeasonPage(options, *season, outcomes, standings, err);
+  return run::ProcessStatus(run::Worse(status, run::WrittenOrNot(written)));
 }
 
 }  // namespace hl::batch

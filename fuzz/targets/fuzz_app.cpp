@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/startup.h"
 #include "toolkit/raster/image_files.h"
+#include "workflow/startup.h"
 
 namespace hl::fuzzing {
 
@@ -30,7 +30,7 @@ FuzzApp::FuzzApp() {
   std::string pattern = (fs::temp_directory_path() / "hotlap-fuzz-XXXXXX").string();
   Require(mkdtemp(pattern.data()) != nullptr, "a private temporary folder can be made");
   folder_ = pattern + "/";
-  const auto started = app::InitState(s_);
+  const auto started = workflow::InitState(s_);
   if (!started) std::fprintf(stderr, "hotlap fuzz: %s\n", started.error().Describe().c_str());
   Require(started.has_value(), "the tool starts");
   s_.CurrentDir = folder_;
@@ -86,7 +86,7 @@ void FuzzApp::Reset() {
   ResetDecodedValues();
 
   ui_.emplace();
-  app::OpenMainWindow(s_, *ui_);
+  workflow::OpenMainWindow(s_, *ui_);
 }
 
 // The start values of everything a run of the tool sets.

@@ -2,7 +2,6 @@
 #include <span>
 #include <string>
 
-#include "app/penalty.h"
 #include "audit/audit.h"
 #include "fuzz/targets/fuzz_app.h"
 #include "fuzz/targets/fuzz_targets.h"
@@ -11,6 +10,7 @@
 #include "trackfile/header.h"
 #include "trackfile/objects.h"
 #include "trackfile/picture.h"
+#include "workflow/penalty.h"
 
 namespace hl::fuzzing {
 
@@ -93,7 +93,7 @@ void FuzzTrackEntry(const uint8_t* data, size_t size) {
   Require(picture && picture->Width() == 512 && picture->Height() == 560,
           "an accepted track file gets its 512 x 560 picture");
 
-  app::ApplyPenalty(s, ui);
+  workflow::ApplyPenalty(s, ui);
   Require(CountResultLines(ui.ReadText(kLog)) == 1, "a penalty keeps the one result line");
 }
 

@@ -5,10 +5,10 @@
 
 #include <cstdlib>
 
-#include "app/startup.h"
-#include "app/workflow.h"
 #include "tests/e2e/batch_runner.h"
 #include "toolkit/ui/qt/qt_ui.h"
+#include "workflow/startup.h"
+#include "workflow/steps.h"
 
 namespace hl::testing {
 namespace {
@@ -26,19 +26,19 @@ TEST(QtBackend, GivesTheSameReportAsTheBatchRun) {
   ui::QtUi ui(argc, argv);
   state::AppState s;
   const WorkingFolder in(sample.work);
-  ASSERT_TRUE(app::InitState(s).has_value());
-  app::OpenMainWindow(s, ui);
+  ASSERT_TRUE(workflow::InitState(s).has_value());
+  workflow::OpenMainWindow(s, ui);
   ui.PresetFolderChoice(sample.base);
   // One press loads, one per further entry, one ranks; the bound only
   // keeps a broken workflow from spinning.
   for (size_t press = 0; press <= sample.entries.size() + 1 && s.StepCounter != state::kFinished;
        ++press) {
-    app::StepButtonPressed(s, ui);
+    workflow::TakeStep(s, ui);
   }
   ASSERT_EQ(s.StepCounter, state::kFinished);
   EXPECT_EQ(s.ReportText + "\r\n", WithCrLf(batch.out));
   EXPECT_EQ(ReadText(sample.base + "eichwald.txt"), s.ReportText);
-  app::ShutDown(s, ui);
+  workflow::ShutDown(s, ui);
 }
 
 }  // namespace

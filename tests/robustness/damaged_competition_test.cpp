@@ -15,6 +15,9 @@
 #include <nlohmann/json.hpp>
 
 #include "app/batch/batch_mode.h"
+#include "fuzz/targets/log_lines.h"
+#include "run/competition_run.h"
+#include "run/entry_run.h"
 #include "tests/support/full_and_lean.h"
 #include "tests/support/report_accounting.h"
 #include "tests/support/results_check.h"
@@ -220,6 +223,61 @@ TEST_P(DamagedCompetition, LeanRunWritesWhatTheFullRunWrites) {
                            {"--batch", base, "--json", work.Path() + "results.json", "--csv",
                             work.Path() + "results.csv", "--export", work.Path() + "page"},
                            {work.Path()});
+}
+
+void ExpectSameFacts(const record::EntryRecord& alone, const record::EntryRecord& full) {
+  EXPECT_EQ(alone.folder, full.folder);
+  EXPECT_EQ(alone.track_file, full.track_file);
+  EXPECT_EQ(alone.game_file, full.game_file);
+  EXPECT_EQ(alone.screen_file, full.screen_file);
+  EXPECT_EQ(alone.track_verdict, full.track_verdict);
+  EXPECT_EQ(alone.track.has_value(), full.track.has_value());
+  if (alone.track && full.track) {
+    EXPECT_EQ(alone.track->result, full.track->result);
+    EXPECT_EQ(alone.track->car_ok, full.track->car_ok);
+    EXPECT_EQ(alone.track->ghost_samples, full.track->ghost_samples);
+  }
+  EXPECT_EQ(alone.track_name, full.track_name);
+  EXPECT_EQ(alone.settings.has_value(), full.settings.has_value());
+  EXPECT_EQ(alone.penalty.has_value(), full.penalty.has_value());
+  EXPECT_EQ(alone.evidence.track_file, full.evidence.track_file);
+  EXPECT_EQ(alone.evidence.track_picture, full.evidence.track_picture);
+  EXPECT_EQ(alone.evidence.car_block, full.evidence.car_block);
+  EXPECT_EQ(alone.evidence.ghost, full.evidence.ghost);
+  EXPECT_EQ(alone.evidence.ghost_points.size(), full.evidence.ghost_points.size());
+  EXPECT_EQ(alone.evidence.screen_unreadable, full.evidence.screen_unreadable);
+  // Copies are found by comparing entries, which only the full run does.
+  std::vector<std::string> alone_codes, full_codes;
+  for (const record::Finding& finding : alone.findings) alone_codes.push_back(finding.code);
+  for (const record::Finding& finding : full.findings) {
+    if (!finding.code.starts_with("duplicate-")) full_codes.push_back(finding.code);
+  }
+  EXPECT_EQ(alone_codes, full_codes);
+}
+
+// An entry evaluated alone (as the server evaluates an upload) logs and
+// records what the full run gives it, penalty included.
+TEST_P(DamagedCompetition, EachEntryAloneAsInTheFullRun) {
+  TempDir work;
+  const std::string base = work.Path() + "competition/";
+  ASSERT_FALSE(competition::WriteVariant(intact_->Path(), base, GetParam().corruptions));
+  run::RunSpec spec{.base_dir = base, .penalties = {{"bert", "6100"}}};
+  const run::EvaluatedCompetition full = run::EvaluateCompetition(spec, {});
+  ASSERT_TRUE(full.Ranked());
+  ASSERT_EQ(full.entry_logs.size(), full.record.entries.size());
+  const std::string car =
+      base + (full.record.car_files.empty() ? "none.car" : full.record.car_files.back());
+  for (size_t i = 0; i < full.record.entries.size(); ++i) {
+    const record::EntryRecord& in_full = full.record.entries[i];
+    SCOPED_TRACE(in_full.folder);
+    run::EntryOptions options;
+    if (auto penalty = spec.penalties.find(in_full.folder); penalty != spec.penalties.end())
+      options.penalty = penalty->second;
+    const auto alone = run::EvaluateEntry(car, base + in_full.folder, options);
+    ASSERT_TRUE(alone.has_value());
+    EXPECT_EQ(alone->log_lines, fuzzing::SplitCrLf(full.entry_logs[i]));
+    ExpectSameFacts(alone->record, in_full);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sample, DamagedCompetition, ::testing::ValuesIn(Cases()),

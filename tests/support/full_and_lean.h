@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "app/batch/batch_mode.h"
-#include "app/batch/batch_needs.h"
+#include "run/output_needs.h"
 
 namespace hl::testing {
 
@@ -57,7 +57,7 @@ inline BatchOutputs RunWithNeeds(const std::string& work, const std::vector<std:
   } else {
     std::ostringstream out, err;
     result.status =
-        batch::RunBatch(*options, lean ? batch::NeedsOf(*options) : state::OutputNeeds{}, out, err);
+        batch::RunBatch(*options, lean ? run::NeedsOf(*options) : state::OutputNeeds{}, out, err);
     result.out = out.str();
     result.err = err.str();
   }

@@ -2,17 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "app/startup.h"
+#include "workflow/startup.h"
 
 namespace hl::testing {
 
 TestApp::TestApp() {
-  if (const auto started = app::InitState(s); !started) {
+  if (const auto started = workflow::InitState(s); !started) {
     ADD_FAILURE() << "start-up failed: " << started.error().Describe();
     return;
   }
   s.CurrentDir = work.Path();
-  app::OpenMainWindow(s, ui);
+  workflow::OpenMainWindow(s, ui);
 }
 
 std::vector<std::string> TestApp::LogLines() { return SplitCrLf(ui.ReadText(state::id::kLogBox)); }

@@ -3,7 +3,7 @@
 #include "toolkit/text/error.h"
 #include "toolkit/ui/ui.h"
 
-namespace hl::app {
+namespace hl::workflow {
 
 // Palette, lists, CurrentDir, DataBuffer, fonts and the placeholder picture.
 // Fails, with a reason for the user, when the tool cannot work (no memory,
@@ -14,4 +14,4 @@ void OpenMainWindow(state::AppState& s, ui::Ui& ui);
 // Releases windows, images, fonts, files and the buffer.
 void ShutDown(state::AppState& s, ui::Ui& ui);
 
-}  // namespace hl::app
+}  // namespace hl::workflow

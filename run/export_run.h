@@ -5,21 +5,21 @@
 
 #include <cstdint>
 #include <optional>
-#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "app/batch/picture_writer.h"
 #include "publish/results_page.h"
+#include "run/diagnostics.h"
+#include "run/picture_writer.h"
 #include "state/state.h"
 
-namespace hl::batch {
+namespace hl::run {
 
 class ExportRun {
  public:
   // `folder` is absolute and ends with "/"; it is created here.
-  ExportRun(std::string folder, std::ostream& err);
+  ExportRun(std::string folder, Diagnostics& diagnostics);
 
   // Right after the entry at `index` was shown: its track picture and
   // screen picture as the window shows them.
@@ -32,7 +32,7 @@ class ExportRun {
 
   // After the run (and the audit): the page, the ghost overlay, the chart,
   // the JSON and the CSV. False when anything could not be written.
-  bool Finish(const state::AppState& s);
+  [[nodiscard]] bool Finish(const state::AppState& s);
 
  private:
   bool WriteFile(const std::string& relative, std::span<const uint8_t> bytes);
@@ -43,7 +43,7 @@ class ExportRun {
   bool WriteGhosts(const state::AppState& s);
 
   std::string folder_;
-  std::ostream& err_;
+  Diagnostics& diagnostics_;
   bool failed_ = false;
   bool folder_ready_ = true;
   PictureWriter pictures_writer_;
@@ -51,4 +51,4 @@ class ExportRun {
   int written_ = 0;
 };
 
-}  // namespace hl::batch
+}  // namespace hl::run

@@ -1,9 +1,9 @@
-#include "app/batch/screen_checks.h"
+#include "run/screen_checks.h"
 
 #include "gamedata/screen_picture.h"
 #include "toolkit/raster/image_files.h"
 
-namespace hl::batch {
+namespace hl::run {
 
 ScreenChecks::ScreenChecks(PictureWriter* pictures) : pictures_(pictures) {}
 
@@ -35,4 +35,4 @@ void ScreenChecks::NoteVerdictsIn(record::CompetitionRecord& record) {
   }
 }
 
-}  // namespace hl::batch
+}  // namespace hl::run

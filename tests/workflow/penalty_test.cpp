@@ -1,10 +1,10 @@
-#include "app/penalty.h"
+#include "workflow/penalty.h"
 
 #include <gtest/gtest.h>
 
 #include "tests/support/test_app.h"
 
-namespace hl::app {
+namespace hl::workflow {
 namespace {
 
 struct PenaltyCase {
@@ -59,4 +59,4 @@ TEST(ApplyPenalty, EveryPressMarksTheDriverAgain) {
 }
 
 }  // namespace
-}  // namespace hl::app
+}  // namespace hl::workflow

@@ -1,8 +1,8 @@
-#include "app/batch/batch_needs.h"
+#include "run/output_needs.h"
 
-namespace hl::batch {
+namespace hl::run {
 
-state::OutputNeeds NeedsOf(const BatchOptions& options) {
+state::OutputNeeds NeedsOf(const RunSpec& options) {
   const bool exported = !options.export_dir.empty();
   return {
       // No step shows a screen: the results page's screens are written by
@@ -16,4 +16,4 @@ state::OutputNeeds NeedsOf(const BatchOptions& options) {
   };
 }
 
-}  // namespace hl::batch
+}  // namespace hl::run

@@ -1,4 +1,4 @@
-#include "app/batch/export_run.h"
+#include "run/export_run.h"
 
 #include <algorithm>
 #include <ctime>
@@ -7,16 +7,16 @@
 #include <iterator>
 #include <system_error>
 
-#include "app/batch/track_square.h"
 #include "publish/export_names.h"
 #include "publish/ghost_overlay.h"
 #include "publish/results_csv.h"
 #include "publish/results_json.h"
 #include "results/record_ranking.h"
+#include "run/track_square.h"
 #include "toolkit/files/file_slots.h"
 #include "toolkit/raster/image_files.h"
 
-namespace hl::batch {
+namespace hl::run {
 namespace {
 
 namespace fs = std::filesystem;
@@ -58,12 +58,12 @@ nlohmann::ordered_json ExportedJson(const record::CompetitionRecord& competition
 
 }  // namespace
 
-ExportRun::ExportRun(std::string folder, std::ostream& err)
-    : folder_(std::move(folder)), err_(err) {
+ExportRun::ExportRun(std::string folder, Diagnostics& diagnostics)
+    : folder_(std::move(folder)), diagnostics_(diagnostics) {
   std::error_code ec;
   fs::create_directories(folder_, ec);
   if (!fs::is_directory(folder_, ec)) {
-    err_ << "hotlap-eval: cannot create the export folder " << folder_ << '\n';
+    diagnostics_.Problem("cannot create the export folder " + folder_);
     failed_ = true;
     folder_ready_ = false;
   }
@@ -74,7 +74,7 @@ bool ExportRun::WriteFile(const std::string& relative, std::span<const uint8_t> 
   std::error_code ec;
   fs::create_directories(fs::path(path).parent_path(), ec);
   if (!files::ReplaceFileAtomically(path, bytes)) {
-    err_ << "hotlap-eval: could not write " << path << '\n';
+    diagnostics_.Problem("could not write " + path);
     failed_ = true;
     return false;
   }
@@ -137,7 +137,7 @@ std::optional<std::string> ExportRun::ScreenPicturePath(const state::AppState& s
 void ExportRun::FinishEntryPictures(const record::CompetitionRecord& competition) {
   const std::vector<std::string> failed = pictures_writer_.Finish();
   for (const std::string& path : failed) {
-    err_ << "hotlap-eval: could not write " << path << '\n';
+    diagnostics_.Problem("could not write " + path);
     failed_ = true;
   }
   for (size_t i = 0; i < pictures_.size() && i < competition.entries.size(); ++i) {
@@ -195,9 +195,10 @@ bool ExportRun::Finish(const state::AppState& s) {
   WriteText("results.json", publish::JsonText(ExportedJson(s.Record, content.pictures)));
   WriteText("results.csv", publish::ResultsCsv(s.Record));
   if (WriteText("index.html", publish::ResultsPage(s.Record, content))) {
-    err_ << "Results page written to " << folder_ << "index.html (" << written_ << " files)\n";
+    diagnostics_.Note("Results page written to " + folder_ + "index.html (" +
+                      std::to_string(written_) + " files)");
   }
   return !failed_;
 }
 
-}  // namespace hl::batch
+}  // namespace hl::run

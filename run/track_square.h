@@ -8,8 +8,8 @@
 
 #include "toolkit/raster/image.h"
 
-namespace hl::batch {
+namespace hl::run {
 
 std::optional<raster::Image> DrawTrackSquare(const std::string& track_path);
 
-}  // namespace hl::batch
+}  // namespace hl::run

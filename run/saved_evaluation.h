@@ -3,25 +3,25 @@
 // an evaluation file, and the fingerprints that tell which entries changed
 // since the evaluation was recorded.
 
-#include <ostream>
-
-#include "app/batch/command_line.h"
 #include "record/competition_record.h"
+#include "run/diagnostics.h"
+#include "run/run_spec.h"
 #include "toolkit/text/error.h"
 
-namespace hl::batch {
+namespace hl::run {
 
 // The options with the evaluation file read in: its penalties join those of
 // --penalty, its period is --period's, and the whole file waits in `saved`
 // for the end of the run. The options as they are without --evaluation. A
 // failure names the file and the line.
-Result<BatchOptions> WithSavedEvaluation(const BatchOptions& options);
+[[nodiscard]] Result<RunSpec> WithSavedEvaluation(const RunSpec& options);
 
 // After a finished run: the reasons of the file's penalties go into the
 // record, every entry whose files differ from the recorded fingerprints gets
-// a finding (and is named on `err`), and --record writes this run's
+// a finding (and is named), and --record writes this run's
 // fingerprints into the file. False when they could not be recorded.
-bool FinishSavedEvaluation(const BatchOptions& options, record::CompetitionRecord& competition,
-                           std::ostream& err);
+[[nodiscard]] bool FinishSavedEvaluation(const RunSpec& options,
+                                         record::CompetitionRecord& competition,
+                                         Diagnostics& diagnostics);
 
-}  // namespace hl::batch
+}  // namespace hl::run

@@ -1,10 +1,10 @@
-#include "app/batch/picture_writer.h"
+#include "run/picture_writer.h"
 
 #include <algorithm>
 
 #include "toolkit/files/file_slots.h"
 
-namespace hl::batch {
+namespace hl::run {
 namespace {
 
 // Two pictures per core in waiting keep the other core fed; a results page
@@ -91,4 +91,4 @@ std::vector<std::string> PictureWriter::Finish() {
   return failed;
 }
 
-}  // namespace hl::batch
+}  // namespace hl::run

@@ -1,18 +1,17 @@
-#include "app/penalty.h"
+#include "workflow/penalty.h"
 
-#include <algorithm>
 #include <string_view>
 
+#include "record/rules.h"
 #include "state/progress_bar.h"
 #include "toolkit/text/text.h"
 
-namespace hl::app {
+namespace hl::workflow {
 
 namespace {
 
 constexpr std::string_view kResultPrefix = "1.: ";
 constexpr std::string_view kLineBreak = "\r\n";
-constexpr size_t kMaxPenaltyDigits = 5;
 
 // Byte offset of the first line that begins with the result prefix.
 std::string::size_type FindResultLine(const std::string& log) {
@@ -41,20 +40,11 @@ void ReportRefusedPenalty(state::AppState& s, ui::Ui& ui) {
 
 }  // namespace
 
-// The ranking reads the text that replaces the time: an empty or lettered
-// one used to count as 0 and win. Five digits hold every lap time the game
-// can store, and batch runs take the same rule.
-bool IsPenaltyTime(std::string_view text) {
-  return !text.empty() && text.size() <= kMaxPenaltyDigits &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // Only the entry's result line is rewritten: the same digits or the same name
 // elsewhere in the log (file size, car names) must stay as they are.
-void ApplyPenalty(state::AppState& s, ui::Ui& ui) {
+void ApplyPenalty(state::AppState& s, ui::Ui& ui, const std::string& penalty) {
   std::string log = ui.ReadText(state::id::kLogBox);
-  const std::string penalty = ui.ReadText(state::id::kPenaltyField);
-  if (!IsPenaltyTime(penalty)) {
+  if (!record::IsPenaltyTime(penalty)) {
     ReportRefusedPenalty(s, ui);
     return;
   }
@@ -77,4 +67,8 @@ void ApplyPenalty(state::AppState& s, ui::Ui& ui) {
   ui.SetText(state::id::kLogBox, log);
 }
 
-}  // namespace hl::app
+void ApplyPenalty(state::AppState& s, ui::Ui& ui) {
+  ApplyPenalty(s, ui, ui.ReadText(state::id::kPenaltyField));
+}
+
+}  // namespace hl::workflow

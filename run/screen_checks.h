@@ -11,10 +11,10 @@
 #include <optional>
 #include <string>
 
-#include "app/batch/picture_writer.h"
 #include "record/competition_record.h"
+#include "run/picture_writer.h"
 
-namespace hl::batch {
+namespace hl::run {
 
 class ScreenChecks {
  public:
@@ -45,4 +45,4 @@ class ScreenChecks {
   tbb::task_group tasks_;
 };
 
-}  // namespace hl::batch
+}  // namespace hl::run

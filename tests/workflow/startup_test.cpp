@@ -1,4 +1,4 @@
-#include "app/startup.h"
+#include "workflow/startup.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "tests/support/test_app.h"
 #include "toolkit/files/paths.h"
 
-namespace hl::app {
+namespace hl::workflow {
 namespace {
 
 using testing::TestApp;
@@ -80,4 +80,4 @@ TEST(TextList, StepsOnceOverItsElementsAndSortsStably) {
 }
 
 }  // namespace
-}  // namespace hl::app
+}  // namespace hl::workflow

@@ -1,4 +1,4 @@
-#include "app/startup.h"
+#include "workflow/startup.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include "toolkit/files/paths.h"
 #include "toolkit/raster/image_files.h"
 
-namespace hl::app {
+namespace hl::workflow {
 
 namespace {
 
@@ -84,4 +84,4 @@ void ShutDown(state::AppState& s, ui::Ui& ui) {
   s.Data.reset();
 }
 
-}  // namespace hl::app
+}  // namespace hl::workflow

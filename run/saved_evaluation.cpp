@@ -1,4 +1,4 @@
-#include "app/batch/saved_evaluation.h"
+#include "run/saved_evaluation.h"
 
 #include <algorithm>
 
@@ -7,18 +7,16 @@
 #include "evaluation/fingerprint_writer.h"
 #include "evaluation/run_fingerprints.h"
 
-namespace hl::batch {
+namespace hl::run {
 namespace {
 
-constexpr const char* kProgram = "hotlap-eval";
-
-Error AtLine(const BatchOptions& options, int64_t line, const std::string& what) {
+Error AtLine(const RunSpec& options, int64_t line, const std::string& what) {
   return {"line " + std::to_string(line) + ": " + what, options.evaluation_file, std::nullopt};
 }
 
 // A penalty given twice would be applied once and its reason lost, so the
 // file and the command line may not both penalise an entry.
-Result<void> AddSavedPenalties(BatchOptions& options) {
+Result<void> AddSavedPenalties(RunSpec& options) {
   for (const evaluation::SavedPenalty& penalty : options.saved.penalties) {
     if (!options.penalties.emplace(penalty.entry, penalty.time).second)
       return Fail(AtLine(options, penalty.line,
@@ -27,7 +25,7 @@ Result<void> AddSavedPenalties(BatchOptions& options) {
   return {};
 }
 
-Result<void> TakeSavedPeriod(BatchOptions& options) {
+Result<void> TakeSavedPeriod(RunSpec& options) {
   const evaluation::EvaluationFile& saved = options.saved;
   if (!saved.period) return {};
   if (options.period)
@@ -50,31 +48,31 @@ void AddPenaltyReasons(const evaluation::EvaluationFile& saved,
 
 void ReportChanges(const evaluation::Fingerprints& recorded,
                    const evaluation::Fingerprints& current, record::CompetitionRecord& competition,
-                   std::ostream& err) {
+                   Diagnostics& diagnostics) {
   const evaluation::ChangesByFolder changes = evaluation::CompareFingerprints(recorded, current);
   evaluation::AddChangeFindings(changes, competition);
   for (const auto& [folder, files] : changes) {
-    err << kProgram << ": changed since recorded: " << evaluation::DescribeChanges(files) << '\n';
+    diagnostics.Problem("changed since recorded: " + evaluation::DescribeChanges(files));
   }
 }
 
-bool Record(const BatchOptions& options, const evaluation::Fingerprints& fingerprints,
-            std::ostream& err) {
+bool Record(const RunSpec& options, const evaluation::Fingerprints& fingerprints,
+            Diagnostics& diagnostics) {
   if (const auto recorded = evaluation::RecordFingerprints(options.evaluation_file, fingerprints);
       !recorded) {
-    err << kProgram << ": fingerprints not recorded: " << recorded.error().Describe() << '\n';
+    diagnostics.Problem("fingerprints not recorded: " + recorded.error().Describe());
     return false;
   }
-  err << "Fingerprints of " << fingerprints.size() << " files recorded in "
-      << options.evaluation_file << '\n';
+  diagnostics.Note("Fingerprints of " + std::to_string(fingerprints.size()) +
+                   " files recorded in " + options.evaluation_file);
   return true;
 }
 
 }  // namespace
 
-Result<BatchOptions> WithSavedEvaluation(const BatchOptions& options) {
+Result<RunSpec> WithSavedEvaluation(const RunSpec& options) {
   if (options.evaluation_file.empty()) return options;
-  BatchOptions with = options;
+  RunSpec with = options;
   auto saved =
       evaluation::ReadEvaluationFile(options.evaluation_file, options.base_dir, options.record);
   if (!saved) return Fail(saved.error());
@@ -84,18 +82,18 @@ Result<BatchOptions> WithSavedEvaluation(const BatchOptions& options) {
   return with;
 }
 
-bool FinishSavedEvaluation(const BatchOptions& options, record::CompetitionRecord& competition,
-                           std::ostream& err) {
+bool FinishSavedEvaluation(const RunSpec& options, record::CompetitionRecord& competition,
+                           Diagnostics& diagnostics) {
   if (options.evaluation_file.empty()) return true;
   AddPenaltyReasons(options.saved, competition);
   const evaluation::RunFingerprints current = evaluation::TakeFingerprints(competition);
   for (const std::string& problem : current.not_taken) {
-    err << kProgram << ": no fingerprint of " << problem << '\n';
+    diagnostics.Problem("no fingerprint of " + problem);
   }
   if (options.saved.fingerprints) {
-    ReportChanges(*options.saved.fingerprints, current.files, competition, err);
+    ReportChanges(*options.saved.fingerprints, current.files, competition, diagnostics);
   }
-  return !options.record || Record(options, current.files, err);
+  return !options.record || Record(options, current.files, diagnostics);
 }
 
-}  // namespace hl::batch
+}  // namespace hl::run

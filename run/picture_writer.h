@@ -21,7 +21,7 @@
 #include "toolkit/raster/image.h"
 #include "toolkit/raster/image_files.h"
 
-namespace hl::batch {
+namespace hl::run {
 
 class PictureWriter {
  public:
@@ -64,4 +64,4 @@ class PictureWriter {
   std::thread file_writer_;
 };
 
-}  // namespace hl::batch
+}  // namespace hl::run

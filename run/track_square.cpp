@@ -1,14 +1,14 @@
-#include "app/batch/track_square.h"
+#include "run/track_square.h"
 
-#include "app/startup.h"
 #include "gamedata/data_file_reader.h"
 #include "toolkit/raster/draw.h"
 #include "toolkit/ui/headless_ui.h"
 #include "trackfile/header.h"
 #include "trackfile/objects.h"
 #include "trackfile/picture.h"
+#include "workflow/startup.h"
 
-namespace hl::batch {
+namespace hl::run {
 namespace {
 
 constexpr int kTrackSide = 512;
@@ -18,8 +18,8 @@ constexpr int kTrackSide = 512;
 std::optional<raster::Image> DrawTrackSquare(const std::string& track_path) {
   state::AppState s;
   ui::HeadlessUi ui;
-  if (!app::InitState(s)) return std::nullopt;
-  app::OpenMainWindow(s, ui);  // the drawing steps show what they draw
+  if (!workflow::InitState(s)) return std::nullopt;
+  workflow::OpenMainWindow(s, ui);  // the drawing steps show what they draw
   s.FilePath = track_path;
   s.TrackFileLoaded = gamedata::ReadDataFile(s, track_path) == gamedata::DataFileRead::Read;
   trackfile::DecodeTrackHeader(s, ui);
@@ -33,8 +33,8 @@ std::optional<raster::Image> DrawTrackSquare(const std::string& track_path) {
       if (square) raster::DrawImage(*square, 0, 0, *picture, kTrackSide, kTrackSide);
     }
   }
-  app::ShutDown(s, ui);
+  workflow::ShutDown(s, ui);
   return square;
 }
 
-}  // namespace hl::batch
+}  // namespace hl::run

@@ -1,0 +1,179 @@
+#include "run/competition_run.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "audit/audit.h"
+#include "results/google_export.h"
+#include "run/export_run.h"
+#include "run/results_files.h"
+#include "run/saved_evaluation.h"
+#include "run/screen_checks.h"
+#include "run/track_pictures.h"
+#include "toolkit/ui/headless_ui.h"
+#include "workflow/penalty.h"
+#include "workflow/startup.h"
+#include "workflow/steps.h"
+
+namespace hl::run {
+namespace {
+
+// The state and the headless window of one run, with the writers that work
+// off its steps.
+struct Run {
+  Run(const RunSpec& prepared, Diagnostics& messages) : spec(prepared), diagnostics(messages) {}
+
+  const RunSpec& spec;
+  Diagnostics& diagnostics;
+  state::AppState s;
+  ui::HeadlessUi ui;
+  std::optional<ExportRun> export_run;
+  std::optional<TrackPictures> track_pictures;
+  std::vector<std::string> entry_logs;
+  ExitStatus status = ExitStatus::kDone;
+
+  void Fails(bool written) { status = Worse(status, WrittenOrNot(written)); }
+};
+
+Result<void> CreatePictureFolder(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (std::filesystem::is_directory(folder, ec)) return {};
+  return Fail({.what = "cannot create the picture folder " + folder, .file = "", .offset = {}});
+}
+
+// The saved evaluation read in and the picture folder made; a mistake in
+// either stops the run before anything is written.
+Result<RunSpec> Prepare(const RunSpec& given) {
+  auto with_saved = WithSavedEvaluation(given);
+  if (!with_saved) return with_saved;
+  if (!with_saved->pictures_dir.empty()) {
+    if (auto made = CreatePictureFolder(with_saved->pictures_dir); !made)
+      return Fail(std::move(made.error()));
+  }
+  return with_saved;
+}
+
+// What the run does with the entry the workflow just showed: the penalty
+// in place of its time, its pictures.
+void HandleShownEntry(Run& run) {
+  state::AppState& s = run.s;
+  const state::TextList& entries = s.FolderList;
+  // A base folder without entries still gets one step, which shows nothing.
+  if (entries.Index() < 0 || entries.Index() >= entries.Count()) return;
+  const std::string& entry = entries.Current();
+  run.diagnostics.Note(std::to_string(s.StepCounter) + " / " + std::to_string(entries.Count()) +
+                       "   " + entry);
+  if (auto penalty = run.spec.penalties.find(entry); penalty != run.spec.penalties.end()) {
+    // Without a result line the penalty would rewrite digits of some other
+    // log line that happen to match the previous entry's time.
+    if (s.TrackFileInvalid) {
+      run.diagnostics.Problem(entry + " has no valid track file; penalty not applied");
+    } else {
+      workflow::ApplyPenalty(s, run.ui, penalty->second);
+    }
+  }
+  if (run.track_pictures && !s.TrackFileInvalid) run.track_pictures->Save(s, entry);
+  if (run.export_run) run.export_run->SaveEntryPictures(s);
+}
+
+// The workflow's steps in a loop, from "Load" to the ranking. Where no step
+// needs its screen, the screens are checked (and for a results page
+// written) on every core while the run goes on.
+void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
+  state::AppState& s = run.s;
+  s.Needs = needs;
+  ScreenChecks screen_checks(run.export_run ? &run.export_run->Pictures() : nullptr);
+  if (needs.screen_verdicts && !needs.screen_pictures) {
+    s.ScreenChecksLater = [&](size_t entry, const std::string& path) {
+      std::optional<std::string> picture_path;
+      if (run.export_run) picture_path = run.export_run->ScreenPicturePath(s, entry);
+      screen_checks.Check(entry, path, std::move(picture_path));
+    };
+  }
+  workflow::OpenMainWindow(s, run.ui);
+  run.ui.SetFolderChoice(run.spec.base_dir);
+  while (s.StepCounter != state::kFinished) {
+    workflow::TakeStep(s, run.ui);
+    if (s.StepCounter == state::kFinished) break;
+    HandleShownEntry(run);
+    run.entry_logs.push_back(run.ui.ReadText(state::id::kLogBox));
+  }
+  if (run.track_pictures) run.Fails(run.track_pictures->Finish());
+  if (run.spec.google) results::ExportGoogleChart(s, run.ui);
+  s.ScreenChecksLater = nullptr;
+  screen_checks.NoteVerdictsIn(s.Record);
+}
+
+// What the report and the chart came to, and the Google text when asked for.
+void NoteReportAndChart(Run& run) {
+  const state::AppState& s = run.s;
+  if (run.spec.google && s.GoogleText.empty()) {
+    run.diagnostics.Problem("no Google chart parameters: " + s.CurrentDir +
+                            "google_charts.txt cannot be read");
+    run.Fails(false);
+  }
+  const std::string stem = s.BaseDir + s.TrackBaseName;
+  if (s.ReportSaved) {
+    run.diagnostics.Note("Report written to " + stem + ".txt");
+  } else {
+    run.diagnostics.Problem("could not write the report " + stem + ".txt");
+  }
+  if (s.ChartSaved) {
+    run.diagnostics.Note("Chart written to " + stem + ".png");
+  } else {
+    run.diagnostics.Problem("could not write the chart " + stem + ".png");
+  }
+  run.Fails(s.ReportSaved && s.ChartSaved);
+}
+
+// After the entries: the audit comes after the workflow, so the window and
+// the log are those of a run without it, and before the saved evaluation
+// adds its findings and the results files carry them all.
+void FinishOutputs(Run& run) {
+  state::AppState& s = run.s;
+  audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = run.spec.period});
+  NoteReportAndChart(run);
+  run.Fails(FinishSavedEvaluation(run.spec, s.Record, run.diagnostics));
+  run.Fails(WriteResultsFiles(s.Record, run.spec, run.diagnostics));
+  if (run.export_run) run.Fails(run.export_run->Finish(s));
+}
+
+EvaluatedCompetition StoppedBefore(const Error& reason, Diagnostics& diagnostics) {
+  diagnostics.Problem(reason.Describe());
+  EvaluatedCompetition stopped;
+  stopped.status = ExitStatus::kBadUsage;
+  stopped.stopped = reason.Describe();
+  stopped.diagnostics = diagnostics.Take();
+  return stopped;
+}
+
+}  // namespace
+
+EvaluatedCompetition EvaluateCompetition(const RunSpec& given, const state::OutputNeeds& needs,
+                                         Diagnostics::Listener live) {
+  Diagnostics diagnostics(std::move(live));
+  const Result<RunSpec> spec = Prepare(given);
+  if (!spec) return StoppedBefore(spec.error(), diagnostics);
+  Run run(*spec, diagnostics);
+  if (const auto started = workflow::InitState(run.s); !started)
+    return StoppedBefore(started.error(), diagnostics);
+  if (!spec->export_dir.empty()) run.export_run.emplace(spec->export_dir, diagnostics);
+  if (!spec->pictures_dir.empty()) run.track_pictures.emplace(spec->pictures_dir, diagnostics);
+
+  EvaluateEntries(run, needs);
+  FinishOutputs(run);
+  workflow::ShutDown(run.s, run.ui);
+  return {.status = run.status,
+          .stopped = std::nullopt,
+          .record = std::move(run.s.Record),
+          .report_text = std::move(run.s.ReportText),
+          .google_text = std::move(run.s.GoogleText),
+          .entry_logs = std::move(run.entry_logs),
+          .diagnostics = diagnostics.Take()};
+}
+
+}  // namespace hl::run

@@ -1,0 +1,52 @@
+#include "run/results_files.h"
+
+#include <span>
+#include <string>
+
+#include "publish/results_csv.h"
+#include "publish/results_json.h"
+#include "toolkit/files/file_slots.h"
+
+namespace hl::run {
+namespace {
+
+std::string JsonOf(const record::CompetitionRecord& competition) {
+  return publish::JsonText(publish::ResultsJson(competition));
+}
+
+}  // namespace
+
+bool WriteOutputFile(const std::string& path, const std::string& content, const char* what,
+                     Diagnostics& diagnostics) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(content.data());
+  if (files::ReplaceFileAtomically(path, std::span<const uint8_t>(bytes, content.size()))) {
+    diagnostics.Note(std::string(what) + " written to " + path);
+    return true;
+  }
+  diagnostics.Problem("could not write the " + std::string(what) + " " + path);
+  return false;
+}
+
+bool ResultsReplaceReport(const RunSpec& spec) {
+  return spec.json_file == kStandardOutput || spec.csv_file == kStandardOutput;
+}
+
+bool WriteResultsFiles(const record::CompetitionRecord& competition, const RunSpec& spec,
+                       Diagnostics& diagnostics) {
+  bool complete = true;
+  if (!spec.json_file.empty() && spec.json_file != kStandardOutput)
+    complete &= WriteOutputFile(spec.json_file, JsonOf(competition), "JSON results", diagnostics);
+  if (!spec.csv_file.empty() && spec.csv_file != kStandardOutput) {
+    complete &= WriteOutputFile(spec.csv_file, publish::ResultsCsv(competition), "CSV results",
+                                diagnostics);
+  }
+  return complete;
+}
+
+std::string PrintedResults(const record::CompetitionRecord& competition, const RunSpec& spec) {
+  if (spec.json_file == kStandardOutput) return JsonOf(competition);
+  if (spec.csv_file == kStandardOutput) return publish::ResultsCsv(competition);
+  return "";
+}
+
+}  // namespace hl::run

@@ -1,0 +1,36 @@
+#pragma once
+// What a competition run is asked to do: the base folder, the penalties and
+// the outputs beside the report and the chart.
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "audit/period.h"
+#include "evaluation/evaluation_file.h"
+
+namespace hl::run {
+
+// In place of a results file's path: the file's text goes to standard output.
+inline constexpr const char* kStandardOutput = "-";
+
+struct RunSpec {
+  std::string base_dir;                          // absolute, ends with "/"
+  std::map<std::string, std::string> penalties;  // entry folder name -> penalty time
+  bool google = false;                           // the Google chart parameters are made
+  std::string pictures_dir;  // absolute, ends with "/"; "" when no pictures are wanted
+  // Results files: absolute paths, kStandardOutput, or "" when not wanted.
+  std::string json_file;
+  std::string csv_file;
+  std::string export_dir;  // absolute, ends with "/"; "" when no results page is wanted
+  bool audit = false;      // the findings are printed after the report
+  std::optional<audit::Period> period;  // the days the laps had to be driven on
+  // The saved evaluation: absolute, or "" without one; `record` writes this
+  // run's fingerprints into it. `saved` is what the file holds, read just
+  // before the run (WithSavedEvaluation).
+  std::string evaluation_file;
+  bool record = false;
+  evaluation::EvaluationFile saved;
+};
+
+}  // namespace hl::run
