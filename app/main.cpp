@@ -7,7 +7,8 @@
 #include <iostream>
 #include <system_error>
 
-#include "app/batch/batch_mode.h"
+#include "cli/messages.h"
+#include "cli/program.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ std::filesystem::path WindowProgram() {
 int StartWindowProgram(char** argv) {
   const std::string program = WindowProgram().string();
   execvp(program.c_str(), argv);
-  std::cerr << "hotlap-eval: cannot start " << program << ": " << std::strerror(errno) << '\n';
+  hl::cli::PrintProblem(std::cerr, "cannot start " + program + ": " + std::strerror(errno));
   return 1;
 }
 
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
   // GUI toolkit is only started when there are no arguments.
   if (argc > 1) {
     KeepFreedPictureMemory();
-    return hl::batch::RunCommandLine(argc, argv, std::cout, std::cerr);
+    return hl::cli::RunCommandLine(argc, argv, std::cout, std::cerr);
   }
   return StartWindowProgram(argv);
 }

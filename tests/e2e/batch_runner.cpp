@@ -6,7 +6,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/batch/batch_mode.h"
+#include "cli/program.h"
 
 namespace hl::testing {
 
@@ -40,7 +40,7 @@ BatchResult RunBatch(const std::string& work, const std::vector<std::string>& ar
   WorkingFolder in(work);
   std::ostringstream out, err;
   BatchResult result;
-  result.status = batch::RunCommandLine(static_cast<int>(storage.size()), argv.data(), out, err);
+  result.status = cli::RunCommandLine(static_cast<int>(storage.size()), argv.data(), out, err);
   result.out = out.str();
   result.err = err.str();
   return result;

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/batch/batch_mode.h"
+#include "cli/program.h"
 
-namespace hl::batch {
+namespace hl::cli {
 namespace {
 
 std::string HelpText() {
@@ -89,4 +89,4 @@ TEST(ManPage, DescribesExactlyTheOptionsOfHelp) {
 }
 
 }  // namespace
-}  // namespace hl::batch
+}  // namespace hl::cli

@@ -14,7 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/batch/batch_mode.h"
+#include "cli/program.h"
 #include "fuzz/targets/log_lines.h"
 #include "run/competition_run.h"
 #include "run/entry_run.h"
@@ -188,7 +188,7 @@ TEST_P(DamagedCompetition, EveryEntryIsAccountedFor) {
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   std::ostringstream out, err;
-  const int status = batch::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+  const int status = cli::RunCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
   ASSERT_TRUE(status == 0 || status == 1) << status << "\n" << err.str();
   ExpectResultsMatchReport(out.str(), ReadFileText(json), ReadFileText(csv));
   // The page's own copy of the results is the same data, with the pictures it shows.
@@ -261,7 +261,9 @@ TEST_P(DamagedCompetition, EachEntryAloneAsInTheFullRun) {
   TempDir work;
   const std::string base = work.Path() + "competition/";
   ASSERT_FALSE(competition::WriteVariant(intact_->Path(), base, GetParam().corruptions));
-  run::RunSpec spec{.base_dir = base, .penalties = {{"bert", "6100"}}};
+  run::RunSpec spec;
+  spec.base_dir = base;
+  spec.penalties = {{"bert", "6100"}};
   const run::EvaluatedCompetition full = run::EvaluateCompetition(spec, {});
   ASSERT_TRUE(full.Ranked());
   ASSERT_EQ(full.entry_logs.size(), full.record.entries.size());

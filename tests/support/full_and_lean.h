@@ -18,7 +18,8 @@
 #include <variant>
 #include <vector>
 
-#include "app/batch/batch_mode.h"
+#include "cli/batch_command.h"
+#include "cli/command_line.h"
 #include "run/output_needs.h"
 
 namespace hl::testing {
@@ -50,14 +51,14 @@ inline BatchOutputs RunWithNeeds(const std::string& work, const std::vector<std:
   std::filesystem::current_path(work);
   const std::set<std::string> inputs = FilesBelow(folders);
   BatchOutputs result;
-  const batch::ParsedCommandLine parsed = batch::ParseCommandLine(args);
-  const auto* options = std::get_if<batch::BatchOptions>(&parsed);
+  const cli::ParsedCommandLine parsed = cli::ParseCommandLine(args);
+  const auto* options = std::get_if<run::RunSpec>(&parsed);
   if (options == nullptr) {
     ADD_FAILURE() << "not a batch command line";
   } else {
     std::ostringstream out, err;
     result.status =
-        batch::RunBatch(*options, lean ? run::NeedsOf(*options) : state::OutputNeeds{}, out, err);
+        cli::RunBatch(*options, lean ? run::NeedsOf(*options) : state::OutputNeeds{}, out, err);
     result.out = out.str();
     result.err = err.str();
   }

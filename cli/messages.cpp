@@ -1,6 +1,6 @@
-#include "app/batch/messages.h"
+#include "cli/messages.h"
 
-namespace hl::batch {
+namespace hl::cli {
 
 void PrintProblem(std::ostream& err, std::string_view text) {
   err << kProgram << ": " << text << '\n';
@@ -18,4 +18,4 @@ run::Diagnostics::Listener PrintingTo(std::ostream& err) {
   return [&err](const run::Diagnostic& diagnostic) { Print(err, diagnostic); };
 }
 
-}  // namespace hl::batch
+}  // namespace hl::cli

@@ -7,7 +7,7 @@
 
 #include "run/diagnostics.h"
 
-namespace hl::batch {
+namespace hl::cli {
 
 inline constexpr std::string_view kProgram = "hotlap-eval";
 
@@ -17,4 +17,4 @@ void Print(std::ostream& err, const run::Diagnostic& diagnostic);
 // Prints each message as the run adds it.
 run::Diagnostics::Listener PrintingTo(std::ostream& err);
 
-}  // namespace hl::batch
+}  // namespace hl::cli

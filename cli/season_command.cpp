@@ -1,4 +1,4 @@
-#include "app/batch/season_mode.h"
+#include "cli/season_command.h"
 
 #include <filesystem>
 #include <optional>
@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/batch/messages.h"
+#include "cli/messages.h"
 #include "publish/results_json.h"
 #include "run/competition_run.h"
 #include "run/exit_status.h"
@@ -20,7 +20,7 @@
 #include "season/standings.h"
 #include "toolkit/files/file_slots.h"
 
-namespace hl::batch {
+namespace hl::cli {
 namespace {
 
 namespace fs = std::filesystem;
@@ -149,4 +149,4 @@ int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err
   return run::ProcessStatus(run::Worse(status, run::WrittenOrNot(written)));
 }
 
-}  // namespace hl::batch
+}  // namespace hl::cli

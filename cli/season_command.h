@@ -1,9 +1,9 @@
 #pragma once
 #include <ostream>
 
-#include "app/batch/command_line.h"
+#include "cli/command_line.h"
 
-namespace hl::batch {
+namespace hl::cli {
 
 // hotlap-eval --season FILE: evaluates the season's competitions in
 // parallel, each exactly as --batch would, and prints or writes the
@@ -11,4 +11,4 @@ namespace hl::batch {
 // not be written, 2 the season file is wrong.
 int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err);
 
-}  // namespace hl::batch
+}  // namespace hl::cli

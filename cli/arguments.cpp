@@ -1,0 +1,151 @@
+#include "cli/arguments.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <array>
+
+namespace hl::cli {
+namespace {
+
+using Field = std::optional<std::string> GivenArguments::*;
+using Flag = bool GivenArguments::*;
+
+struct ValueOption {
+  const char* name;
+  Field field;
+};
+
+// The options every run takes; --batch and --season name the run itself.
+constexpr std::array<ValueOption, 6> kValueOptions = {{
+    {"--pictures", &GivenArguments::pictures},
+    {"--json", &GivenArguments::json},
+    {"--csv", &GivenArguments::csv},
+    {"--export", &GivenArguments::export_dir},
+    {"--period", &GivenArguments::period},
+    {"--evaluation", &GivenArguments::evaluation},
+}};
+
+struct FlagOption {
+  const char* name;
+  Flag field;
+};
+
+constexpr std::array<FlagOption, 3> kFlags = {{
+    {"--google", &GivenArguments::google},
+    {"--record", &GivenArguments::record},
+    {"--audit", &GivenArguments::audit},
+}};
+
+constexpr const char* kPenalty = "--penalty";
+
+// A value option may stand without its value and more than once; both are
+// reported in our words once parsing is done.
+CLI::Option* AddValueOption(CLI::App& app, const std::string& name) {
+  return app.add_option(name)->expected(0, 1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+// The options of one command (the program itself or a subcommand), read
+// back after parsing.
+class CommandOptions {
+ public:
+  CommandOptions(CLI::App& app, bool names_the_run) : app_(app) {
+    if (names_the_run) {
+      values_.push_back({AddValueOption(app, "--batch"), &GivenArguments::batch});
+      values_.push_back({AddValueOption(app, "--season"), &GivenArguments::season});
+    }
+    for (const ValueOption& option : kValueOptions)
+      values_.push_back({AddValueOption(app, option.name), option.field});
+    for (const FlagOption& flag : kFlags) flags_.push_back({app.add_flag(flag.name), flag.field});
+    penalty_ = AddValueOption(app, kPenalty);
+  }
+
+  // Names the run by its subcommand's operand: "batch BASEDIR".
+  void AddOperand(const std::string& name, Field field) {
+    operand_ = {app_.add_option(name), field};
+  }
+
+  std::optional<UsageError> TakeInto(GivenArguments& given) const {
+    if (auto extra = FirstExtra()) return extra;
+    for (const auto& [option, field] : values_) {
+      if (option->count() > 1) return UsageError{option->get_name() + " given twice"};
+      if (option->count() == 0) continue;
+      if (option->results().front().empty())
+        return UsageError{option->get_name() + " needs a value"};
+      if (given.*field) return UsageError{option->get_name() + " given twice"};
+      given.*field = option->results().front();
+    }
+    for (const auto& [flag, field] : flags_) {
+      if (flag->count() == 0) continue;
+      // "--google=x" is no flag of ours.
+      if (flag->results() != std::vector<std::string>{"true"})
+        return UsageError{"unknown option '" + flag->get_name() + "'"};
+      given.*field = true;
+    }
+    for (const std::string& penalty : penalty_->results()) {
+      if (penalty.empty()) return UsageError{std::string(kPenalty) + " needs a value"};
+      given.penalties.push_back(penalty);
+    }
+    if (operand_.option != nullptr && operand_.option->count() > 0) {
+      if (given.*operand_.field) return UsageError{app_.get_name() + " is given a second time"};
+      given.*operand_.field = operand_.option->results().front();
+    }
+    return std::nullopt;
+  }
+
+ private:
+  struct Bound {
+    CLI::Option* option = nullptr;
+    Field field = nullptr;
+  };
+
+  std::optional<UsageError> FirstExtra() const {
+    const std::vector<std::string> extras = app_.remaining();
+    if (extras.empty()) return std::nullopt;
+    const std::string& extra = extras.front();
+    if (extra.starts_with("-") && extra != "-")
+      return UsageError{"unknown option '" + extra.substr(0, extra.find('=')) + "'"};
+    return UsageError{"unexpected argument '" + extra + "'"};
+  }
+
+  CLI::App& app_;
+  std::vector<Bound> values_;
+  std::vector<std::pair<CLI::Option*, Flag>> flags_;
+  CLI::Option* penalty_ = nullptr;
+  Bound operand_;
+};
+
+}  // namespace
+
+Arguments ReadArguments(const std::vector<std::string>& args) {
+  if (std::find(args.begin(), args.end(), "--help") != args.end()) return ShowHelp{};
+  if (std::find(args.begin(), args.end(), "--version") != args.end()) return ShowVersion{};
+
+  CLI::App app("hotlap-eval", "hotlap-eval");
+  app.set_help_flag();
+  app.allow_extras();
+  CommandOptions program(app, /*names_the_run=*/true);
+  CLI::App* batch = app.add_subcommand("batch")->allow_extras();
+  CommandOptions batch_options(*batch, /*names_the_run=*/false);
+  batch_options.AddOperand("BASEDIR", &GivenArguments::batch);
+  CLI::App* season = app.add_subcommand("season")->allow_extras();
+  CommandOptions season_options(*season, /*names_the_run=*/false);
+  season_options.AddOperand("FILE", &GivenArguments::season);
+
+  // CLI11 parses the last argument first when handed a vector backwards.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    return UsageError{error.what()};
+  }
+  GivenArguments given;
+  for (const CommandOptions* options : {&program, &batch_options, &season_options}) {
+    if (auto problem = options->TakeInto(given)) return *problem;
+  }
+  if (batch->parsed() && !given.batch) return UsageError{"batch needs BASEDIR"};
+  if (season->parsed() && !given.season) return UsageError{"season needs FILE"};
+  return given;
+}
+
+}  // namespace hl::cli

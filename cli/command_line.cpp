@@ -1,0 +1,143 @@
+#include "cli/command_line.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "record/rules.h"
+
+namespace hl::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using run::RunSpec;
+
+// Absolute and normal, without a closing "/" so a file given as a folder
+// is reported as a file.
+fs::path AbsolutePath(const std::string& given) {
+  std::error_code ec;
+  fs::path absolute = fs::absolute(fs::path(given), ec).lexically_normal();
+  if (ec) absolute = fs::path(given).lexically_normal();
+  if (!absolute.has_filename() && absolute.has_relative_path()) absolute = absolute.parent_path();
+  return absolute;
+}
+
+std::string AsFolderText(const fs::path& folder) {
+  std::string text = folder.string();
+  if (text.empty() || text.back() != '/') text += '/';
+  return text;
+}
+
+std::string OutputPath(const std::string& given) {
+  return given == kStandardOutput ? given : AbsolutePath(given).string();
+}
+
+std::string OutputFolder(const std::optional<std::string>& given) {
+  return given ? AsFolderText(AbsolutePath(*given)) : "";
+}
+
+std::optional<std::string> CheckBaseFolder(const std::string& given, const fs::path& absolute) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(absolute, ec);
+  if (!fs::exists(status)) return "base folder '" + given + "' does not exist";
+  if (!fs::is_directory(status)) return "'" + given + "' is not a folder";
+  fs::directory_iterator listing(absolute, ec);
+  if (ec) return "base folder '" + given + "' cannot be read: " + ec.message();
+  return std::nullopt;
+}
+
+std::optional<std::string> AddPenalty(RunSpec& spec, const std::string& argument) {
+  const size_t equals = argument.rfind('=');
+  if (equals == std::string::npos || equals == 0)
+    return "--penalty wants ENTRY=TIME, got '" + argument + "'";
+  const std::string entry = argument.substr(0, equals);
+  const std::string time = argument.substr(equals + 1);
+  if (!record::IsPenaltyTime(time))
+    return "penalty time '" + time + "' for '" + entry + "' is not a number of hundredths";
+  std::error_code ec;
+  if (!record::IsEntryFolderName(entry) || !fs::is_directory(fs::path(spec.base_dir) / entry, ec))
+    return "'" + entry + "' is not an entry folder of " + spec.base_dir;
+  if (!spec.penalties.emplace(entry, time).second)
+    return "more than one penalty for '" + entry + "'";
+  return std::nullopt;
+}
+
+std::optional<std::string> TakeResultsFiles(RunSpec& spec, const GivenArguments& given) {
+  if (given.json) spec.json_file = OutputPath(*given.json);
+  if (given.csv) spec.csv_file = OutputPath(*given.csv);
+  spec.export_dir = OutputFolder(given.export_dir);
+  const int to_standard_output =
+      (spec.json_file == kStandardOutput) + (spec.csv_file == kStandardOutput) + spec.google;
+  if (to_standard_output > 1) return "only one of --google, --json - and --csv - can be printed";
+  if (spec.audit && to_standard_output > 0)
+    return "--audit prints after the report, so it cannot go with --google, --json - or --csv -";
+  return std::nullopt;
+}
+
+std::optional<std::string> TakePeriod(RunSpec& spec, const GivenArguments& given) {
+  if (!given.period) return std::nullopt;
+  auto period = audit::ParsePeriod(*given.period);
+  if (!period) return "--period: " + period.error().what;
+  spec.period = *period;
+  return std::nullopt;
+}
+
+std::optional<std::string> TakeEvaluationFile(RunSpec& spec, const GivenArguments& given) {
+  if (given.evaluation) spec.evaluation_file = AbsolutePath(*given.evaluation).string();
+  if (spec.record && !given.evaluation) return "--record needs --evaluation FILE";
+  return std::nullopt;
+}
+
+// A season runs each competition with the options its file gives, so of
+// the batch options only the season's own outputs remain.
+ParsedCommandLine CheckSeason(const GivenArguments& given) {
+  if (given.batch) return UsageError{"--season and --batch cannot be combined"};
+  if (!given.penalties.empty() || given.google || given.record || given.audit || given.pictures ||
+      given.period || given.evaluation) {
+    return UsageError{"--season takes only --json, --csv and --export"};
+  }
+  SeasonOptions season;
+  season.season_file = *given.season;
+  if (given.json) season.json_file = OutputPath(*given.json);
+  if (given.csv) season.csv_file = OutputPath(*given.csv);
+  season.export_dir = OutputFolder(given.export_dir);
+  if (season.json_file == kStandardOutput && season.csv_file == kStandardOutput)
+    return UsageError{"only one of --json - and --csv - can be printed"};
+  return season;
+}
+
+ParsedCommandLine CheckBatch(const GivenArguments& given) {
+  if (!given.batch) return UsageError{"--batch BASEDIR is missing"};
+  RunSpec spec;
+  spec.google = given.google;
+  spec.record = given.record;
+  spec.audit = given.audit;
+  const fs::path base = AbsolutePath(*given.batch);
+  if (auto problem = CheckBaseFolder(*given.batch, base)) return UsageError{*problem};
+  spec.base_dir = AsFolderText(base);
+  for (const std::string& argument : given.penalties) {
+    if (auto problem = AddPenalty(spec, argument)) return UsageError{*problem};
+  }
+  spec.pictures_dir = OutputFolder(given.pictures);
+  if (auto problem = TakeResultsFiles(spec, given)) return UsageError{*problem};
+  if (auto problem = TakeEvaluationFile(spec, given)) return UsageError{*problem};
+  if (auto problem = TakePeriod(spec, given)) return UsageError{*problem};
+  return spec;
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  return std::visit(
+      [](auto&& read) -> ParsedCommandLine {
+        using Kind = std::decay_t<decltype(read)>;
+        if constexpr (std::is_same_v<Kind, GivenArguments>) {
+          return read.season ? CheckSeason(read) : CheckBatch(read);
+        } else {
+          return read;
+        }
+      },
+      ReadArguments(args));
+}
+
+}  // namespace hl::cli
