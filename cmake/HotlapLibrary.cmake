@@ -3,7 +3,7 @@
 #
 # Includes point one way: a library's sources and headers may include only
 # headers of its own folder and of the folders of the libraries it depends on
-# (DEPS, followed through their own DEPS). The build checks every library's
+# (DEPS; not those of their DEPS). The build checks every library's
 # `#include "..."` lines and fails on any other folder of this tree, so a
 # dependency that points the wrong way cannot slip in. Code below
 # HOTLAP_UNCHECKED_FOLDERS may include anything.
@@ -31,35 +31,26 @@ function(hotlap_library name dir)
   set_property(TARGET ${name} PROPERTY HOTLAP_FILES ${sources} ${headers})
 endfunction()
 
-# The folders `target` may include from: its own and those of every library it
-# reaches through its link dependencies.
+# The folders `target` may include from: its own and those of the libraries
+# it names in DEPS. A dependency's dependencies do not count: a library that
+# includes a header of theirs must name them itself, so its DEPS say all it
+# uses.
 function(_hotlap_allowed_folders target out)
-  set(folders)
-  set(seen)
-  set(queue ${target})
-  while(queue)
-    list(POP_FRONT queue current)
-    if(current IN_LIST seen)
-      continue()
-    endif()
-    list(APPEND seen ${current})
-    get_target_property(folder ${current} HOTLAP_FOLDER)
-    list(APPEND folders ${folder})
-    get_target_property(type ${current} TYPE)
-    set(deps)
-    if(NOT type STREQUAL "INTERFACE_LIBRARY")
-      get_target_property(deps ${current} LINK_LIBRARIES)
-    endif()
-    get_target_property(interface_deps ${current} INTERFACE_LINK_LIBRARIES)
-    foreach(dep IN LISTS deps interface_deps)
-      if(TARGET ${dep})
-        get_target_property(dep_folder ${dep} HOTLAP_FOLDER)
-        if(dep_folder)
-          list(APPEND queue ${dep})
-        endif()
+  get_target_property(folders ${target} HOTLAP_FOLDER)
+  get_target_property(type ${target} TYPE)
+  set(deps)
+  if(NOT type STREQUAL "INTERFACE_LIBRARY")
+    get_target_property(deps ${target} LINK_LIBRARIES)
+  endif()
+  get_target_property(interface_deps ${target} INTERFACE_LINK_LIBRARIES)
+  foreach(dep IN LISTS deps interface_deps)
+    if(TARGET ${dep})
+      get_target_property(dep_folder ${dep} HOTLAP_FOLDER)
+      if(dep_folder)
+        list(APPEND folders ${dep_folder})
       endif()
-    endforeach()
-  endwhile()
+    endif()
+  endforeach()
   list(REMOVE_DUPLICATES folders)
   set(${out} ${folders} PARENT_SCOPE)
 endfunction()

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "results/record_ranking.h"
+#include "ranking/record_ranking.h"
 #include "toolkit/text/text.h"
 #include "toolkit/text/utf8.h"
 
@@ -53,7 +53,7 @@ std::string CsvField(std::string_view raw) {
 std::string ResultsCsv(const record::CompetitionRecord& competition) {
   std::string csv = std::string(kHeader) + kRowEnd;
   std::vector<bool> ranked(competition.entries.size(), false);
-  for (const results::RankedEntry& entry : results::RankRecord(competition)) {
+  for (const ranking::RankedEntry& entry : ranking::RankRecord(competition)) {
     ranked[entry.entry] = true;
     csv += EntryRow(text::FormatInteger(entry.place), text::FormatInteger(entry.time),
                     competition.entries[entry.entry]);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "results/record_ranking.h"
+#include "ranking/record_ranking.h"
 #include "toolkit/text/text.h"
 
 namespace hl::publish {
@@ -64,7 +64,7 @@ Json CompetitionJson(const record::CompetitionRecord& competition) {
 
 Json RankingJson(const record::CompetitionRecord& competition) {
   Json ranking = Json::array();
-  for (const results::RankedEntry& ranked : results::RankRecord(competition)) {
+  for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition)) {
     const record::EntryRecord& entry = competition.entries[ranked.entry];
     ranking.push_back({{"place", ranked.place},
                        {"text", ranked.text},

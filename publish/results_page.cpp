@@ -1,8 +1,8 @@
 #include "publish/results_page.h"
 
 #include "publish/html_text.h"
+#include "ranking/record_ranking.h"
 #include "record/rules.h"
-#include "results/record_ranking.h"
 #include "toolkit/text/text.h"
 
 namespace hl::publish {
@@ -60,10 +60,10 @@ std::string FindingCodes(const record::EntryRecord& entry) {
 
 std::string RankingTable(const record::CompetitionRecord& competition) {
   std::string rows;
-  const auto ranking = results::RankRecord(competition);
-  for (const results::RankedEntry& ranked : ranking) {
+  const auto places = ranking::RankRecord(competition);
+  for (const ranking::RankedEntry& ranked : places) {
     const record::EntryRecord& entry = competition.entries[ranked.entry];
-    const int64_t leader = ranking.front().time;
+    const int64_t leader = places.front().time;
     const bool timed = ranked.time < record::kNoTime && leader < record::kNoTime;
     const std::string gap =
         ranked.place == 1 || !timed ? "" : "+" + text::FormatHundredths(ranked.time - leader);

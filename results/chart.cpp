@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "ranking/entry_order.h"
 #include "results/chart_drawing.h"
 #include "results/chart_texts.h"
-#include "results/entry_order.h"
 #include "results/result_path.h"
+#include "results/sort_entries.h"
 #include "state/progress_bar.h"
 #include "toolkit/files/file_slots.h"
 #include "toolkit/raster/image_files.h"

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ranking/entry_order.h"
 #include "record/rules.h"
 #include "results/chart_scale.h"
 #include "results/chart_texts.h"
-#include "results/entry_order.h"
 #include "toolkit/raster/draw.h"
 #include "toolkit/raster/image_files.h"
 
@@ -76,7 +76,7 @@ void TakeScaleEnds(state::AppState& s, const std::vector<std::string>& entries) 
   s.ChartMin = 0;
   s.ChartMax = 0;
   for (size_t row = 0; row < entries.size(); ++row) {
-    const int64_t time = EntryTime(entries[row]);
+    const int64_t time = ranking::EntryTime(entries[row]);
     if (row == 0) {
       s.ChartMin = static_cast<int32_t>(time);
     } else if (time < record::kNoTime) {
@@ -168,7 +168,7 @@ void DrawChartRows(const ChartLayout& layout, raster::Image& band, int64_t first
   // Bars come last and cover the vertical axis where they start.
   if (layout.min == layout.max) return;
   for (int64_t row = rows.first; row < rows.last; ++row) {
-    const int64_t time = EntryTime(entries[static_cast<size_t>(row)]);
+    const int64_t time = ranking::EntryTime(entries[static_cast<size_t>(row)]);
     if (time <= 0 || time >= record::kNoTime) continue;
     canvas.Box(layout.x0, RowTop(row), BarLength(layout.axis_length, time, layout.min, layout.max),
                kBarHeight, kBarBlue);

@@ -1,13 +1,13 @@
 #include "results/chart_texts.h"
 
-#include "results/entry_order.h"
+#include "ranking/entry_order.h"
 #include "toolkit/text/text.h"
 
 namespace hl::results {
 
 std::string ChartRowLabel(std::string_view entry) {
-  if (!HasEntryTime(entry)) return std::string(entry);
-  const std::string time_text = EntryTimeText(entry);
+  if (!ranking::HasEntryTime(entry)) return std::string(entry);
+  const std::string time_text = ranking::EntryTimeText(entry);
   return text::FormatHundredths(text::ParseInteger(time_text)) +
          std::string(entry.substr(time_text.size()));
 }

@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "ranking/entry_order.h"
 #include "results/chart_scale.h"
-#include "results/entry_order.h"
+#include "results/sort_entries.h"
 #include "state/progress_bar.h"
 #include "toolkit/text/text.h"
 
@@ -44,7 +45,7 @@ std::string DataSeries(const state::AppState& s) {
   std::string series = "&chd=t:";
   bool first = true;
   for (const std::string& entry : s.RankingList.Items()) {
-    float seconds = Seconds(EntryTime(entry));
+    float seconds = Seconds(ranking::EntryTime(entry));
     if (seconds >= 60.0f) seconds = Seconds(s.ChartMax);
     if (!first) series += ",";
     series += SecondsText(seconds);
@@ -55,7 +56,8 @@ std::string DataSeries(const state::AppState& s) {
 
 // The true time, or what stands in its place when it is no number.
 std::string LabelTime(const std::string& entry) {
-  return HasEntryTime(entry) ? SecondsText(Seconds(EntryTime(entry))) : EntryTimeText(entry);
+  return ranking::HasEntryTime(entry) ? SecondsText(Seconds(ranking::EntryTime(entry)))
+                                      : ranking::EntryTimeText(entry);
 }
 
 // The service lists bar labels bottom-up, hence slowest to fastest.

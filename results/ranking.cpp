@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <span>
 
-#include "results/entry_order.h"
-#include "results/ranking_entries.h"
+#include "ranking/entry_order.h"
+#include "ranking/ranking_entries.h"
 #include "results/result_path.h"
 #include "toolkit/files/file_slots.h"
 
@@ -31,12 +31,12 @@ void RankResults(state::AppState& s, ui::Ui& ui) {
   if (s.ReportText.empty()) return;
 
   // RankingList holds the entries from last place to first.
-  const std::vector<std::string> entries = CollectRankingEntries(s.ReportText);
-  const std::vector<size_t> places = PlaceOrder(entries);
+  const std::vector<std::string> entries = ranking::CollectRankingEntries(s.ReportText);
+  const std::vector<size_t> places = ranking::PlaceOrder(entries);
   for (auto place = places.rbegin(); place != places.rend(); ++place) {
     s.RankingList.Append(entries[*place]);
   }
-  s.ReportText = RankingBlock(s.RankingList.Items()) + s.ReportText;
+  s.ReportText = ranking::RankingBlock(s.RankingList.Items()) + s.ReportText;
 
   ui.RemoveControl(state::id::kScreenView);
   ui.RemoveControl(state::id::kStatsView);

@@ -11,7 +11,7 @@
 #include "publish/ghost_overlay.h"
 #include "publish/results_csv.h"
 #include "publish/results_json.h"
-#include "results/record_ranking.h"
+#include "ranking/record_ranking.h"
 #include "run/track_square.h"
 #include "toolkit/files/file_slots.h"
 #include "toolkit/raster/image_files.h"
@@ -162,14 +162,14 @@ bool ExportRun::CopyChart(const state::AppState& s) {
 }
 
 bool ExportRun::WriteGhosts(const state::AppState& s) {
-  const auto ranking = results::RankRecord(s.Record);
-  if (ranking.empty() || !s.LabelFont) return false;
-  const record::EntryRecord& winner = s.Record.entries[ranking.front().entry];
+  const auto places = ranking::RankRecord(s.Record);
+  if (places.empty() || !s.LabelFont) return false;
+  const record::EntryRecord& winner = s.Record.entries[places.front().entry];
   const auto track =
       DrawTrackSquare(s.BaseDir + winner.folder + "/" + winner.track_file.value_or(""));
   if (!track) return false;
   std::vector<publish::OverlayLap> laps;
-  for (const results::RankedEntry& ranked : ranking) {
+  for (const ranking::RankedEntry& ranked : places) {
     const record::EntryRecord& entry = s.Record.entries[ranked.entry];
     laps.push_back({.place = ranked.place,
                     .driver = entry.track->driver,
@@ -188,7 +188,9 @@ bool ExportRun::Finish(const state::AppState& s) {
     failed_ = true;
     return false;
   }
-  publish::PageContent content{.run_date = Today(), .pictures = pictures_};
+  publish::PageContent content;
+  content.run_date = Today();
+  content.pictures = pictures_;
   content.pictures.resize(s.Record.entries.size());
   if (CopyChart(s)) content.chart = "chart.png";
   if (WriteGhosts(s)) content.ghosts = "ghosts.png";

@@ -5,8 +5,8 @@
 #include <map>
 #include <string_view>
 
+#include "ranking/record_ranking.h"
 #include "record/rules.h"
-#include "results/record_ranking.h"
 
 namespace hl::season {
 namespace {
@@ -82,7 +82,7 @@ std::vector<DriverStanding> ScoreSeason(const Season& season,
   for (size_t round = 0; round < outcomes.size(); ++round) {
     if (!outcomes[round].record) continue;
     const record::CompetitionRecord& competition = *outcomes[round].record;
-    for (const results::RankedEntry& ranked : results::RankRecord(competition)) {
+    for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition)) {
       const std::string_view name = Trimmed(competition.entries[ranked.entry].track->driver);
       const std::string key = Folded(name);
       auto [found, added] = by_key.emplace(key, tallies.size());

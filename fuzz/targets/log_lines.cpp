@@ -1,6 +1,6 @@
 #include "fuzz/targets/log_lines.h"
 
-#include "results/ranking_entries.h"
+#include "ranking/ranking_entries.h"
 
 namespace hl::fuzzing {
 
@@ -16,7 +16,7 @@ std::vector<std::string> SplitCrLf(std::string_view text) {
 }
 
 size_t CountResultLines(std::string_view text) {
-  return results::CollectRankingEntries(text).size();
+  return ranking::CollectRankingEntries(text).size();
 }
 
 }  // namespace hl::fuzzing

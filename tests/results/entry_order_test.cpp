@@ -1,4 +1,5 @@
-#include "results/entry_order.h"
+#include "ranking/entry_order.h"
+#include "results/sort_entries.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,8 @@ TEST(EntryOrder, RanksByTimeValueThenFoldedText) {
       {"Bert ##", "DNF Cleo"},  // among themselves by their text
   };
   for (const auto& [faster, slower] : faster_slower) {
-    EXPECT_TRUE(EntryLess(faster, slower)) << faster << " < " << slower;
-    EXPECT_FALSE(EntryLess(slower, faster)) << slower << " < " << faster;
+    EXPECT_TRUE(ranking::EntryLess(faster, slower)) << faster << " < " << slower;
+    EXPECT_FALSE(ranking::EntryLess(slower, faster)) << slower << " < " << faster;
   }
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "ranking/ranking_entries.h"
 #include "results/chart.h"
 #include "results/google_export.h"
-#include "results/ranking_entries.h"
 #include "tests/support/test_app.h"
 
 namespace hl::results {
@@ -30,13 +30,13 @@ TEST(RankingEntries, CollectsEveryLineThatOpensWithTheMark) {
       {"a 1.: 987 Bert\r\n\t1.: 987 Cleo\r\n", {}},
   };
   for (const auto& [report, entries] : cases) {
-    EXPECT_EQ(CollectRankingEntries(report), entries) << report;
+    EXPECT_EQ(ranking::CollectRankingEntries(report), entries) << report;
   }
 }
 
 TEST(RankingEntries, LongTextAfterTheLastResultLineEndsQuickly) {
   const std::string report = "1.: 987 Anna\r\n" + std::string(4'000'000, 'y');
-  EXPECT_EQ(CollectRankingEntries(report), std::vector<std::string>{"0987 Anna"});
+  EXPECT_EQ(ranking::CollectRankingEntries(report), std::vector<std::string>{"0987 Anna"});
 }
 
 class RankResultsTest : public ::testing::Test {

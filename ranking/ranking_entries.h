@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hl::results {
+namespace hl::ranking {
 
 // The ranking entries of a run's report, in the order their result lines
 // ("1.: time driver" + CR LF) stand. A result line begins with "1.:", after
@@ -20,4 +20,4 @@ std::string RankingEntryText(std::string_view result);
 // so the last of them gets number 1.
 std::string RankingBlock(const std::vector<std::string>& descending);
 
-}  // namespace hl::results
+}  // namespace hl::ranking

@@ -1,11 +1,15 @@
-#include "results/ranking_entries.h"
+#include "ranking/ranking_entries.h"
 
 #include <algorithm>
 
-#include "state/state.h"
 #include "toolkit/text/text.h"
 
-namespace hl::results {
+namespace hl::ranking {
+namespace {
+
+constexpr const char* kNewLine = "\r\n";  // ends every line of a report
+
+}  // namespace
 
 namespace {
 
@@ -47,7 +51,7 @@ std::vector<std::string> CollectRankingEntries(std::string_view report) {
       p = f + 1;
       continue;
     }
-    const int64_t e = text::FindText(report, state::kNewLine, f);
+    const int64_t e = text::FindText(report, kNewLine, f);
     if (e == 0) break;
     const int64_t start = f + static_cast<int64_t>(kResultMark.size());
     entries.push_back(RankingEntryText(text::MiddlePart(report, start, e - start)));
@@ -60,9 +64,9 @@ std::string RankingBlock(const std::vector<std::string>& descending) {
   std::string block;
   int64_t number = 1;
   for (auto entry = descending.rbegin(); entry != descending.rend(); ++entry, ++number) {
-    block += text::FormatInteger(number) + " - " + *entry + state::kNewLine;
+    block += text::FormatInteger(number) + " - " + *entry + kNewLine;
   }
   return block;
 }
 
-}  // namespace hl::results
+}  // namespace hl::ranking

@@ -1,12 +1,11 @@
-#include "results/entry_order.h"
+#include "ranking/entry_order.h"
 
 #include <algorithm>
 
 #include "record/rules.h"
-#include "state/state.h"
 #include "toolkit/text/text.h"
 
-namespace hl::results {
+namespace hl::ranking {
 
 namespace {
 
@@ -46,8 +45,6 @@ bool EntryLess(const std::string& a, const std::string& b) {
   return FoldedLess(a, b);
 }
 
-void SortEntries(state::TextList& list, bool descending) { list.SortStable(EntryLess, descending); }
-
 std::vector<size_t> PlaceOrder(const std::vector<std::string>& entries) {
   std::vector<size_t> order(entries.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -57,4 +54,4 @@ std::vector<size_t> PlaceOrder(const std::vector<std::string>& entries) {
   return order;
 }
 
-}  // namespace hl::results
+}  // namespace hl::ranking

@@ -9,9 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "state/text_list.h"
-
-namespace hl::results {
+namespace hl::ranking {
 
 // The text before the first space (the whole entry when it has none).
 std::string EntryTimeText(std::string_view entry);
@@ -30,12 +28,9 @@ bool FoldedLess(std::string_view a, std::string_view b);
 // entries of equal time.
 bool EntryLess(const std::string& a, const std::string& b);
 
-// Stable: entries that compare equal keep their order in either direction.
-void SortEntries(state::TextList& list, bool descending);
-
 // Indices into `entries` from first place to last: the reverse of the
 // stable descending sort, so of two equal entries the later one places
 // first. The report and the results files both rank with this.
 std::vector<size_t> PlaceOrder(const std::vector<std::string>& entries);
 
-}  // namespace hl::results
+}  // namespace hl::ranking

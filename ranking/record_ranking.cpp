@@ -1,9 +1,9 @@
-#include "results/record_ranking.h"
+#include "ranking/record_ranking.h"
 
-#include "results/entry_order.h"
-#include "results/ranking_entries.h"
+#include "ranking/entry_order.h"
+#include "ranking/ranking_entries.h"
 
-namespace hl::results {
+namespace hl::ranking {
 
 std::vector<RankedEntry> RankRecord(const record::CompetitionRecord& competition) {
   std::vector<std::string> texts;
@@ -22,4 +22,4 @@ std::vector<RankedEntry> RankRecord(const record::CompetitionRecord& competition
   return ranking;
 }
 
-}  // namespace hl::results
+}  // namespace hl::ranking

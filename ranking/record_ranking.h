@@ -9,7 +9,7 @@
 
 #include "record/competition_record.h"
 
-namespace hl::results {
+namespace hl::ranking {
 
 struct RankedEntry {
   int64_t place = 0;  // from 1
@@ -20,4 +20,4 @@ struct RankedEntry {
 
 std::vector<RankedEntry> RankRecord(const record::CompetitionRecord& competition);
 
-}  // namespace hl::results
+}  // namespace hl::ranking
