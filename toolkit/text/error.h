@@ -23,8 +23,12 @@ struct Error {
   std::string Describe() const;
 };
 
+// [[nodiscard]]: a failure nobody looks at is a failure reported as success.
 template <class T>
-using Result = tl::expected<T, Error>;
+class [[nodiscard]] Result : public tl::expected<T, Error> {
+ public:
+  using tl::expected<T, Error>::expected;
+};
 
 // Shorthand for the failing side: `return hl::Fail({"truncated", path, 12});`
 inline tl::unexpected<Error> Fail(Error error) { return tl::unexpected<Error>(std::move(error)); }
