@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+#include "cli/messages.h"
+
 namespace hl::cli {
 namespace {
 
@@ -121,7 +123,8 @@ Arguments ReadArguments(const std::vector<std::string>& args) {
   if (std::find(args.begin(), args.end(), "--help") != args.end()) return ShowHelp{};
   if (std::find(args.begin(), args.end(), "--version") != args.end()) return ShowVersion{};
 
-  CLI::App app("hotlap-eval", "hotlap-eval");
+  const std::string name(kProgram);
+  CLI::App app(name, name);
   app.set_help_flag();
   app.allow_extras();
   CommandOptions program(app, /*names_the_run=*/true);
