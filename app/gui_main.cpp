@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/workflow.h"
+#include "app/decisions/decisions.h"
+#include "app/decisions/window_loop.h"
+#include "app/evidence_window/evidence_window.h"
 #include "toolkit/ui/qt/qt_ui.h"
 #include "workflow/startup.h"
 
@@ -64,7 +66,11 @@ int main(int argc, char** argv) {
     return kNoWindow;
   }
   hl::workflow::OpenMainWindow(s, ui);
-  hl::app::RunEventLoop(s, ui);
+  {
+    hl::decisions::Decisions decisions;
+    hl::evidence::EvidenceWindow evidence(decisions, s);
+    hl::decisions::RunWindowLoop(s, ui, decisions, [&evidence] { evidence.Follow(); });
+  }
   hl::workflow::ShutDown(s, ui);
   return 0;
 }

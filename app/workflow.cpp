@@ -9,25 +9,27 @@
 namespace hl::app {
 
 void RunEventLoop(state::AppState& s, ui::Ui& ui) {
-  while (true) {
-    const int event = ui.WaitEvent();
-    if (event == ui::kGadgetEvent) {
-      switch (ui.EventSource()) {
-        case state::id::kScreenView:
-          ShowScreen(s, ui);
-          break;
-        case state::id::kStepButton:
-          workflow::TakeStep(s, ui);
-          break;
-        case state::id::kActionButton:
-          ActionButtonPressed(s, ui);
-          break;
-        default:
-          break;
-      }
-    }
-    if (event == ui::kCloseEvent || s.QuitRequested) return;
+  while (!HandleEvent(s, ui, ui.WaitEvent())) {
   }
+}
+
+bool HandleEvent(state::AppState& s, ui::Ui& ui, int event) {
+  if (event == ui::kGadgetEvent) {
+    switch (ui.EventSource()) {
+      case state::id::kScreenView:
+        ShowScreen(s, ui);
+        break;
+      case state::id::kStepButton:
+        workflow::TakeStep(s, ui);
+        break;
+      case state::id::kActionButton:
+        ActionButtonPressed(s, ui);
+        break;
+      default:
+        break;
+    }
+  }
+  return event == ui::kCloseEvent || s.QuitRequested;
 }
 
 void ActionButtonPressed(state::AppState& s, ui::Ui& ui) {

@@ -1,5 +1,5 @@
 // startup-time: the interactive start-up as main() does it (the Qt backend,
-// the state, the main window), then events processed until the window is
+// the state, the main window, what keeps the decisions), then events processed until the window is
 // exposed and painted once. Prints the milliseconds from entering main() to
 // that point and ends without tearing anything down, so the process's own
 // wall time, taken from outside, is start-up to window shown as well.
@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/decisions/decisions.h"
+#include "app/evidence_window/evidence_window.h"
 #include "toolkit/ui/qt/qt_ui.h"
 #include "workflow/startup.h"
 
@@ -32,6 +34,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   hl::workflow::OpenMainWindow(s, ui);
+  // As gui_main has them; the evidence window itself opens with "Load".
+  hl::decisions::Decisions decisions;
+  hl::evidence::EvidenceWindow evidence(decisions, s);
   QWidget* window = ui.WindowForTest(hl::state::id::kMainWindow);
   QElapsedTimer waited;
   waited.start();

@@ -33,10 +33,11 @@ struct FlagOption {
   Flag field;
 };
 
-constexpr std::array<FlagOption, 3> kFlags = {{
+constexpr std::array<FlagOption, 4> kFlags = {{
     {"--google", &GivenArguments::google},
     {"--record", &GivenArguments::record},
     {"--audit", &GivenArguments::audit},
+    {"--no-evaluation", &GivenArguments::no_evaluation},
 }};
 
 constexpr const char* kPenalty = "--penalty";

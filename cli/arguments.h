@@ -18,6 +18,7 @@ struct GivenArguments {
   bool google = false;
   bool record = false;
   bool audit = false;
+  bool no_evaluation = false;
 };
 
 struct ShowHelp {};

@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "evaluation/competition_file.h"
 #include "record/rules.h"
 
 namespace hl::cli {
@@ -82,9 +83,17 @@ std::optional<std::string> TakePeriod(RunSpec& spec, const GivenArguments& given
   return std::nullopt;
 }
 
+// The base folder's evaluation.toml unless another file or none is asked for.
 std::optional<std::string> TakeEvaluationFile(RunSpec& spec, const GivenArguments& given) {
-  if (given.evaluation) spec.evaluation_file = AbsolutePath(*given.evaluation).string();
-  if (spec.record && !given.evaluation) return "--record needs --evaluation FILE";
+  if (given.evaluation && given.no_evaluation)
+    return "--evaluation and --no-evaluation cannot be combined";
+  if (given.evaluation) {
+    spec.evaluation_file = AbsolutePath(*given.evaluation).string();
+  } else if (!given.no_evaluation) {
+    spec.evaluation_file = evaluation::CompetitionFileIn(spec.base_dir).value_or("");
+  }
+  if (spec.record && spec.evaluation_file.empty())
+    return "--record needs --evaluation FILE or an evaluation.toml in BASEDIR";
   return std::nullopt;
 }
 
@@ -93,7 +102,7 @@ std::optional<std::string> TakeEvaluationFile(RunSpec& spec, const GivenArgument
 ParsedCommandLine CheckSeason(const GivenArguments& given) {
   if (given.batch) return UsageError{"--season and --batch cannot be combined"};
   if (!given.penalties.empty() || given.google || given.record || given.audit || given.pictures ||
-      given.period || given.evaluation) {
+      given.period || given.evaluation || given.no_evaluation) {
     return UsageError{"--season takes only --json, --csv and --export"};
   }
   SeasonOptions season;

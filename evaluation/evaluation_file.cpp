@@ -78,9 +78,14 @@ class FileChecker {
       } else if (key.str() == "reason") {
         if (!node.is_string()) return Fail(At(node.source(), "reason must be a text"));
         penalty.reason = *node.value<std::string>();
+      } else if (key.str() == "decided") {
+        taken = TakeDecisionTime(node, penalty);
+      } else if (key.str() == "earlier") {
+        taken = TakeEarlierDecisions(node, penalty);
       } else {
         return Fail(At(key.source(), "unknown key '" + std::string(key.str()) +
-                                         "' in [[penalty]] (entry, time and reason are known)"));
+                                         "' in [[penalty]] (entry, time, reason, decided and "
+                                         "earlier are known)"));
       }
       if (!taken) return taken;
     }
@@ -109,13 +114,24 @@ class FileChecker {
     return {};
   }
 
-  // A whole number, so "6000" and 6000 cannot both mean the same penalty and
-  // the text handed on is always the number's plain digits.
   Result<void> TakeTime(const toml::node& node, SavedPenalty& penalty) {
-    const std::optional<int64_t> time = node.is_integer() ? node.value<int64_t>() : std::nullopt;
-    if (!time || *time < 0 || *time > record::kMaxPenaltyTime)
-      return Fail(At(node.source(), "time must be a whole number of hundredths of 1 to 5 digits"));
-    penalty.time = std::to_string(*time);
+    auto time = TakePenaltyTime(node, path_);
+    if (!time) return Fail(time.error());
+    penalty.time = std::move(*time);
+    return {};
+  }
+
+  Result<void> TakeDecisionTime(const toml::node& node, SavedPenalty& penalty) {
+    auto decided = TakeDecided(node, path_);
+    if (!decided) return Fail(decided.error());
+    penalty.decided = std::move(*decided);
+    return {};
+  }
+
+  Result<void> TakeEarlierDecisions(const toml::node& node, SavedPenalty& penalty) {
+    auto earlier = TakeEarlier(node, path_);
+    if (!earlier) return Fail(earlier.error());
+    penalty.earlier = std::move(*earlier);
     return {};
   }
 

@@ -10,15 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "evaluation/decision.h"
 #include "toolkit/text/error.h"
 
 namespace hl::evaluation {
 
 struct SavedPenalty {
-  std::string entry;   // an entry folder of the base folder
-  std::string time;    // as --penalty takes it: 1 to 5 digits
-  std::string reason;  // empty when none was given
-  int64_t line = 0;    // where the [[penalty]] table starts
+  std::string entry;                   // an entry folder of the base folder
+  std::string time;                    // as --penalty takes it: 1 to 5 digits
+  std::string reason;                  // empty when none was given
+  int64_t line = 0;                    // where the [[penalty]] table starts
+  std::optional<std::string> decided;  // RFC 3339; absent in penalties written by hand
+  std::vector<Decision> earlier;       // decisions it replaced, oldest first
 };
 
 // Path below the base folder ("anna/eichwald.trk", "reference.car") ->

@@ -13,18 +13,6 @@ namespace {
 
 constexpr std::string_view kTableName = "fingerprints";
 
-// Each line with its line end, numbered from 1 as toml++ numbers them.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t end = std::min(text.find('\n', start), text.size() - 1) + 1;
-    lines.push_back(text.substr(start, end - start));
-    start = end;
-  }
-  return lines;
-}
-
 toml::table AsTable(const Fingerprints& fingerprints) {
   toml::table table;
   for (const auto& [file, fingerprint] : fingerprints) table.insert(file, fingerprint);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <toml++/toml.h>
 
@@ -16,5 +17,8 @@ namespace hl::evaluation {
 Error AtLine(const std::string& path, int64_t line, const std::string& what);
 
 Result<toml::table> ParseToml(std::string_view text, const std::string& path);
+
+// Each line with its line end, numbered from 1 as toml++ numbers them.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 }  // namespace hl::evaluation

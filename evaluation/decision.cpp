@@ -1,0 +1,86 @@
+#include "evaluation/decision.h"
+
+#include <ctime>
+#include <sstream>
+
+#include "evaluation/toml_document.h"
+#include "record/rules.h"
+
+namespace hl::evaluation {
+namespace {
+
+Error At(const toml::node& node, const std::string& path, const std::string& what) {
+  return AtLine(path, node.source().begin.line, what);
+}
+
+Result<Decision> TakeDecision(const toml::table& table, const std::string& path) {
+  Decision decision;
+  bool has_time = false;
+  for (auto&& [key, node] : table) {
+    if (key.str() == "time") {
+      auto time = TakePenaltyTime(node, path);
+      if (!time) return Fail(time.error());
+      decision.time = *time;
+      has_time = true;
+    } else if (key.str() == "reason") {
+      if (!node.is_string()) return Fail(At(node, path, "reason must be a text"));
+      decision.reason = *node.value<std::string>();
+    } else if (key.str() == "decided") {
+      auto decided = TakeDecided(node, path);
+      if (!decided) return Fail(decided.error());
+      decision.decided = *decided;
+    } else {
+      return Fail(AtLine(path, key.source().begin.line,
+                         "unknown key '" + std::string(key.str()) +
+                             "' in [[penalty.earlier]] (time, reason and decided are known)"));
+    }
+  }
+  if (!has_time) return Fail(At(table, path, "[[penalty.earlier]] without time"));
+  return decision;
+}
+
+}  // namespace
+
+std::string DecidedText(std::chrono::system_clock::time_point when) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+Result<std::string> TakeDecided(const toml::node& node, const std::string& path) {
+  const std::optional<toml::date_time> when = node.value<toml::date_time>();
+  if (!node.is_date_time() || !when->offset)
+    return Fail(At(node, path,
+                   "decided must be a date and time with its offset, such as "
+                   "2026-12-08T17:30:05Z"));
+  std::ostringstream text;
+  text << *when;
+  return text.str();
+}
+
+Result<std::vector<Decision>> TakeEarlier(const toml::node& node, const std::string& path) {
+  const toml::array* tables = node.as_array();
+  if (tables == nullptr || !tables->is_array_of_tables())
+    return Fail(At(node, path, "earlier must be given as [[penalty.earlier]] tables"));
+  std::vector<Decision> earlier;
+  for (const toml::node& element : *tables) {
+    auto decision = TakeDecision(*element.as_table(), path);
+    if (!decision) return Fail(decision.error());
+    earlier.push_back(std::move(*decision));
+  }
+  return earlier;
+}
+
+// A whole number, so "6000" and 6000 cannot both mean the same penalty and
+// the text handed on is always the number's plain digits.
+Result<std::string> TakePenaltyTime(const toml::node& node, const std::string& path) {
+  const std::optional<int64_t> time = node.is_integer() ? node.value<int64_t>() : std::nullopt;
+  if (!time || *time < 0 || *time > record::kMaxPenaltyTime)
+    return Fail(At(node, path, "time must be a whole number of hundredths of 1 to 5 digits"));
+  return std::to_string(*time);
+}
+
+}  // namespace hl::evaluation
