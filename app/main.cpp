@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/batch/batch_mode.h"
+#include "server/server_commands.h"
 
 namespace {
 
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
   // GUI toolkit is only started when there are no arguments.
   if (argc > 1) {
     KeepFreedPictureMemory();
+    if (hl::server::IsServerCommand(argv[1]))
+      return hl::server::RunServerCommand(argc - 1, argv + 1, std::cout, std::cerr);
     return hl::batch::RunCommandLine(argc, argv, std::cout, std::cerr);
   }
   return StartWindowProgram(argv);
