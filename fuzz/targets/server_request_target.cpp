@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "evaluation/closing_time.h"
+#include "fuzz/targets/fuzz_app.h"
 #include "fuzz/targets/fuzz_targets.h"
 #include "server/routes.h"
 #include "server/upload_names.h"

@@ -3,6 +3,7 @@
 // and every entry folder holds the files of exactly one version.
 
 #include <atomic>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -28,12 +29,17 @@ std::vector<Accepted> UploadBurst(const OnlineCompetition& online, const std::st
   std::atomic<int> next{0};
   std::mutex mutex;
   std::vector<Accepted> accepted;
+  std::vector<std::string> samples;  // those with a track file, which every upload needs
+  for (const std::string& sample : online.samples) {
+    if (std::filesystem::exists(online.source + sample + "/eichwald.trk"))
+      samples.push_back(sample);
+  }
   std::vector<std::thread> clients;
   for (int c = 0; c < parallel; ++c) {
     clients.emplace_back([&] {
       for (int i = next++; i < count; i = next++) {
         const std::string& entry = entries[i % entries.size()];
-        const std::string& sample = online.samples[i % online.samples.size()];
+        const std::string& sample = samples[i % samples.size()];
         const HttpAnswer answer =
             Curl(online.UploadArgs(sample, tokens.at(entry)), url + "/api/upload");
         std::lock_guard lock(mutex);
@@ -66,8 +72,9 @@ void ExpectWholeAndKept(const OnlineCompetition& online, const std::string& url,
       EXPECT_TRUE(upload.version >= 1 && upload.version <= static_cast<int64_t>(versions.size()))
           << entry << " lost version " << upload.version;
     }
-    if (!versions.empty())
+    if (!versions.empty()) {
       EXPECT_TRUE(FolderHoldsVersion(online.base + entry, versions.back())) << entry;
+    }
   }
 }
 

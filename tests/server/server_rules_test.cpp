@@ -88,7 +88,9 @@ TEST(ServerRules, ClosingTimes) {
   for (const Case& c : cases) {
     const auto time = evaluation::ParseClosingTime(c.text);
     ASSERT_EQ(time.has_value(), c.utc.has_value()) << c.text;
-    if (time) EXPECT_EQ(evaluation::Rfc3339Utc(time->utc_seconds), *c.utc);
+    if (time) {
+      EXPECT_EQ(evaluation::Rfc3339Utc(time->utc_seconds), *c.utc);
+    }
   }
   const auto local = evaluation::ParseClosingTime("2026-12-24T18:00:00+01:00");
   EXPECT_EQ(evaluation::CompetitionText(*local), "2026-12-24 18:00 +01:00");

@@ -32,6 +32,10 @@ TEST(ServerUpload, VerdictsAreThoseOfABatchRunAndEveryVersionIsKept) {
 
   for (const std::string& sample : online.samples) {
     const auto [status, answer] = online.Upload(server.Url(), sample, tokens.at(sample));
+    if (!fs::exists(online.source + sample + "/eichwald.trk")) {
+      EXPECT_EQ(status, 400) << "an upload without a track file";
+      continue;
+    }
     ASSERT_EQ(status, 200) << answer.dump();
     EXPECT_EQ(answer["entry"], sample);
     EXPECT_EQ(answer["version"], 1);
@@ -47,6 +51,7 @@ TEST(ServerUpload, VerdictsAreThoseOfABatchRunAndEveryVersionIsKept) {
     ASSERT_EQ(entry.status, 200);
     const Json got = Json::parse(entry.body);
     EXPECT_EQ(got["verdict"], expected) << expected["entry"];
+    if (got["versions"].empty()) continue;  // the entry without a track file
     ASSERT_EQ(got["versions"].size(), 1u);
     EXPECT_EQ(got["versions"][0]["time"], expected["time"]);
     EXPECT_TRUE(
