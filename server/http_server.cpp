@@ -271,12 +271,12 @@ int HttpServer::AnswerRefusal(MHD_Connection* connection, Request& request) {
 }
 
 int HttpServer::AnswerPageFile(MHD_Connection* connection, Request& request) {
-  const auto latest = live_.Latest();
-  if (!latest) {
+  const std::string folder = live_.PageFolder();
+  if (folder.empty()) {
     return AnswerJson(connection, request, 503,
                       ErrorJson("the results page is being built; try again in a moment"));
   }
-  const std::string path = latest->page_folder + request.routed.file;
+  const std::string path = folder + request.routed.file;
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   struct stat status {};
   if (fd < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
@@ -317,8 +317,8 @@ int HttpServer::AnswerEntry(MHD_Connection* connection, Request& request) {
   }
   Json verdict;
   if (const auto latest = live_.Latest()) {
-    const auto found = latest->entries.find(entry);
-    if (found != latest->entries.end()) verdict = found->second.verdict;
+    const auto found = latest->find(entry);
+    if (found != latest->end()) verdict = found->second.verdict;
   }
   const Json answer = {{"entry", entry}, {"verdict", verdict}, {"versions", versions}};
   return AnswerJson(connection, request, 200,
@@ -503,8 +503,8 @@ int HttpServer::FinishUpload(MHD_Connection* connection, Request& request) {
                  {"place", nullptr},
                  {"log", Json::array()}};
   if (evaluated) {
-    const auto found = evaluated->entries.find(entry);
-    if (found != evaluated->entries.end()) {
+    const auto found = evaluated->find(entry);
+    if (found != evaluated->end()) {
       const EntryVerdict& verdict = found->second;
       answer["verdict"] = verdict.verdict;
       answer["place"] = verdict.place;

@@ -17,6 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr int kNoTime = 6000;  // a ranked time of 6000 or more is no time
 constexpr const char* kLogSeparator = "---------------------------------------------------";
 constexpr const char* kProvisionalMarker = "<p class=\"provisional\">provisional</p>\n";
 
@@ -79,30 +80,28 @@ LiveResults::LiveResults(const StateFolders& folders, std::string evaluation_fil
                          std::function<bool()> provisional)
     : folders_(folders),
       evaluation_file_(std::move(evaluation_file)),
-      provisional_(std::move(provisional)) {}
+      provisional_(std::move(provisional)),
+      pages_([this] { BuildPage(); }),
+      verdicts_([this] { EvaluateVerdicts(); }) {}
 
 LiveResults::~LiveResults() { Stop(); }
 
 void LiveResults::Start() {
   RemoveOlderPages(folders_.Pages(), INT64_MAX);
-  thread_ = std::thread([this] { Loop(); });
+  pages_.Start();
+  verdicts_.Start();
+  // The page is built once at start, before any upload asks for it.
+  verdicts_.Request();
 }
 
 void LiveResults::Stop() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-  }
-  changed_.notify_all();
-  if (thread_.joinable()) thread_.join();
+  verdicts_.Stop();
+  pages_.Stop();
 }
 
 std::shared_ptr<const Evaluated> LiveResults::EvaluateNow() {
-  std::unique_lock lock(mutex_);
-  const int64_t wanted = ++requested_;
-  changed_.notify_all();
-  changed_.wait(lock, [&] { return finished_ >= wanted || stopping_; });
-  return latest_;
+  verdicts_.RequestAndWait();
+  return Latest();
 }
 
 std::shared_ptr<const Evaluated> LiveResults::Latest() const {
@@ -110,53 +109,60 @@ std::shared_ptr<const Evaluated> LiveResults::Latest() const {
   return latest_;
 }
 
-void LiveResults::Loop() {
-  std::unique_lock lock(mutex_);
-  // The page is built once at start, before any upload asks for it.
-  ++requested_;
-  while (true) {
-    changed_.wait(lock, [&] { return requested_ > finished_ || stopping_; });
-    if (stopping_) return;
-    const int64_t covering = requested_;
-    lock.unlock();
-    auto evaluated = RunOnce(covering);
-    lock.lock();
-    if (evaluated) latest_ = std::move(evaluated);
-    finished_ = covering;
-    changed_.notify_all();
-  }
+std::string LiveResults::PageFolder() const {
+  std::lock_guard lock(mutex_);
+  return page_folder_;
 }
 
-std::shared_ptr<const Evaluated> LiveResults::RunOnce(int64_t number) {
+batch::BatchOptions LiveResults::RunOptions() const {
+  batch::BatchOptions options;
+  options.base_dir = folders_.Base();
+  options.evaluation_file = evaluation_file_;
+  return options;
+}
+
+void LiveResults::EvaluateVerdicts() {
+  const batch::BatchOptions options = RunOptions();
+  std::ostringstream report, err;
+  const batch::BatchOutcome outcome =
+      batch::RunCompetition(options, batch::NeedsOf(options), report, err);
+  if (outcome.ranked) {
+    auto evaluated = std::make_shared<Evaluated>();
+    // The report printed by this very run: the file may already be a later run's.
+    const auto blocks = LogBlocks(report.str());
+    for (size_t i = 0; i < outcome.record.entries.size(); ++i) {
+      const record::EntryRecord& entry = outcome.record.entries[i];
+      EntryVerdict& verdict = (*evaluated)[entry.folder];
+      verdict.verdict = publish::EntryJson(entry);
+      if (i + 1 < blocks.size()) verdict.log = blocks[i + 1];
+    }
+    for (const results::RankedEntry& ranked : results::RankRecord(outcome.record)) {
+      EntryVerdict& verdict = (*evaluated)[outcome.record.entries[ranked.entry].folder];
+      verdict.place = ranked.time < kNoTime ? nlohmann::ordered_json(ranked.place) : nullptr;
+    }
+    std::lock_guard lock(mutex_);
+    latest_ = std::move(evaluated);
+  }
+  pages_.Request();
+}
+
+void LiveResults::BuildPage() {
+  const int64_t number = ++pages_built_;
   const std::string folder = folders_.Pages() + "run-" + std::to_string(number) + "/";
   std::error_code ec;
   fs::remove_all(folder, ec);
-  batch::BatchOptions options;
-  options.base_dir = folders_.Base();
+  batch::BatchOptions options = RunOptions();
   options.export_dir = folder;
-  options.evaluation_file = evaluation_file_;
   std::ostringstream out, err;
-  const batch::BatchOutcome outcome =
-      batch::RunCompetition(options, batch::NeedsOf(options), out, err);
-  if (!outcome.ranked) return nullptr;
+  if (!batch::RunCompetition(options, batch::NeedsOf(options), out, err).ranked) return;
   if (provisional_()) MarkProvisional(folder);
-
-  auto evaluated = std::make_shared<Evaluated>();
-  evaluated->page_folder = folder;
-  const auto blocks = LogBlocks(ReadWholeFile(folders_.Base() + outcome.record.track + ".txt"));
-  for (size_t i = 0; i < outcome.record.entries.size(); ++i) {
-    const record::EntryRecord& entry = outcome.record.entries[i];
-    EntryVerdict& verdict = evaluated->entries[entry.folder];
-    verdict.verdict = publish::EntryJson(entry);
-    if (i + 1 < blocks.size()) verdict.log = blocks[i + 1];
+  {
+    std::lock_guard lock(mutex_);
+    page_folder_ = folder;
   }
-  for (const results::RankedEntry& ranked : results::RankRecord(outcome.record)) {
-    EntryVerdict& verdict = evaluated->entries[outcome.record.entries[ranked.entry].folder];
-    verdict.place = ranked.time < 6000 ? nlohmann::ordered_json(ranked.place) : nullptr;
-  }
-  // Readers of the page before this one may still be sending its files.
+  // The page before this one may still be read by a slow client, which
+  // holds its files open; older ones go.
   RemoveOlderPages(folders_.Pages(), number - 1);
-  return evaluated;
 }
 
 }  // namespace hl::server

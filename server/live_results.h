@@ -1,24 +1,22 @@
 #pragma once
-// The evaluation behind the server's answers and its live page. One thread
-// evaluates the base folder as `--batch --export` would, into a fresh page
-// folder under the state, and switches to it when it is complete, so a
-// reader never sees half a page. Uploads that arrive while a run is under
-// way share the next run.
+// The evaluation behind the server's answers and its live page. The base
+// folder is evaluated as `--batch --json` would for the verdicts, and after
+// each such run as `--batch --export` would into a fresh page folder under
+// the state, switched to when it is complete, so a reader never sees half a
+// page. Uploads that arrive while a run is under way share the next run.
 
-#include <condition_variable>
-#include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "app/batch/command_line.h"
 #include "server/entry_commit.h"
+#include "server/run_queue.h"
 
 namespace hl::server {
 
@@ -28,15 +26,12 @@ struct EntryVerdict {
   std::vector<std::string> log;    // its log lines as the window shows them
 };
 
-// One finished evaluation: the verdicts and the folder of its page.
-struct Evaluated {
-  std::string page_folder;  // ends with "/"
-  std::map<std::string, EntryVerdict> entries;
-};
+// One finished evaluation, by entry folder.
+using Evaluated = std::map<std::string, EntryVerdict>;
 
 class LiveResults {
  public:
-  // `provisional` is asked before each run whether the page is to say so.
+  // `provisional` is asked before each page is published whether it is to say so.
   LiveResults(const StateFolders& folders, std::string evaluation_file,
               std::function<bool()> provisional);
   ~LiveResults();
@@ -46,25 +41,27 @@ class LiveResults {
   void Start();
   void Stop();
 
-  // Asks for a run and waits for one that started after the call.
+  // Evaluates the folder as it is now and hands back the verdicts.
   std::shared_ptr<const Evaluated> EvaluateNow();
   // The last finished evaluation; nullptr before the first.
   std::shared_ptr<const Evaluated> Latest() const;
+  // The folder of the page now published, ending with "/"; "" before the first.
+  std::string PageFolder() const;
 
  private:
-  void Loop();
-  std::shared_ptr<const Evaluated> RunOnce(int64_t number);
+  batch::BatchOptions RunOptions() const;
+  void EvaluateVerdicts();
+  void BuildPage();
 
   const StateFolders& folders_;
   std::string evaluation_file_;
   std::function<bool()> provisional_;
   mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  int64_t requested_ = 0;
-  int64_t finished_ = 0;
-  bool stopping_ = false;
   std::shared_ptr<const Evaluated> latest_;
-  std::thread thread_;
+  std::string page_folder_;
+  int64_t pages_built_ = 0;
+  RunQueue pages_;
+  RunQueue verdicts_;
 };
 
 }  // namespace hl::server

@@ -48,6 +48,7 @@ TEST(ServerHostile, EveryRefusalLeavesTheBaseFolderAsItWas) {
                            "filename=\"a.trk\"\r\n\r\nabc");
   ServerProcess server(online.base, online.state, {"--idle-timeout", "2"});
   ASSERT_EQ(online.Upload(server.Url(), anna, tokens.at(anna)).first, 200);
+  WaitForPage(server.Url(), 1);
   const auto before = FolderContents(online.base);
 
   const std::string bearer = "Authorization: Bearer " + tokens.at(anna);

@@ -1,6 +1,8 @@
 #include "tests/server/upload_fixture.h"
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +53,22 @@ std::pair<int, nlohmann::json> OnlineCompetition::Upload(const std::string& url,
                                                          const std::string& token) const {
   const HttpAnswer answer = Curl(UploadArgs(sample, token), url + "/api/upload");
   return {answer.status, nlohmann::json::parse(answer.body, nullptr, false)};
+}
+
+nlohmann::json WaitForPage(const std::string& url, size_t tracks) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const HttpAnswer page = Curl({}, url + "/results.json");
+    const auto json = nlohmann::json::parse(page.body, nullptr, false);
+    if (page.status == 200 && json.is_object()) {
+      size_t listed = 0;
+      for (const auto& entry : json["entries"]) listed += entry["track_file"].is_string();
+      if (listed == tracks) return json;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ADD_FAILURE() << "the page did not show " << tracks << " track files";
+  return nullptr;
 }
 
 bool FolderHoldsVersion(const std::string& folder, const nlohmann::json& version) {

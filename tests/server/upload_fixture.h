@@ -28,6 +28,10 @@ struct OnlineCompetition {
   std::vector<std::string> samples;  // the sample's entry folders
 };
 
+// Waits until the live results.json lists `tracks` entries with a track
+// file, the page of the folder as the uploads left it; its JSON.
+nlohmann::json WaitForPage(const std::string& url, size_t tracks);
+
 // True when the entry folder holds exactly the files of `version` (as
 // GET /api/entry lists them), by name and SHA-256.
 bool FolderHoldsVersion(const std::string& folder, const nlohmann::json& version);
