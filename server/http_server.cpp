@@ -509,12 +509,16 @@ int HttpServer::FinishUpload(MHD_Connection* connection, Request& request) {
       answer["verdict"] = verdict.verdict;
       answer["place"] = verdict.place;
       answer["log"] = verdict.log;
+      // A later upload of the entry may have been evaluated in this one's place.
+      const bool still_current = store_.NextVersion(entry).value_or(0) == version + 1;
       const Json& time = verdict.verdict["time"];
       const Json& car_ok = verdict.verdict["car_ok"];
-      store_.NoteVerdict(
-          entry, version,
-          time.is_number() ? std::optional<int64_t>(time.get<int64_t>()) : std::nullopt,
-          car_ok.is_boolean() ? std::optional<bool>(car_ok.get<bool>()) : std::nullopt);
+      if (still_current) {
+        store_.NoteVerdict(
+            entry, version,
+            time.is_number() ? std::optional<int64_t>(time.get<int64_t>()) : std::nullopt,
+            car_ok.is_boolean() ? std::optional<bool>(car_ok.get<bool>()) : std::nullopt);
+      }
     }
   }
   if (request.routed.route == Route::kUploadPost)

@@ -177,18 +177,24 @@ int RunServe(int argc, char** argv, std::ostream& out, std::ostream& err) {
   return Serve(options, err);
 }
 
-// Creates the folder of a new entry; an existing folder may have any name.
-bool EnsureEntryFolder(const std::string& base, const std::string& entry, std::ostream& err) {
+bool IsExistingEntry(const std::string& base, const std::string& entry) {
   std::error_code ec;
   const bool plain =
       !entry.empty() && entry != "." && entry != ".." && entry.find('/') == std::string::npos;
-  if (plain && fs::is_directory(base + entry, ec)) return true;
-  if (!IsNewEntryName(entry)) {
-    err << kProgram << " token: '" << entry
-        << "' is no entry folder, and a new one must be named with 1 to 40 of A-Z a-z 0-9 _ -\n";
-    return false;
-  }
-  if (fs::create_directory(base + entry, ec)) return true;
+  return plain && fs::is_directory(base + entry, ec);
+}
+
+// An existing entry folder may have any name; a new one is created later.
+bool CheckEntryName(const std::string& base, const std::string& entry, std::ostream& err) {
+  if (IsExistingEntry(base, entry) || IsNewEntryName(entry)) return true;
+  err << kProgram << " token: '" << entry
+      << "' is no entry folder, and a new one must be named with 1 to 40 of A-Z a-z 0-9 _ -\n";
+  return false;
+}
+
+bool CreateEntryFolder(const std::string& base, const std::string& entry, std::ostream& err) {
+  std::error_code ec;
+  if (IsExistingEntry(base, entry) || fs::create_directory(base + entry, ec)) return true;
   err << kProgram << " token: cannot create the entry folder " << base << entry << ": "
       << ec.message() << '\n';
   return false;
@@ -205,13 +211,16 @@ int RunToken(int argc, char** argv, std::ostream& out, std::ostream& err) {
   if (!Parse(app, argc, argv, out, err, status)) return status;
   const std::string base_dir = FolderText(base);
   if (BaseFolderProblem(base_dir, err, "token")) return kBadUsage;
+  for (const std::string& entry : entries) {
+    if (!CheckEntryName(base_dir, entry, err)) return kBadUsage;
+  }
   StateFolders folders(base_dir, FolderText(state));
   if (auto prepared = folders.Prepare(); !prepared) {
     err << kProgram << " token: " << prepared.error().Describe() << '\n';
     return kBadUsage;
   }
   for (const std::string& entry : entries) {
-    if (!EnsureEntryFolder(base_dir, entry, err)) return kBadUsage;
+    if (!CreateEntryFolder(base_dir, entry, err)) return kFailed;
   }
   auto store = VersionStore::Open(folders.Database());
   if (!store) {

@@ -144,6 +144,12 @@ HttpAnswer Curl(const std::vector<std::string>& args, const std::string& url) {
   return answer;
 }
 
+int RunHotlap(const std::vector<std::string>& args) {
+  std::vector<std::string> command = {HotlapProgram()};
+  command.insert(command.end(), args.begin(), args.end());
+  return RunProgram(command).first;
+}
+
 std::map<std::string, std::string> IssueTokens(const std::string& base, const std::string& state,
                                                const std::vector<std::string>& entries) {
   std::vector<std::string> args = {HotlapProgram(), "token", base, "--state", state};

@@ -51,6 +51,9 @@ struct HttpAnswer {
 // curl ARGS... URL; the arguments are passed as they are, without a shell.
 HttpAnswer Curl(const std::vector<std::string>& args, const std::string& url);
 
+// hotlap-eval ARGS...: its exit status; standard error is dropped.
+int RunHotlap(const std::vector<std::string>& args);
+
 // `token BASE --state STATE ENTRY...` -> entry -> token.
 std::map<std::string, std::string> IssueTokens(const std::string& base, const std::string& state,
                                                const std::vector<std::string>& entries);
