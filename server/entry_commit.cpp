@@ -108,19 +108,26 @@ Result<void> StateFolders::Prepare() const {
         {"the state folder must not lie inside the base folder, where every folder is "
          "an entry",
          state_, std::nullopt});
-  for (const std::string& folder :
-       {state_, Staging(), state_ + "versions/", state_ + "swap/", state_ + "replaced/", Pages()}) {
-    if (!MakeFolder(folder)) return Fail(Failed("cannot create the folder", folder));
-  }
+  // Checked on the folder itself or, before it exists, on the nearest one
+  // that does, so a refused state folder is never created.
+  fs::path existing = fs::path(state_).lexically_normal();
+  std::error_code ec;
+  while (!fs::exists(existing, ec) && existing.has_relative_path())
+    existing = existing.parent_path();
   struct stat base_status {};
   struct stat state_status {};
   if (stat(base_.c_str(), &base_status) != 0) return Fail(Failed("cannot read", base_));
-  if (stat(state_.c_str(), &state_status) != 0) return Fail(Failed("cannot read", state_));
+  if (stat(existing.c_str(), &state_status) != 0)
+    return Fail(Failed("cannot read", existing.string()));
   if (base_status.st_dev != state_status.st_dev)
     return Fail(
         {"the state folder must be on the same file system as the base folder, so an "
          "upload can replace an entry folder in one step",
          state_, std::nullopt});
+  for (const std::string& folder :
+       {state_, Staging(), state_ + "versions/", state_ + "swap/", state_ + "replaced/", Pages()}) {
+    if (!MakeFolder(folder)) return Fail(Failed("cannot create the folder", folder));
+  }
   return {};
 }
 

@@ -36,7 +36,7 @@ std::string FolderText(const std::string& given) {
   return text;
 }
 
-// Parses with CLI11; nullopt when the command line was handled (help or a
+// Parses with CLI11; false when the command line was handled (help or a
 // mistake), with `status` set.
 bool Parse(CLI::App& app, int argc, char** argv, std::ostream& out, std::ostream& err,
            int& status) {
@@ -47,8 +47,7 @@ bool Parse(CLI::App& app, int argc, char** argv, std::ostream& out, std::ostream
     out << app.help();
     status = kDone;
   } catch (const CLI::ParseError& e) {
-    err << kProgram << " " << app.get_name() << ": " << e.what() << " (see " << kProgram << " "
-        << app.get_name() << " --help)\n";
+    err << app.get_name() << ": " << e.what() << " (see " << app.get_name() << " --help)\n";
     status = kBadUsage;
   }
   return false;
@@ -133,7 +132,8 @@ int Serve(const ServerOptions& options, std::ostream& err) {
 }
 
 int RunServe(int argc, char** argv, std::ostream& out, std::ostream& err) {
-  CLI::App app("Runs the competition online: entrants upload, the results page is live.", "serve");
+  CLI::App app("Runs the competition online: entrants upload, the results page is live.",
+               "hotlap-eval serve");
   std::string base, state, listen = "127.0.0.1:8080", evaluation_file, closes;
   ServerOptions options;
   app.add_option("BASEDIR", base, "the competition folder")->required();
@@ -201,7 +201,8 @@ bool CreateEntryFolder(const std::string& base, const std::string& entry, std::o
 }
 
 int RunToken(int argc, char** argv, std::ostream& out, std::ostream& err) {
-  CLI::App app("Issues entrants' tokens; each replaces the entrant's old one.", "token");
+  CLI::App app("Issues entrants' tokens; each replaces the entrant's old one.",
+               "hotlap-eval token");
   std::string base, state;
   std::vector<std::string> entries;
   app.add_option("BASEDIR", base, "the competition folder")->required();

@@ -126,5 +126,30 @@ TEST(ServerLoad, KilledMidBurstLosesNoAcceptedUpload) {
   EXPECT_EQ(restarted.Stop(), 0);
 }
 
+TEST(ServerLoad, StopFinishesTheUploadsInFlight) {
+  OnlineCompetition online;
+  const std::vector<std::string> entrants = EntryNames(4);
+  const auto tokens = IssueTokens(online.base, online.state, entrants);
+  std::vector<int> statuses;
+  std::vector<Accepted> accepted;
+  int stopped = -1;
+  {
+    ServerProcess server(online.base, online.state, {"--rate-limit", "1000"});
+    std::thread stopper([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+      stopped = server.Stop();
+    });
+    accepted = UploadBurst(online, server.Url(), tokens, entrants, 40, 4, &statuses);
+    stopper.join();
+  }
+  EXPECT_EQ(stopped, 0);
+  EXPECT_FALSE(accepted.empty());
+  // Answered, refused as the server stops, or never connected: never cut off.
+  for (int status : statuses) EXPECT_TRUE(status == 200 || status == 503 || status == 0) << status;
+  ServerProcess restarted(online.base, online.state);
+  ExpectWholeAndKept(online, restarted.Url(), tokens, accepted);
+  EXPECT_EQ(restarted.Stop(), 0);
+}
+
 }  // namespace
 }  // namespace hl::testing
