@@ -23,9 +23,18 @@ std::vector<std::string_view> Lines(std::string_view text) {
   return lines;
 }
 
+// Relative, and no part of it names the folder itself or the one above.
 bool IsSafeRelativePath(std::string_view path) {
-  return !path.empty() && path.front() != '/' && path.find("..") == std::string_view::npos &&
-         path.find("//") == std::string_view::npos && path.find('\0') == std::string_view::npos;
+  if (path.empty() || path.front() == '/' || path.find('\0') != std::string_view::npos)
+    return false;
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t end = std::min(path.find('/', start), path.size());
+    const std::string_view part = path.substr(start, end - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    start = end + 1;
+  }
+  return true;
 }
 
 void CheckRoute(std::string_view method, std::string_view path, bool signup) {
