@@ -10,7 +10,7 @@
 
 namespace hl::publish {
 
-inline constexpr int kResultsFormatVersion = 1;
+inline constexpr int kResultsFormatVersion = 2;
 
 nlohmann::ordered_json ResultsJson(const record::CompetitionRecord& competition);
 nlohmann::ordered_json EntryJson(const record::EntryRecord& entry);

@@ -129,11 +129,12 @@ bool RunAtTheWindow(state::AppState& s, ui::HeadlessUi& ui, const BatchOptions& 
 
 // Everything made from the finished run. The audit comes after the loop, so
 // the window and the log are those of a run without it, and before the
-// results files, which carry the findings. False when anything could not
-// be written.
+// results files, which carry the findings; a run none of whose outputs
+// reads them does without. False when anything could not be written.
 bool WriteRunOutputs(state::AppState& s, const BatchOptions& options,
                      std::optional<ExportRun>& export_run, std::ostream& out, std::ostream& err) {
-  audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = options.period});
+  if (s.Needs.findings)
+    audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = options.period});
   bool complete = PrintResults(s, options, out, err);
   const bool ranked = s.StepCounter == state::kFinished;
   // The comparison with the recorded fingerprints adds findings of its own.
