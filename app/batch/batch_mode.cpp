@@ -108,7 +108,8 @@ bool RunAtTheWindow(state::AppState& s, ui::HeadlessUi& ui, const BatchOptions& 
                     std::ostream& err) {
   s.Needs = needs;
   if (!options.export_dir.empty()) export_run.emplace(options.export_dir, err);
-  ScreenChecks screen_checks(export_run ? &export_run->Pictures() : nullptr);
+  ScreenChecks screen_checks(export_run ? &export_run->Pictures() : nullptr,
+                             export_run ? export_run->Plan() : nullptr);
   if (needs.screen_verdicts && !needs.screen_pictures) {
     s.ScreenChecksLater = [&](size_t entry, const std::string& path) {
       std::optional<std::string> picture_path;

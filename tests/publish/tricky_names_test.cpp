@@ -7,6 +7,7 @@
 
 #include "publish/results_csv.h"
 #include "publish/results_json.h"
+#include "publish/results_page.h"
 #include "tests/support/results_check.h"
 
 namespace hl::testing {
@@ -30,6 +31,7 @@ const Name kNames[] = {
     {" padded ", " padded ", " padded "},
     {"Zo\xC3\xAB, M\xC3\xBCller", "Zo\xC3\xAB, M\xC3\xBCller", "Zo\xC3\xAB, M\xC3\xBCller"},
     {"<img src=x>", "<img src=x>", "<img src=x>"},
+    {"{{title}} {{{icon}}}", "{{title}} {{{icon}}}", "{{title}} {{{icon}}}"},
 };
 
 record::CompetitionRecord TrickyCompetition() {
@@ -68,6 +70,22 @@ TEST(TrickyNames, SurviveJsonAndCsv) {
     EXPECT_EQ(row[4], kNames[i].in_csv);  // driver
     EXPECT_EQ(row[5], kNames[i].in_csv);  // car
   }
+}
+
+// On the page every name is text: no element, no attribute, no template tag
+// of its own.
+TEST(TrickyNames, StayTextOnThePage) {
+  record::CompetitionRecord competition = TrickyCompetition();
+  competition.entries[0].findings.push_back({"ghost-jump", "a \"jump\" <b>", {}});
+  const std::string page = publish::ResultsPage(
+      competition, {.run_date = "2026-12-08", .pictures = {{.screen = {{"s\"x.jpg", 480, 360}}}}});
+  EXPECT_EQ(page.find("<img src=x>"), std::string::npos);
+  EXPECT_EQ(page.find("<b>"), std::string::npos);
+  EXPECT_NE(page.find("title=\"a &quot;jump&quot; &lt;b&gt;\""), std::string::npos);
+  EXPECT_NE(page.find("src=\"s&quot;x.jpg\""), std::string::npos);
+  EXPECT_NE(page.find("<td>&lt;img src=x&gt;</td>"), std::string::npos);
+  EXPECT_NE(page.find("<td>{{title}} {{{icon}}}</td>"), std::string::npos);
+  EXPECT_NE(page.find("<td>bad-\xEF\xBF\xBD\xEF\xBF\xBD-bytes</td>"), std::string::npos);
 }
 
 }  // namespace
