@@ -44,18 +44,16 @@ std::span<const uint8_t> TextBytes(const std::string& text) {
 }
 
 // The results JSON, each entry with the pictures the page shows.
-nlohmann::ordered_json ExportedJson(const record::CompetitionRecord& competition,
-                                    const std::vector<publish::EntryPictures>& pictures) {
-  nlohmann::ordered_json json = publish::ResultsJson(competition);
-  for (size_t i = 0; i < json["entries"].size(); ++i) {
+std::string ExportedJson(const record::CompetitionRecord& competition,
+                         const std::vector<publish::EntryPictures>& pictures) {
+  const auto path = [](const std::optional<publish::PagePicture>& p) {
+    return p ? nlohmann::ordered_json(p->path) : nlohmann::ordered_json();
+  };
+  return publish::ResultsJsonText(competition, [&](size_t i, nlohmann::ordered_json& entry) {
     const publish::EntryPictures shown =
         i < pictures.size() ? pictures[i] : publish::EntryPictures{};
-    const auto path = [](const std::optional<publish::PagePicture>& p) {
-      return p ? nlohmann::ordered_json(p->path) : nlohmann::ordered_json();
-    };
-    json["entries"][i]["pictures"] = {{"track", path(shown.track)}, {"screen", path(shown.screen)}};
-  }
-  return json;
+    entry["pictures"] = {{"track", path(shown.track)}, {"screen", path(shown.screen)}};
+  });
 }
 
 }  // namespace
@@ -213,11 +211,13 @@ bool ExportRun::Finish(const state::AppState& s) {
     failed_ = true;
     return false;
   }
-  publish::PageContent content{.run_date = Today(), .pictures = pictures_};
+  publish::PageContent content;
+  content.run_date = Today();
+  content.pictures = pictures_;
   content.pictures.resize(s.Record.entries.size());
   content.chart = CopyChart(s);
   content.ghosts = WriteGhosts(s);
-  WriteText("results.json", publish::JsonText(ExportedJson(s.Record, content.pictures)));
+  WriteText("results.json", ExportedJson(s.Record, content.pictures));
   WriteText("results.csv", publish::ResultsCsv(s.Record));
   // The page goes last, so whoever opens it finds every file it shows; the
   // files of an earlier export go after it, once no page shows them.

@@ -32,8 +32,8 @@ bool WriteResultsFiles(const record::CompetitionRecord& competition, const Batch
                        std::ostream& out, std::ostream& err) {
   bool complete = true;
   if (!options.json_file.empty()) {
-    complete &= Deliver(options.json_file, publish::JsonText(publish::ResultsJson(competition)),
-                        "JSON results", out, err);
+    complete &=
+        Deliver(options.json_file, publish::ResultsJsonText(competition), "JSON results", out, err);
   }
   if (!options.csv_file.empty()) {
     complete &=

@@ -52,9 +52,13 @@ record::CompetitionRecord TrickyCompetition() {
 }
 
 TEST(TrickyNames, SurviveJsonAndCsv) {
-  const record::CompetitionRecord competition = TrickyCompetition();
-  const nlohmann::json json =
-      nlohmann::json::parse(publish::JsonText(publish::ResultsJson(competition)));
+  record::CompetitionRecord competition = TrickyCompetition();
+  competition.entries[1].findings.push_back(
+      {"duplicate-ghost", "m", {{"entries", {"a", "b"}}, {"group", "a"}, {"group_size", 3}}});
+  const std::string text = publish::JsonText(publish::ResultsJson(competition));
+  // Made entry by entry, the text is that of the whole document.
+  EXPECT_EQ(publish::ResultsJsonText(competition), text);
+  const nlohmann::json json = nlohmann::json::parse(text);
   const auto rows = ParseCsv(publish::ResultsCsv(competition));
   ASSERT_EQ(rows.size(), std::size(kNames) + 1);
 
@@ -77,8 +81,11 @@ TEST(TrickyNames, SurviveJsonAndCsv) {
 TEST(TrickyNames, StayTextOnThePage) {
   record::CompetitionRecord competition = TrickyCompetition();
   competition.entries[0].findings.push_back({"ghost-jump", "a \"jump\" <b>", {}});
-  const std::string page = publish::ResultsPage(
-      competition, {.run_date = "2026-12-08", .pictures = {{.screen = {{"s\"x.jpg", 480, 360}}}}});
+  publish::PageContent content;
+  content.run_date = "2026-12-08";
+  content.pictures.resize(1);
+  content.pictures[0].screen = publish::PagePicture{"s\"x.jpg", 480, 360};
+  const std::string page = publish::ResultsPage(competition, content);
   EXPECT_EQ(page.find("<img src=x>"), std::string::npos);
   EXPECT_EQ(page.find("<b>"), std::string::npos);
   EXPECT_NE(page.find("title=\"a &quot;jump&quot; &lt;b&gt;\""), std::string::npos);
