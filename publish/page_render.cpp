@@ -1,5 +1,8 @@
 #include "publish/page_render.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "publish/html_text.h"
 #include "publish/page_templates.h"
 
