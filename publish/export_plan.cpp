@@ -1,5 +1,8 @@
 #include "publish/export_plan.h"
 
+#include <sys/stat.h>
+
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -32,6 +35,27 @@ std::string SourceKey(const std::string& path, const std::string& source) {
   return fs::path(path).filename().string() + "-" + source.substr(source.find(':') + 1);
 }
 
+// What tells one file from another without reading it: a file written
+// since has another change time, which no one can set back.
+std::optional<std::string> FileStamp(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return std::nullopt;
+  return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ":" +
+         std::to_string(info.st_size) + ":" + std::to_string(info.st_ctim.tv_sec) + "." +
+         std::to_string(info.st_ctim.tv_nsec);
+}
+
+std::optional<files::Sha256Digest> ParseFingerprint(const std::string& text) {
+  constexpr std::string_view kPrefix = "sha256:";
+  if (text.size() != kPrefix.size() + 64 || !text.starts_with(kPrefix)) return std::nullopt;
+  files::Sha256Digest digest{};
+  for (size_t i = 0; i < digest.size(); ++i) {
+    const auto begin = text.data() + kPrefix.size() + 2 * i;
+    if (std::from_chars(begin, begin + 2, digest[i], 16).ptr != begin + 2) return std::nullopt;
+  }
+  return digest;
+}
+
 std::optional<nlohmann::json> ReadManifest(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
@@ -62,10 +86,14 @@ void ExportPlan::KeepAside() {
   if (!manifest) return;
   const bool same_maker = manifest->value("maker", "") == maker_;
   if (same_maker) fs::create_directory(kept_folder_, ec);
+  const nlohmann::json& stamps = manifest->value("stamps", nlohmann::json::object());
   for (const auto& [path, source] : manifest->at("files").items()) {
     if (!ExportFileName(path)) continue;
     earlier_files_.insert(path);
     if (!same_maker || !source.is_string()) continue;
+    if (stamps.is_object() && stamps.contains(path) && stamps[path].is_string() &&
+        ParseFingerprint(source.get<std::string>()))
+      earlier_stamps_[stamps[path].get<std::string>()] = source.get<std::string>();
     const std::string key = SourceKey(path, source.get<std::string>());
     if (earlier_.contains(key)) continue;
     const std::string kept = kept_folder_ + key;
@@ -76,6 +104,21 @@ void ExportPlan::KeepAside() {
 
 std::string ExportPlan::Relative(const std::string& path) const {
   return path.starts_with(folder_) ? path.substr(folder_.size()) : path;
+}
+
+std::optional<files::Sha256Digest> ExportPlan::SourceOf(const std::string& path,
+                                                        const std::string& source_file) {
+  const std::optional<std::string> stamp = FileStamp(source_file);
+  if (!stamp) return std::nullopt;
+  std::optional<files::Sha256Digest> digest;
+  if (const auto known = earlier_stamps_.find(*stamp); known != earlier_stamps_.end())
+    digest = ParseFingerprint(known->second);
+  if (!digest) digest = files::Sha256OfFile(source_file);
+  if (digest) {
+    const std::lock_guard lock(mutex_);
+    stamps_[Relative(path)] = *stamp;
+  }
+  return digest;
 }
 
 bool ExportPlan::Reuse(const std::string& path, const files::Sha256Digest& source) {
@@ -109,6 +152,7 @@ void ExportPlan::Note(const std::string& path, const std::optional<files::Sha256
 void ExportPlan::Forget(const std::string& path) {
   const std::lock_guard lock(mutex_);
   files_.erase(Relative(path));
+  stamps_.erase(Relative(path));
 }
 
 std::string ExportPlan::ManifestText() const {
@@ -116,8 +160,15 @@ std::string ExportPlan::ManifestText() const {
   nlohmann::ordered_json files = nlohmann::ordered_json::object();
   for (const auto& [path, source] : files_)
     files[path] = source ? nlohmann::ordered_json(*source) : nlohmann::ordered_json();
-  const nlohmann::ordered_json manifest = {
-      {"format", kFormat}, {"version", kVersion}, {"maker", maker_}, {"files", files}};
+  nlohmann::ordered_json stamps = nlohmann::ordered_json::object();
+  for (const auto& [path, stamp] : stamps_) {
+    if (files_.contains(path)) stamps[path] = stamp;
+  }
+  const nlohmann::ordered_json manifest = {{"format", kFormat},
+                                           {"version", kVersion},
+                                           {"maker", maker_},
+                                           {"files", files},
+                                           {"stamps", stamps}};
   return manifest.dump(2) + "\n";
 }
 

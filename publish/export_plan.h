@@ -30,6 +30,12 @@ class ExportPlan {
   ExportPlan& operator=(const ExportPlan&) = delete;
   ~ExportPlan();
 
+  // The fingerprint of `source_file`, which `path`'s picture is made from:
+  // the earlier export's when the file is the very one it fingerprinted
+  // (same device, inode, size and change time, as the manifest keeps
+  // them), read and hashed otherwise; nullopt when it cannot be read.
+  std::optional<files::Sha256Digest> SourceOf(const std::string& path,
+                                              const std::string& source_file);
   // `path` (inside the folder) is to hold a picture made from a file with
   // fingerprint `source`. True when the earlier export's picture of it was
   // put there, which spares making it. Safe from any thread.
@@ -55,7 +61,9 @@ class ExportPlan {
   std::map<std::string, std::string> earlier_;  // source key -> kept-aside file
   std::set<std::string> earlier_files_;         // relative paths the earlier manifest named
   mutable std::mutex mutex_;
-  std::map<std::string, std::optional<std::string>> files_;  // relative path -> source key
+  std::map<std::string, std::optional<std::string>> files_;  // relative path -> fingerprint
+  std::map<std::string, std::string> earlier_stamps_;        // file stamp -> fingerprint
+  std::map<std::string, std::string> stamps_;                // relative path -> file stamp
 };
 
 }  // namespace hl::publish

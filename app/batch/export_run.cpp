@@ -17,7 +17,6 @@
 #include "publish/results_json.h"
 #include "results/record_ranking.h"
 #include "toolkit/files/file_slots.h"
-#include "toolkit/files/sha256.h"
 #include "toolkit/raster/image_files.h"
 
 namespace hl::batch {
@@ -126,8 +125,8 @@ void ExportRun::SaveEntryPictures(const state::AppState& s) {
       MakeFolder(folder);
       pictures_writer_.WriteEncoded(screen ? publish::EncodeScreenPicture(*screen) : std::nullopt,
                                     path);
-      plan_->Note(path, files::Sha256OfFile(s.Record.folder + entry.folder + "/" +
-                                            entry.screen_file.value_or("")));
+      plan_->Note(path, plan_->SourceOf(path, s.Record.folder + entry.folder + "/" +
+                                                  entry.screen_file.value_or("")));
     }
   }
   pictures_.resize(index + 1);

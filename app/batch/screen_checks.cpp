@@ -2,7 +2,6 @@
 
 #include "gamedata/screen_picture.h"
 #include "publish/page_pictures.h"
-#include "toolkit/files/sha256.h"
 
 namespace hl::batch {
 
@@ -15,8 +14,9 @@ void ScreenChecks::Run(Job& job) const {
   const bool with_picture = job.picture_path && pictures_ != nullptr;
   // A screen whose picture an earlier export holds decoded then: its bytes
   // are the same.
-  const auto source =
-      with_picture && plan_ != nullptr ? files::Sha256OfFile(job.path) : std::nullopt;
+  const auto source = with_picture && plan_ != nullptr
+                          ? plan_->SourceOf(*job.picture_path, job.path)
+                          : std::nullopt;
   if (source && plan_->Reuse(*job.picture_path, *source)) return;
   state::LoadedScreen screen = gamedata::LoadScreen(job.path, {.screen_pictures = with_picture});
   job.decodes = screen.decodes;
