@@ -164,8 +164,12 @@ TEST_F(ResultsPage, LoadsInChromiumWithEveryPictureAndRowAndNoInjectedElement) {
     EXPECT_TRUE(image["height"].is_string());
     EXPECT_FALSE(image["alt"].get<std::string>().empty());
     // Nothing on the first screen waits; every entry's picture does.
-    if (image["top"].get<double>() < report["fold"].get<double>()) EXPECT_FALSE(image["lazy"]);
-    if (image["src"].get<std::string>().starts_with("entries/")) EXPECT_TRUE(image["lazy"]);
+    if (image["top"].get<double>() < report["fold"].get<double>()) {
+      EXPECT_FALSE(image["lazy"]);
+    }
+    if (image["src"].get<std::string>().starts_with("entries/")) {
+      EXPECT_TRUE(image["lazy"]);
+    }
   }
   EXPECT_LE(report["page_width"], report["frame_width"]) << "the page scrolls sideways on a phone";
   EXPECT_TRUE(report["viewport"]);
