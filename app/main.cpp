@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/batch/batch_mode.h"
+#include "toolkit/files/posix_io.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
   // GUI toolkit is only started when there are no arguments.
   if (argc > 1) {
     KeepFreedPictureMemory();
+    if (!hl::files::ReserveStandardDescriptors()) std::cout.setstate(std::ios::badbit);
     return hl::batch::RunCommandLine(argc, argv, std::cout, std::cerr);
   }
   return StartWindowProgram(argv);

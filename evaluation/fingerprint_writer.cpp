@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "evaluation/toml_document.h"
-#include "toolkit/files/file_slots.h"
+#include "toolkit/files/link_target.h"
 
 namespace hl::evaluation {
 namespace {
@@ -147,9 +147,8 @@ Result<void> RecordFingerprints(const std::string& path, const Fingerprints& fin
   const auto updated = WithFingerprints(text->value_or(""), path, fingerprints);
   if (!updated) return Fail(updated.error());
   const auto* bytes = reinterpret_cast<const uint8_t*>(updated->data());
-  if (!files::ReplaceFileAtomically(path, std::span<const uint8_t>(bytes, updated->size())))
-    return Fail({"cannot be written", path, std::nullopt});
-  return {};
+  // The organiser may keep the file behind a link: the link stays, its target gets the update.
+  return files::ReplaceLinkTargetAtomically(path, std::span<const uint8_t>(bytes, updated->size()));
 }
 
 }  // namespace hl::evaluation

@@ -1,5 +1,6 @@
 #include "app/batch/batch_mode.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -14,6 +15,7 @@
 #include "app/batch/exit_status.h"
 #include "app/batch/export_run.h"
 #include "app/batch/organiser.h"
+#include "app/batch/output_checks.h"
 #include "app/batch/results_files.h"
 #include "app/batch/saved_evaluation.h"
 #include "app/batch/screen_checks.h"
@@ -168,6 +170,11 @@ BatchOutcome RunCompetition(const BatchOptions& given, const state::OutputNeeds&
   }
   std::optional<ExportRun> export_run;
   const bool pictures_written = RunAtTheWindow(s, ui, options, needs, export_run, err);
+  if (const auto clash = ReportClash(options, {s.BaseDir, s.TrackBaseName})) {
+    err << kProgram << ": " << *clash << '\n';
+    app::ShutDown(s, ui);
+    return StoppedEarly();
+  }
   const bool complete = WriteRunOutputs(s, options, export_run, out, err) && pictures_written;
   app::ShutDown(s, ui);
   return {.status = complete ? kDone : kNotWritten,
@@ -179,7 +186,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
   const std::span<char*> all(argv, static_cast<size_t>(argc > 0 ? argc : 0));
   const std::vector<std::string> args(all.begin() + (all.empty() ? 0 : 1), all.end());
 
-  return std::visit(
+  const int status = std::visit(
       [&](auto&& parsed) -> int {
         using Kind = std::decay_t<decltype(parsed)>;
         if constexpr (std::is_same_v<Kind, ShowHelp>) {
@@ -194,10 +201,18 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         } else if constexpr (std::is_same_v<Kind, SeasonOptions>) {
           return RunSeason(parsed, out, err);
         } else {
+          if (const auto clash = OutputClash(parsed)) {
+            err << kProgram << ": " << *clash << '\n';
+            return kBadUsage;
+          }
           return RunBatch(parsed, NeedsOf(parsed), out, err);
         }
       },
       ParseCommandLine(args));
+  // A full disk or a closed pipe shows only when the last bytes are flushed.
+  if (out.flush()) return status;
+  err << kProgram << ": could not write to standard output\n";
+  return std::max(status, kNotWritten);
 }
 
 }  // namespace hl::batch

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/penalty.h"
+#include "toolkit/files/file_identity.h"
 
 namespace hl::batch {
 namespace {
@@ -30,10 +31,10 @@ std::string AsFolderText(const fs::path& folder) {
 }
 
 std::optional<std::string> CheckBaseFolder(const std::string& given, const fs::path& absolute) {
+  if (const auto found = files::IdentityOf(absolute.string()); !found)
+    return "base folder '" + given + "' " + found.error().what;
   std::error_code ec;
-  const fs::file_status status = fs::status(absolute, ec);
-  if (!fs::exists(status)) return "base folder '" + given + "' does not exist";
-  if (!fs::is_directory(status)) return "'" + given + "' is not a folder";
+  if (!fs::is_directory(absolute, ec)) return "'" + given + "' is not a folder";
   fs::directory_iterator listing(absolute, ec);
   if (ec) return "base folder '" + given + "' cannot be read: " + ec.message();
   return std::nullopt;

@@ -5,22 +5,25 @@
 
 #include "publish/results_csv.h"
 #include "publish/results_json.h"
-#include "toolkit/files/file_slots.h"
+#include "toolkit/files/link_target.h"
 
 namespace hl::batch {
 
 bool Deliver(const std::string& destination, const std::string& content, const char* what,
              std::ostream& out, std::ostream& err) {
   if (destination == kStandardOutput) {
-    out << content;
-    return true;
+    if (out << content << std::flush) return true;
+    err << "hotlap-eval: could not write the " << what << " to standard output\n";
+    return false;
   }
   const auto* bytes = reinterpret_cast<const uint8_t*>(content.data());
-  if (files::ReplaceFileAtomically(destination, std::span<const uint8_t>(bytes, content.size()))) {
+  const auto written = files::ReplaceLinkTargetAtomically(
+      destination, std::span<const uint8_t>(bytes, content.size()));
+  if (written) {
     err << what << " written to " << destination << '\n';
     return true;
   }
-  err << "hotlap-eval: could not write the " << what << " " << destination << '\n';
+  err << "hotlap-eval: could not write the " << what << " " << written.error().Describe() << '\n';
   return false;
 }
 

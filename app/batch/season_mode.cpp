@@ -11,13 +11,17 @@
 #include "app/batch/batch_mode.h"
 #include "app/batch/batch_needs.h"
 #include "app/batch/exit_status.h"
+#include "app/batch/output_checks.h"
 #include "app/batch/results_files.h"
+#include "app/batch/season_round_page.h"
 #include "publish/results_json.h"
 #include "season/parallel_run.h"
 #include "season/season_file.h"
 #include "season/season_outputs.h"
 #include "season/standings.h"
+#include "toolkit/files/file_identity.h"
 #include "toolkit/files/file_slots.h"
+#include "toolkit/files/link_target.h"
 
 namespace hl::batch {
 namespace {
@@ -36,10 +40,10 @@ struct Round {
 };
 
 std::optional<std::string> FolderProblem(const std::string& folder) {
+  if (const auto found = files::IdentityOf(folder); !found)
+    return "the folder " + found.error().what;
   std::error_code ec;
-  const fs::file_status status = fs::status(folder, ec);
-  if (!fs::exists(status)) return "the folder does not exist";
-  if (!fs::is_directory(status)) return "not a folder";
+  if (!fs::is_directory(folder, ec)) return "not a folder";
   return std::nullopt;
 }
 
@@ -59,10 +63,6 @@ bool HoldsATrackFile(const record::CompetitionRecord& competition) {
   }
   return false;
 }
-
-// Inside the export folder, one results page per round, numbered so that
-// two rounds of the same folder name never share one.
-std::string RoundPage(size_t index) { return "round-" + std::to_string(index + 1) + "/"; }
 
 void RunRound(Round& round) {
   if (round.not_a_folder) return;
@@ -89,12 +89,34 @@ season::CompetitionOutcome OutcomeOf(const season::SeasonCompetition& competitio
   return outcome;
 }
 
+std::vector<WrittenReport> WrittenReports(const std::vector<season::CompetitionOutcome>& outcomes) {
+  std::vector<WrittenReport> reports;
+  for (const season::CompetitionOutcome& outcome : outcomes) {
+    if (outcome.record) reports.push_back({outcome.record->folder, outcome.record->track});
+  }
+  return reports;
+}
+
+// Made before the rounds run, so that a link left where a round's page
+// belongs is replaced rather than followed out of the export folder.
+bool MakeRoundPageFolders(const std::string& export_dir, size_t count, std::ostream& err) {
+  std::error_code ec;
+  fs::create_directories(export_dir, ec);
+  for (size_t i = 0; i < count; ++i) {
+    if (const auto made = files::MakeFoldersWithoutLinks(export_dir, SeasonRoundPage(i)); !made) {
+      err << kProgram << made.error().Describe() << '\n';
+      return false;
+    }
+  }
+  return true;
+}
+
 bool WriteSeasonPage(const SeasonOptions& options, const season::Season& season,
                      const std::vector<season::CompetitionOutcome>& outcomes,
                      const std::vector<season::DriverStanding>& standings, std::ostream& err) {
   std::vector<std::string> links;
   for (size_t i = 0; i < outcomes.size(); ++i)
-    links.push_back(outcomes[i].record ? RoundPage(i) + "index.html" : "");
+    links.push_back(outcomes[i].record ? SeasonRoundPage(i) + "index.html" : "");
   const std::string page = season::SeasonPage(season, outcomes, standings, links);
   const std::string path = options.export_dir + "season.html";
   std::error_code ec;
@@ -116,13 +138,19 @@ int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err
     err << kProgram << season.error().Describe() << '\n';
     return kBadUsage;
   }
+  if (const auto clash = SeasonOutputClash(options, *season)) {
+    err << kProgram << *clash << '\n';
+    return kBadUsage;
+  }
   std::vector<Round> rounds(season->competitions.size());
+  if (!options.export_dir.empty() && !MakeRoundPageFolders(options.export_dir, rounds.size(), err))
+    return kNotWritten;
   for (size_t i = 0; i < rounds.size(); ++i) {
     const season::SeasonCompetition& competition = season->competitions[i];
     rounds[i].options.base_dir = competition.base_dir;
     rounds[i].options.evaluation_file = competition.evaluation;
     if (!options.export_dir.empty())
-      rounds[i].options.export_dir = options.export_dir + RoundPage(i);
+      rounds[i].options.export_dir = options.export_dir + SeasonRoundPage(i);
     rounds[i].not_a_folder = FolderProblem(competition.base_dir);
   }
   season::RunEach(rounds.size(), [&rounds](size_t i) { RunRound(rounds[i]); });
@@ -132,6 +160,10 @@ int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err
   for (size_t i = 0; i < rounds.size(); ++i) {
     outcomes.push_back(OutcomeOf(season->competitions[i], rounds[i], err));
     complete &= outcomes.back().record.has_value() && rounds[i].outcome.status == kDone;
+  }
+  if (const auto clash = SeasonReportClash(options, WrittenReports(outcomes))) {
+    err << kProgram << *clash << '\n';
+    return kBadUsage;
   }
   const std::vector<season::DriverStanding> standings = season::ScoreSeason(*season, outcomes);
   if (options.json_file != kStandardOutput && options.csv_file != kStandardOutput)
