@@ -138,7 +138,7 @@ class SeasonChecker {
     return Fail(evaluation::AtLine(path_, points_line_,
                                    "points are too large: " + std::to_string(counted) +
                                        " results of " + std::to_string(most) +
-                                       " would not add up to a whole number the standings hold"));
+                                       " add up to more than a season total can hold"));
   }
 
   std::string path_;

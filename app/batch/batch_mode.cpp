@@ -23,6 +23,7 @@
 #include "app/startup.h"
 #include "app/workflow.h"
 #include "audit/audit.h"
+#include "results/result_path.h"
 #include "toolkit/ui/headless_ui.h"
 
 namespace hl::batch {
@@ -69,6 +70,8 @@ bool PrintResults(const state::AppState& s, const BatchOptions& options, std::os
   } else if (!ResultsReplaceReport(options)) {
     out << WithUnixLineEnds(s.ReportText);
   }
+  // A season names the round as failed, and why.
+  if (results::ResultsWithheld(s)) return false;
   const std::string stem = s.BaseDir + s.TrackBaseName;
   if (s.ReportSaved) {
     err << "Report written to " << stem << ".txt\n";
@@ -109,6 +112,7 @@ bool RunAtTheWindow(state::AppState& s, ui::HeadlessUi& ui, const BatchOptions& 
                     const state::OutputNeeds& needs, std::optional<ExportRun>& export_run,
                     std::ostream& err) {
   s.Needs = needs;
+  s.ResultsNeedATrack = options.season_round;
   if (!options.export_dir.empty()) export_run.emplace(options.export_dir, err);
   ScreenChecks screen_checks(export_run ? &export_run->Pictures() : nullptr);
   if (needs.screen_verdicts && !needs.screen_pictures) {

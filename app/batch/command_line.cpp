@@ -32,7 +32,7 @@ std::string AsFolderText(const fs::path& folder) {
 
 std::optional<std::string> CheckBaseFolder(const std::string& given, const fs::path& absolute) {
   if (const auto found = files::IdentityOf(absolute.string()); !found)
-    return "base folder '" + given + "' " + found.error().what;
+    return "base folder '" + given + "'" + files::AsClause(found.error().what);
   std::error_code ec;
   if (!fs::is_directory(absolute, ec)) return "'" + given + "' is not a folder";
   fs::directory_iterator listing(absolute, ec);

@@ -30,6 +30,8 @@ struct BatchOptions {
   std::string evaluation_file;
   bool record = false;
   evaluation::EvaluationFile saved;
+  // A round of a season: a folder without an accepted track gets no report or chart.
+  bool season_round = false;
 };
 
 inline constexpr const char* kStandardOutput = "-";

@@ -41,7 +41,7 @@ struct Round {
 
 std::optional<std::string> FolderProblem(const std::string& folder) {
   if (const auto found = files::IdentityOf(folder); !found)
-    return "the folder " + found.error().what;
+    return "the folder" + files::AsClause(found.error().what);
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) return "not a folder";
   return std::nullopt;
@@ -149,6 +149,7 @@ int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err
     const season::SeasonCompetition& competition = season->competitions[i];
     rounds[i].options.base_dir = competition.base_dir;
     rounds[i].options.evaluation_file = competition.evaluation;
+    rounds[i].options.season_round = true;
     if (!options.export_dir.empty())
       rounds[i].options.export_dir = options.export_dir + SeasonRoundPage(i);
     rounds[i].not_a_folder = FolderProblem(competition.base_dir);

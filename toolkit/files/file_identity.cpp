@@ -14,9 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr const char* kMissing = "does not exist";
+
 // strerror's text as the rest of a sentence: "Too many ..." -> "too many ...".
 std::string Reason(int error) {
-  if (error == ENOENT) return "does not exist";
+  if (error == ENOENT) return kMissing;
   std::string reason = std::strerror(error);
   if (!reason.empty() && reason[0] >= 'A' && reason[0] <= 'Z') reason[0] += 'a' - 'A';
   return reason;
@@ -34,6 +36,10 @@ Result<FileIdentity> IdentityOf(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return Fail({Reason(errno), path, std::nullopt});
   return FileIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+}
+
+std::string AsClause(const std::string& reason) {
+  return (reason == kMissing ? " " : ": ") + reason;
 }
 
 std::optional<FilePlace> PlaceOf(const std::string& path) {

@@ -21,6 +21,9 @@ struct FileIdentity {
 // What path names, links followed. Fails with the system's reason in words
 // ("does not exist", "too many levels of symbolic links", ...).
 Result<FileIdentity> IdentityOf(const std::string& path);
+// IdentityOf's reason to follow a name: " does not exist", or any other
+// behind a colon (": too many levels of symbolic links").
+std::string AsClause(const std::string& reason);
 
 // The place a write to path would fill, links at path followed: an existing
 // file by its identity; a file yet to be made by its folder's identity and
