@@ -43,8 +43,11 @@ void AddCompetition(const std::string& base_dir, const std::string& pictures_dir
   }
 }
 
+// A results file that goes to a file rather than standard output.
+bool IsFile(const std::string& path) { return !path.empty() && path != kStandardOutput; }
+
 void AddResultsFile(const char* option, const std::string& path, OutputPlan& plan) {
-  if (!path.empty() && path != kStandardOutput) plan.output_files.push_back({option, path});
+  if (IsFile(path)) plan.output_files.push_back({option, path});
 }
 
 void AddGoogleTemplate(OutputPlan& plan) {
@@ -63,6 +66,11 @@ constexpr const char* kResultsNotWritten = "the results were not written";
 }  // namespace
 
 std::optional<std::string> OutputClash(const BatchOptions& options) {
+  // The report and chart alone are checked once they have their names; a
+  // run without other outputs spares its competition the scan.
+  if (options.pictures_dir.empty() && !options.record && !IsFile(options.json_file) &&
+      !IsFile(options.csv_file) && options.export_dir.empty())
+    return std::nullopt;
   OutputPlan plan;
   AddCompetition(options.base_dir, options.pictures_dir, plan);
   if (!options.pictures_dir.empty())
@@ -86,6 +94,8 @@ std::optional<std::string> OutputClash(const BatchOptions& options) {
 
 std::optional<std::string> SeasonOutputClash(const SeasonOptions& options,
                                              const season::Season& season) {
+  if (!IsFile(options.json_file) && !IsFile(options.csv_file) && options.export_dir.empty())
+    return std::nullopt;
   OutputPlan plan;
   plan.input_files.push_back({"--season", options.season_file});
   for (size_t i = 0; i < season.competitions.size(); ++i) {
