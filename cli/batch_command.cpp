@@ -25,7 +25,7 @@ std::string WithUnixLineEnds(const std::string& text) {
 
 // What the organiser would read off the screen, then the findings and the
 // results asked for on standard output.
-void PrintResults(const run::EvaluatedCompetition& run, const run::RunSpec& options,
+void PrintResults(const run::EvaluatedCompetition& run, const run::RunPlan& options,
                   std::ostream& out) {
   if (options.google) {
     out << WithUnixLineEnds(run.google_text);
@@ -38,7 +38,7 @@ void PrintResults(const run::EvaluatedCompetition& run, const run::RunSpec& opti
 
 }  // namespace
 
-int RunBatch(const run::RunSpec& options, const state::OutputNeeds& needs, std::ostream& out,
+int RunBatch(const run::RunPlan& options, const state::OutputNeeds& needs, std::ostream& out,
              std::ostream& err) {
   const run::EvaluatedCompetition run = run::EvaluateCompetition(options, needs, PrintingTo(err));
   if (run.Ranked()) PrintResults(run, options, out);

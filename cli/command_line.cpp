@@ -11,7 +11,7 @@ namespace hl::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using run::RunSpec;
+using run::RunPlan;
 
 // Absolute and normal, without a closing "/" so a file given as a folder
 // is reported as a file.
@@ -47,7 +47,7 @@ std::optional<std::string> CheckBaseFolder(const std::string& given, const fs::p
   return std::nullopt;
 }
 
-std::optional<std::string> AddPenalty(RunSpec& spec, const std::string& argument) {
+std::optional<std::string> AddPenalty(RunPlan& plan, const std::string& argument) {
   const size_t equals = argument.rfind('=');
   if (equals == std::string::npos || equals == 0)
     return "--penalty wants ENTRY=TIME, got '" + argument + "'";
@@ -56,43 +56,43 @@ std::optional<std::string> AddPenalty(RunSpec& spec, const std::string& argument
   if (!record::IsPenaltyTime(time))
     return "penalty time '" + time + "' for '" + entry + "' is not a number of hundredths";
   std::error_code ec;
-  if (!record::IsEntryFolderName(entry) || !fs::is_directory(fs::path(spec.base_dir) / entry, ec))
-    return "'" + entry + "' is not an entry folder of " + spec.base_dir;
-  if (!spec.penalties.emplace(entry, time).second)
+  if (!record::IsEntryFolderName(entry) || !fs::is_directory(fs::path(plan.base_dir) / entry, ec))
+    return "'" + entry + "' is not an entry folder of " + plan.base_dir;
+  if (!plan.penalties.emplace(entry, time).second)
     return "more than one penalty for '" + entry + "'";
   return std::nullopt;
 }
 
-std::optional<std::string> TakeResultsFiles(RunSpec& spec, const GivenArguments& given) {
-  if (given.json) spec.json_file = OutputPath(*given.json);
-  if (given.csv) spec.csv_file = OutputPath(*given.csv);
-  spec.export_dir = OutputFolder(given.export_dir);
+std::optional<std::string> TakeResultsFiles(RunPlan& plan, const GivenArguments& given) {
+  if (given.json) plan.json_file = OutputPath(*given.json);
+  if (given.csv) plan.csv_file = OutputPath(*given.csv);
+  plan.export_dir = OutputFolder(given.export_dir);
   const int to_standard_output =
-      (spec.json_file == kStandardOutput) + (spec.csv_file == kStandardOutput) + spec.google;
+      (plan.json_file == kStandardOutput) + (plan.csv_file == kStandardOutput) + plan.google;
   if (to_standard_output > 1) return "only one of --google, --json - and --csv - can be printed";
-  if (spec.audit && to_standard_output > 0)
+  if (plan.audit && to_standard_output > 0)
     return "--audit prints after the report, so it cannot go with --google, --json - or --csv -";
   return std::nullopt;
 }
 
-std::optional<std::string> TakePeriod(RunSpec& spec, const GivenArguments& given) {
+std::optional<std::string> TakePeriod(RunPlan& plan, const GivenArguments& given) {
   if (!given.period) return std::nullopt;
   auto period = audit::ParsePeriod(*given.period);
   if (!period) return "--period: " + period.error().what;
-  spec.period = *period;
+  plan.period = *period;
   return std::nullopt;
 }
 
 // The base folder's evaluation.toml unless another file or none is asked for.
-std::optional<std::string> TakeEvaluationFile(RunSpec& spec, const GivenArguments& given) {
+std::optional<std::string> TakeEvaluationFile(RunPlan& plan, const GivenArguments& given) {
   if (given.evaluation && given.no_evaluation)
     return "--evaluation and --no-evaluation cannot be combined";
   if (given.evaluation) {
-    spec.evaluation_file = AbsolutePath(*given.evaluation).string();
+    plan.evaluation_file = AbsolutePath(*given.evaluation).string();
   } else if (!given.no_evaluation) {
-    spec.evaluation_file = evaluation::CompetitionFileIn(spec.base_dir).value_or("");
+    plan.evaluation_file = evaluation::CompetitionFileIn(plan.base_dir).value_or("");
   }
-  if (spec.record && spec.evaluation_file.empty())
+  if (plan.record && plan.evaluation_file.empty())
     return "--record needs --evaluation FILE or an evaluation.toml in BASEDIR";
   return std::nullopt;
 }
@@ -117,21 +117,21 @@ ParsedCommandLine CheckSeason(const GivenArguments& given) {
 
 ParsedCommandLine CheckBatch(const GivenArguments& given) {
   if (!given.batch) return UsageError{"--batch BASEDIR is missing"};
-  RunSpec spec;
-  spec.google = given.google;
-  spec.record = given.record;
-  spec.audit = given.audit;
+  RunPlan plan;
+  plan.google = given.google;
+  plan.record = given.record;
+  plan.audit = given.audit;
   const fs::path base = AbsolutePath(*given.batch);
   if (auto problem = CheckBaseFolder(*given.batch, base)) return UsageError{*problem};
-  spec.base_dir = AsFolderText(base);
+  plan.base_dir = AsFolderText(base);
   for (const std::string& argument : given.penalties) {
-    if (auto problem = AddPenalty(spec, argument)) return UsageError{*problem};
+    if (auto problem = AddPenalty(plan, argument)) return UsageError{*problem};
   }
-  spec.pictures_dir = OutputFolder(given.pictures);
-  if (auto problem = TakeResultsFiles(spec, given)) return UsageError{*problem};
-  if (auto problem = TakeEvaluationFile(spec, given)) return UsageError{*problem};
-  if (auto problem = TakePeriod(spec, given)) return UsageError{*problem};
-  return spec;
+  plan.pictures_dir = OutputFolder(given.pictures);
+  if (auto problem = TakeResultsFiles(plan, given)) return UsageError{*problem};
+  if (auto problem = TakeEvaluationFile(plan, given)) return UsageError{*problem};
+  if (auto problem = TakePeriod(plan, given)) return UsageError{*problem};
+  return plan;
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
-#include "run/run_spec.h"
+#include "run/run_plan.h"
 
 namespace hl::cli {
 
@@ -18,14 +18,14 @@ using run::kStandardOutput;
 // --batch would, then the standings across them.
 struct SeasonOptions {
   std::string season_file;  // as given
-  // As in run::RunSpec: absolute paths, kStandardOutput, or "".
+  // As in run::RunPlan: absolute paths, kStandardOutput, or "".
   std::string json_file;
   std::string csv_file;
   std::string export_dir;  // absolute, ends with "/"; "" when no pages are wanted
 };
 
 using ParsedCommandLine =
-    std::variant<run::RunSpec, SeasonOptions, ShowHelp, ShowVersion, UsageError>;
+    std::variant<run::RunPlan, SeasonOptions, ShowHelp, ShowVersion, UsageError>;
 
 // Folders are made absolute against the working folder; the base folder and
 // the entries named by --penalty must exist. Creates nothing.

@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 // One competition's run; its messages are kept with it so the rounds'
 // messages come out in season order however the runs interleave.
 struct Round {
-  run::RunSpec spec;
+  run::RunPlan plan;
   std::optional<std::string> not_a_folder;
   run::EvaluatedCompetition outcome;
 };
@@ -54,7 +54,7 @@ std::string RoundPage(size_t index) { return "round-" + std::to_string(index + 1
 
 void RunRound(Round& round) {
   if (round.not_a_folder) return;
-  round.outcome = run::EvaluateCompetition(round.spec, run::NeedsOf(round.spec));
+  round.outcome = run::EvaluateCompetition(round.plan, run::NeedsOf(round.plan));
 }
 
 season::CompetitionOutcome OutcomeOf(const season::SeasonCompetition& competition, Round& round,
@@ -118,9 +118,9 @@ int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err
   std::vector<Round> rounds(season->competitions.size());
   for (size_t i = 0; i < rounds.size(); ++i) {
     const season::SeasonCompetition& competition = season->competitions[i];
-    rounds[i].spec.base_dir = competition.base_dir;
-    rounds[i].spec.evaluation_file = competition.evaluation;
-    if (!options.export_dir.empty()) rounds[i].spec.export_dir = options.export_dir + RoundPage(i);
+    rounds[i].plan.base_dir = competition.base_dir;
+    rounds[i].plan.evaluation_file = competition.evaluation;
+    if (!options.export_dir.empty()) rounds[i].plan.export_dir = options.export_dir + RoundPage(i);
     rounds[i].not_a_folder = FolderProblem(competition.base_dir);
   }
   season::RunEach(rounds.size(), [&rounds](size_t i) { RunRound(rounds[i]); });

@@ -24,9 +24,9 @@ namespace {
 // The state and the headless window of one run, with the writers that work
 // off its steps.
 struct Run {
-  Run(const RunSpec& prepared, Diagnostics& messages) : spec(prepared), diagnostics(messages) {}
+  Run(const RunPlan& prepared, Diagnostics& messages) : plan(prepared), diagnostics(messages) {}
 
-  const RunSpec& spec;
+  const RunPlan& plan;
   Diagnostics& diagnostics;
   state::AppState s;
   ui::HeadlessUi ui;
@@ -47,7 +47,7 @@ Result<void> CreatePictureFolder(const std::string& folder) {
 
 // The saved evaluation read in and the picture folder made; a mistake in
 // either stops the run before anything is written.
-Result<RunSpec> Prepare(const RunSpec& given) {
+Result<RunPlan> Prepare(const RunPlan& given) {
   auto with_saved = WithSavedEvaluation(given);
   if (!with_saved) return with_saved;
   if (!with_saved->pictures_dir.empty()) {
@@ -67,7 +67,7 @@ void HandleShownEntry(Run& run) {
   const std::string& entry = entries.Current();
   run.diagnostics.Note(std::to_string(s.StepCounter) + " / " + std::to_string(entries.Count()) +
                        "   " + entry);
-  if (auto penalty = run.spec.penalties.find(entry); penalty != run.spec.penalties.end()) {
+  if (auto penalty = run.plan.penalties.find(entry); penalty != run.plan.penalties.end()) {
     // Without a result line the penalty would rewrite digits of some other
     // log line that happen to match the previous entry's time.
     if (s.TrackFileInvalid) {
@@ -95,7 +95,7 @@ void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
     };
   }
   workflow::OpenMainWindow(s, run.ui);
-  run.ui.SetFolderChoice(run.spec.base_dir);
+  run.ui.SetFolderChoice(run.plan.base_dir);
   while (s.StepCounter != state::kFinished) {
     workflow::TakeStep(s, run.ui);
     if (s.StepCounter == state::kFinished) break;
@@ -103,7 +103,7 @@ void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
     run.entry_logs.push_back(run.ui.ReadText(state::id::kLogBox));
   }
   if (run.track_pictures) run.Fails(run.track_pictures->Finish());
-  if (run.spec.google) results::ExportGoogleChart(s, run.ui);
+  if (run.plan.google) results::ExportGoogleChart(s, run.ui);
   s.ScreenChecksLater = nullptr;
   screen_checks.NoteVerdictsIn(s.Record);
 }
@@ -111,7 +111,7 @@ void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
 // What the report and the chart came to, and the Google text when asked for.
 void NoteReportAndChart(Run& run) {
   const state::AppState& s = run.s;
-  if (run.spec.google && s.GoogleText.empty()) {
+  if (run.plan.google && s.GoogleText.empty()) {
     run.diagnostics.Problem("no Google chart parameters: " + s.CurrentDir +
                             "google_charts.txt cannot be read");
     run.Fails(false);
@@ -135,10 +135,10 @@ void NoteReportAndChart(Run& run) {
 // adds its findings and the results files carry them all.
 void FinishOutputs(Run& run) {
   state::AppState& s = run.s;
-  audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = run.spec.period});
+  audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = run.plan.period});
   NoteReportAndChart(run);
-  run.Fails(FinishSavedEvaluation(run.spec, s.Record, run.diagnostics));
-  run.Fails(WriteResultsFiles(s.Record, run.spec, run.diagnostics));
+  run.Fails(FinishSavedEvaluation(run.plan, s.Record, run.diagnostics));
+  run.Fails(WriteResultsFiles(s.Record, run.plan, run.diagnostics));
   if (run.export_run) run.Fails(run.export_run->Finish(s));
 }
 
@@ -153,16 +153,16 @@ EvaluatedCompetition StoppedBefore(const Error& reason, Diagnostics& diagnostics
 
 }  // namespace
 
-EvaluatedCompetition EvaluateCompetition(const RunSpec& given, const state::OutputNeeds& needs,
+EvaluatedCompetition EvaluateCompetition(const RunPlan& given, const state::OutputNeeds& needs,
                                          Diagnostics::Listener live) {
   Diagnostics diagnostics(std::move(live));
-  const Result<RunSpec> spec = Prepare(given);
-  if (!spec) return StoppedBefore(spec.error(), diagnostics);
-  Run run(*spec, diagnostics);
+  const Result<RunPlan> plan = Prepare(given);
+  if (!plan) return StoppedBefore(plan.error(), diagnostics);
+  Run run(*plan, diagnostics);
   if (const auto started = workflow::InitState(run.s); !started)
     return StoppedBefore(started.error(), diagnostics);
-  if (!spec->export_dir.empty()) run.export_run.emplace(spec->export_dir, diagnostics);
-  if (!spec->pictures_dir.empty()) run.track_pictures.emplace(spec->pictures_dir, diagnostics);
+  if (!plan->export_dir.empty()) run.export_run.emplace(plan->export_dir, diagnostics);
+  if (!plan->pictures_dir.empty()) run.track_pictures.emplace(plan->pictures_dir, diagnostics);
 
   EvaluateEntries(run, needs);
   FinishOutputs(run);

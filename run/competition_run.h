@@ -12,7 +12,7 @@
 #include "record/competition_record.h"
 #include "run/diagnostics.h"
 #include "run/exit_status.h"
-#include "run/run_spec.h"
+#include "run/run_plan.h"
 #include "state/output_needs.h"
 
 namespace hl::run {
@@ -35,7 +35,7 @@ struct EvaluatedCompetition {
 // Does the work `needs` asks for; the window's outputs need everything, a
 // front end what its outputs read (NeedsOf). `live` hears every message as
 // the run adds it.
-EvaluatedCompetition EvaluateCompetition(const RunSpec& spec, const state::OutputNeeds& needs,
+EvaluatedCompetition EvaluateCompetition(const RunPlan& plan, const state::OutputNeeds& needs,
                                          Diagnostics::Listener live = {});
 
 }  // namespace hl::run

@@ -2,7 +2,7 @@
 
 namespace hl::run {
 
-state::OutputNeeds NeedsOf(const RunSpec& options) {
+state::OutputNeeds NeedsOf(const RunPlan& options) {
   const bool exported = !options.export_dir.empty();
   return {
       // No step shows a screen: the results page's screens are written by

@@ -27,25 +27,25 @@ bool WriteOutputFile(const std::string& path, const std::string& content, const 
   return false;
 }
 
-bool ResultsReplaceReport(const RunSpec& spec) {
-  return spec.json_file == kStandardOutput || spec.csv_file == kStandardOutput;
+bool ResultsReplaceReport(const RunPlan& plan) {
+  return plan.json_file == kStandardOutput || plan.csv_file == kStandardOutput;
 }
 
-bool WriteResultsFiles(const record::CompetitionRecord& competition, const RunSpec& spec,
+bool WriteResultsFiles(const record::CompetitionRecord& competition, const RunPlan& plan,
                        Diagnostics& diagnostics) {
   bool complete = true;
-  if (!spec.json_file.empty() && spec.json_file != kStandardOutput)
-    complete &= WriteOutputFile(spec.json_file, JsonOf(competition), "JSON results", diagnostics);
-  if (!spec.csv_file.empty() && spec.csv_file != kStandardOutput) {
-    complete &= WriteOutputFile(spec.csv_file, publish::ResultsCsv(competition), "CSV results",
+  if (!plan.json_file.empty() && plan.json_file != kStandardOutput)
+    complete &= WriteOutputFile(plan.json_file, JsonOf(competition), "JSON results", diagnostics);
+  if (!plan.csv_file.empty() && plan.csv_file != kStandardOutput) {
+    complete &= WriteOutputFile(plan.csv_file, publish::ResultsCsv(competition), "CSV results",
                                 diagnostics);
   }
   return complete;
 }
 
-std::string PrintedResults(const record::CompetitionRecord& competition, const RunSpec& spec) {
-  if (spec.json_file == kStandardOutput) return JsonOf(competition);
-  if (spec.csv_file == kStandardOutput) return publish::ResultsCsv(competition);
+std::string PrintedResults(const record::CompetitionRecord& competition, const RunPlan& plan) {
+  if (plan.json_file == kStandardOutput) return JsonOf(competition);
+  if (plan.csv_file == kStandardOutput) return publish::ResultsCsv(competition);
   return "";
 }
 

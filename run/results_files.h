@@ -5,7 +5,7 @@
 
 #include "record/competition_record.h"
 #include "run/diagnostics.h"
-#include "run/run_spec.h"
+#include "run/run_plan.h"
 
 namespace hl::run {
 
@@ -15,14 +15,14 @@ namespace hl::run {
                                    const char* what, Diagnostics& diagnostics);
 
 // True when results go to standard output in place of the report.
-bool ResultsReplaceReport(const RunSpec& spec);
+bool ResultsReplaceReport(const RunPlan& plan);
 
 // Writes each requested file that has a path (replacing it atomically);
 // false when one could not be written.
 [[nodiscard]] bool WriteResultsFiles(const record::CompetitionRecord& competition,
-                                     const RunSpec& spec, Diagnostics& diagnostics);
+                                     const RunPlan& plan, Diagnostics& diagnostics);
 
 // The results asked for on standard output; "" when none are.
-std::string PrintedResults(const record::CompetitionRecord& competition, const RunSpec& spec);
+std::string PrintedResults(const record::CompetitionRecord& competition, const RunPlan& plan);
 
 }  // namespace hl::run

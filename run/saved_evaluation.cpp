@@ -10,13 +10,13 @@
 namespace hl::run {
 namespace {
 
-Error AtLine(const RunSpec& options, int64_t line, const std::string& what) {
+Error AtLine(const RunPlan& options, int64_t line, const std::string& what) {
   return {"line " + std::to_string(line) + ": " + what, options.evaluation_file, std::nullopt};
 }
 
 // A penalty given twice would be applied once and its reason lost, so the
 // file and the command line may not both penalise an entry.
-Result<void> AddSavedPenalties(RunSpec& options) {
+Result<void> AddSavedPenalties(RunPlan& options) {
   for (const evaluation::SavedPenalty& penalty : options.saved.penalties) {
     if (!options.penalties.emplace(penalty.entry, penalty.time).second)
       return Fail(AtLine(options, penalty.line,
@@ -25,7 +25,7 @@ Result<void> AddSavedPenalties(RunSpec& options) {
   return {};
 }
 
-Result<void> TakeSavedPeriod(RunSpec& options) {
+Result<void> TakeSavedPeriod(RunPlan& options) {
   const evaluation::EvaluationFile& saved = options.saved;
   if (!saved.period) return {};
   if (options.period)
@@ -56,7 +56,7 @@ void ReportChanges(const evaluation::Fingerprints& recorded,
   }
 }
 
-bool Record(const RunSpec& options, const evaluation::Fingerprints& fingerprints,
+bool Record(const RunPlan& options, const evaluation::Fingerprints& fingerprints,
             Diagnostics& diagnostics) {
   if (const auto recorded = evaluation::RecordFingerprints(options.evaluation_file, fingerprints);
       !recorded) {
@@ -70,9 +70,9 @@ bool Record(const RunSpec& options, const evaluation::Fingerprints& fingerprints
 
 }  // namespace
 
-Result<RunSpec> WithSavedEvaluation(const RunSpec& options) {
+Result<RunPlan> WithSavedEvaluation(const RunPlan& options) {
   if (options.evaluation_file.empty()) return options;
-  RunSpec with = options;
+  RunPlan with = options;
   auto saved =
       evaluation::ReadEvaluationFile(options.evaluation_file, options.base_dir, options.record);
   if (!saved) return Fail(saved.error());
@@ -82,7 +82,7 @@ Result<RunSpec> WithSavedEvaluation(const RunSpec& options) {
   return with;
 }
 
-bool FinishSavedEvaluation(const RunSpec& options, record::CompetitionRecord& competition,
+bool FinishSavedEvaluation(const RunPlan& options, record::CompetitionRecord& competition,
                            Diagnostics& diagnostics) {
   if (options.evaluation_file.empty()) return true;
   AddPenaltyReasons(options.saved, competition);

@@ -5,7 +5,7 @@
 
 #include "record/competition_record.h"
 #include "run/diagnostics.h"
-#include "run/run_spec.h"
+#include "run/run_plan.h"
 #include "toolkit/text/error.h"
 
 namespace hl::run {
@@ -14,13 +14,13 @@ namespace hl::run {
 // --penalty, its period is --period's, and the whole file waits in `saved`
 // for the end of the run. The options as they are without --evaluation. A
 // failure names the file and the line.
-[[nodiscard]] Result<RunSpec> WithSavedEvaluation(const RunSpec& options);
+[[nodiscard]] Result<RunPlan> WithSavedEvaluation(const RunPlan& options);
 
 // After a finished run: the reasons of the file's penalties go into the
 // record, every entry whose files differ from the recorded fingerprints gets
 // a finding (and is named), and --record writes this run's
 // fingerprints into the file. False when they could not be recorded.
-[[nodiscard]] bool FinishSavedEvaluation(const RunSpec& options,
+[[nodiscard]] bool FinishSavedEvaluation(const RunPlan& options,
                                          record::CompetitionRecord& competition,
                                          Diagnostics& diagnostics);
 

@@ -261,10 +261,10 @@ TEST_P(DamagedCompetition, EachEntryAloneAsInTheFullRun) {
   TempDir work;
   const std::string base = work.Path() + "competition/";
   ASSERT_FALSE(competition::WriteVariant(intact_->Path(), base, GetParam().corruptions));
-  run::RunSpec spec;
-  spec.base_dir = base;
-  spec.penalties = {{"bert", "6100"}};
-  const run::EvaluatedCompetition full = run::EvaluateCompetition(spec, {});
+  run::RunPlan plan;
+  plan.base_dir = base;
+  plan.penalties = {{"bert", "6100"}};
+  const run::EvaluatedCompetition full = run::EvaluateCompetition(plan, {});
   ASSERT_TRUE(full.Ranked());
   ASSERT_EQ(full.entry_logs.size(), full.record.entries.size());
   const std::string car =
@@ -273,7 +273,7 @@ TEST_P(DamagedCompetition, EachEntryAloneAsInTheFullRun) {
     const record::EntryRecord& in_full = full.record.entries[i];
     SCOPED_TRACE(in_full.folder);
     run::EntryOptions options;
-    if (auto penalty = spec.penalties.find(in_full.folder); penalty != spec.penalties.end())
+    if (auto penalty = plan.penalties.find(in_full.folder); penalty != plan.penalties.end())
       options.penalty = penalty->second;
     const auto alone = run::EvaluateEntry(car, base + in_full.folder, options);
     ASSERT_TRUE(alone.has_value());

@@ -52,7 +52,7 @@ inline BatchOutputs RunWithNeeds(const std::string& work, const std::vector<std:
   const std::set<std::string> inputs = FilesBelow(folders);
   BatchOutputs result;
   const cli::ParsedCommandLine parsed = cli::ParseCommandLine(args);
-  const auto* options = std::get_if<run::RunSpec>(&parsed);
+  const auto* options = std::get_if<run::RunPlan>(&parsed);
   if (options == nullptr) {
     ADD_FAILURE() << "not a batch command line";
   } else {

@@ -14,7 +14,7 @@ namespace hl::run {
 // In place of a results file's path: the file's text goes to standard output.
 inline constexpr const char* kStandardOutput = "-";
 
-struct RunSpec {
+struct RunPlan {
   std::string base_dir;                          // absolute, ends with "/"
   std::map<std::string, std::string> penalties;  // entry folder name -> penalty time
   bool google = false;                           // the Google chart parameters are made
