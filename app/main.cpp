@@ -9,6 +9,7 @@
 
 #include "cli/messages.h"
 #include "cli/program.h"
+#include "toolkit/files/posix_io.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   // GUI toolkit is only started when there are no arguments.
   if (argc > 1) {
     KeepFreedPictureMemory();
+    if (!hl::files::ReserveStandardDescriptors()) std::cout.setstate(std::ios::badbit);
     return hl::cli::RunCommandLine(argc, argv, std::cout, std::cerr);
   }
   return StartWindowProgram(argv);

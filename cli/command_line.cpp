@@ -6,6 +6,7 @@
 
 #include "evaluation/competition_file.h"
 #include "record/rules.h"
+#include "toolkit/files/file_identity.h"
 
 namespace hl::cli {
 namespace {
@@ -38,10 +39,10 @@ std::string OutputFolder(const std::optional<std::string>& given) {
 }
 
 std::optional<std::string> CheckBaseFolder(const std::string& given, const fs::path& absolute) {
+  if (const auto found = files::IdentityOf(absolute.string()); !found)
+    return "base folder '" + given + "'" + files::AsClause(found.error().what);
   std::error_code ec;
-  const fs::file_status status = fs::status(absolute, ec);
-  if (!fs::exists(status)) return "base folder '" + given + "' does not exist";
-  if (!fs::is_directory(status)) return "'" + given + "' is not a folder";
+  if (!fs::is_directory(absolute, ec)) return "'" + given + "' is not a folder";
   fs::directory_iterator listing(absolute, ec);
   if (ec) return "base folder '" + given + "' cannot be read: " + ec.message();
   return std::nullopt;

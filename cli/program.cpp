@@ -1,5 +1,6 @@
 #include "cli/program.h"
 
+#include <algorithm>
 #include <span>
 #include <string>
 #include <type_traits>
@@ -11,6 +12,7 @@
 #include "cli/messages.h"
 #include "cli/season_command.h"
 #include "run/exit_status.h"
+#include "run/output_checks.h"
 #include "run/output_needs.h"
 
 namespace hl::cli {
@@ -19,7 +21,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
   const std::span<char*> all(argv, static_cast<size_t>(argc > 0 ? argc : 0));
   const std::vector<std::string> args(all.begin() + (all.empty() ? 0 : 1), all.end());
 
-  return std::visit(
+  const int status = std::visit(
       [&](auto&& parsed) -> int {
         using Kind = std::decay_t<decltype(parsed)>;
         if constexpr (std::is_same_v<Kind, ShowHelp>) {
@@ -34,10 +36,18 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         } else if constexpr (std::is_same_v<Kind, SeasonOptions>) {
           return RunSeason(parsed, out, err);
         } else {
+          if (const auto clash = run::OutputClash(parsed)) {
+            PrintProblem(err, *clash);
+            return run::ProcessStatus(run::ExitStatus::kBadUsage);
+          }
           return RunBatch(parsed, run::NeedsOf(parsed), out, err);
         }
       },
       ParseCommandLine(args));
+  // A full disk or a closed pipe shows only when the last bytes are flushed.
+  if (out.flush()) return status;
+  PrintProblem(err, "could not write to standard output");
+  return std::max(status, run::ProcessStatus(run::ExitStatus::kNotWritten));
 }
 
 }  // namespace hl::cli

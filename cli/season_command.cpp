@@ -12,13 +12,17 @@
 #include "publish/results_json.h"
 #include "run/competition_run.h"
 #include "run/exit_status.h"
+#include "run/output_checks.h"
 #include "run/output_needs.h"
 #include "run/results_files.h"
+#include "run/season_round_page.h"
 #include "season/parallel_run.h"
 #include "season/season_file.h"
 #include "season/season_outputs.h"
 #include "season/standings.h"
+#include "toolkit/files/file_identity.h"
 #include "toolkit/files/file_slots.h"
+#include "toolkit/files/link_target.h"
 
 namespace hl::cli {
 namespace {
@@ -33,11 +37,18 @@ struct Round {
   run::EvaluatedCompetition outcome;
 };
 
+run::SeasonOutputs OutputsOf(const SeasonOptions& options) {
+  return {.season_file = options.season_file,
+          .json_file = options.json_file,
+          .csv_file = options.csv_file,
+          .export_dir = options.export_dir};
+}
+
 std::optional<std::string> FolderProblem(const std::string& folder) {
+  if (const auto found = files::IdentityOf(folder); !found)
+    return "the folder" + files::AsClause(found.error().what);
   std::error_code ec;
-  const fs::file_status status = fs::status(folder, ec);
-  if (!fs::exists(status)) return "the folder does not exist";
-  if (!fs::is_directory(status)) return "not a folder";
+  if (!fs::is_directory(folder, ec)) return "not a folder";
   return std::nullopt;
 }
 
@@ -47,10 +58,6 @@ bool HoldsATrackFile(const record::CompetitionRecord& competition) {
   }
   return false;
 }
-
-// Inside the export folder, one results page per round, numbered so that
-// two rounds of the same folder name never share one.
-std::string RoundPage(size_t index) { return "round-" + std::to_string(index + 1) + "/"; }
 
 void RunRound(Round& round) {
   if (round.not_a_folder) return;
@@ -77,12 +84,37 @@ season::CompetitionOutcome OutcomeOf(const season::SeasonCompetition& competitio
   return outcome;
 }
 
+std::vector<run::WrittenReport> WrittenReports(
+    const std::vector<season::CompetitionOutcome>& outcomes) {
+  std::vector<run::WrittenReport> reports;
+  for (const season::CompetitionOutcome& outcome : outcomes) {
+    if (outcome.record) reports.push_back({outcome.record->folder, outcome.record->track});
+  }
+  return reports;
+}
+
+// Made before the rounds run, so that a link left where a round's page
+// belongs is replaced rather than followed out of the export folder.
+bool MakeRoundPageFolders(const std::string& export_dir, size_t count, std::ostream& err) {
+  std::error_code ec;
+  fs::create_directories(export_dir, ec);
+  for (size_t i = 0; i < count; ++i) {
+    if (const auto made = files::MakeFoldersWithoutLinks(export_dir, run::SeasonRoundPage(i));
+        !made) {
+      PrintProblem(err, made.error().Describe());
+      return false;
+    }
+  }
+  return true;
+}
+
 // The season's JSON or CSV, printed for kStandardOutput.
 bool Deliver(const std::string& destination, const std::string& content, const char* what,
              std::ostream& out, std::ostream& err) {
   if (destination == kStandardOutput) {
-    out << content;
-    return true;
+    if (out << content << std::flush) return true;
+    PrintProblem(err, std::string("could not write the ") + what + " to standard output");
+    return false;
   }
   run::Diagnostics diagnostics(PrintingTo(err));
   return run::WriteOutputFile(destination, content, what, diagnostics);
@@ -93,7 +125,7 @@ bool WriteSeasonPage(const SeasonOptions& options, const season::Season& season,
                      const std::vector<season::DriverStanding>& standings, std::ostream& err) {
   std::vector<std::string> links;
   for (size_t i = 0; i < outcomes.size(); ++i)
-    links.push_back(outcomes[i].record ? RoundPage(i) + "index.html" : "");
+    links.push_back(outcomes[i].record ? run::SeasonRoundPage(i) + "index.html" : "");
   const std::string page = season::SeasonPage(season, outcomes, standings, links);
   const std::string path = options.export_dir + "season.html";
   std::error_code ec;
@@ -115,12 +147,20 @@ int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err
     PrintProblem(err, season.error().Describe());
     return run::ProcessStatus(run::ExitStatus::kBadUsage);
   }
+  if (const auto clash = run::SeasonOutputClash(OutputsOf(options), *season)) {
+    PrintProblem(err, *clash);
+    return run::ProcessStatus(run::ExitStatus::kBadUsage);
+  }
   std::vector<Round> rounds(season->competitions.size());
+  if (!options.export_dir.empty() && !MakeRoundPageFolders(options.export_dir, rounds.size(), err))
+    return run::ProcessStatus(run::ExitStatus::kNotWritten);
   for (size_t i = 0; i < rounds.size(); ++i) {
     const season::SeasonCompetition& competition = season->competitions[i];
     rounds[i].plan.base_dir = competition.base_dir;
     rounds[i].plan.evaluation_file = competition.evaluation;
-    if (!options.export_dir.empty()) rounds[i].plan.export_dir = options.export_dir + RoundPage(i);
+    rounds[i].plan.season_round = true;
+    if (!options.export_dir.empty())
+      rounds[i].plan.export_dir = options.export_dir + run::SeasonRoundPage(i);
     rounds[i].not_a_folder = FolderProblem(competition.base_dir);
   }
   season::RunEach(rounds.size(), [&rounds](size_t i) { RunRound(rounds[i]); });
@@ -131,6 +171,10 @@ int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err
     outcomes.push_back(OutcomeOf(season->competitions[i], rounds[i], err));
     status = run::Worse(
         status, outcomes.back().record ? rounds[i].outcome.status : run::ExitStatus::kNotWritten);
+  }
+  if (const auto clash = run::SeasonReportClash(OutputsOf(options), WrittenReports(outcomes))) {
+    PrintProblem(err, *clash);
+    return run::ProcessStatus(run::ExitStatus::kBadUsage);
   }
   const std::vector<season::DriverStanding> standings = season::ScoreSeason(*season, outcomes);
   if (options.json_file != kStandardOutput && options.csv_file != kStandardOutput)

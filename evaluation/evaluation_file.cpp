@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "evaluation/fingerprint_names.h"
 #include "evaluation/toml_document.h"
 #include "record/rules.h"
 
@@ -143,7 +144,7 @@ class FileChecker {
       if (!value.is_string() || !IsFingerprint(*value.value<std::string>()))
         return Fail(At(value.source(), "the fingerprint of '" + std::string(key.str()) +
                                            "' is not \"sha256:\" and 64 hex digits"));
-      fingerprints.emplace(key.str(), *value.value<std::string>());
+      fingerprints.emplace(FileNameOfKey(key.str()), *value.value<std::string>());
     }
     file_.fingerprints = std::move(fingerprints);
     return {};

@@ -5,8 +5,9 @@
 #include <sstream>
 #include <vector>
 
+#include "evaluation/fingerprint_names.h"
 #include "evaluation/toml_document.h"
-#include "toolkit/files/file_slots.h"
+#include "toolkit/files/link_target.h"
 
 namespace hl::evaluation {
 namespace {
@@ -15,21 +16,30 @@ constexpr std::string_view kTableName = "fingerprints";
 
 toml::table AsTable(const Fingerprints& fingerprints) {
   toml::table table;
-  for (const auto& [file, fingerprint] : fingerprints) table.insert(file, fingerprint);
+  for (const auto& [file, fingerprint] : fingerprints)
+    table.insert(FingerprintKey(file), fingerprint);
   return table;
 }
 
-// The table's key/value lines as toml++ writes them (it quotes the keys),
-// each ending with `line_end`.
-std::string EntryLines(const Fingerprints& fingerprints, const std::string& line_end) {
+// One key/value line as toml++ writes it (it quotes the key), without its end.
+// toml++ would put control characters raw into a quoted key, which no reader
+// accepts, so such a key is written with TOML's escapes instead.
+std::string EntryLine(const std::string& key, const std::string& fingerprint) {
+  if (HoldsControlCharacter(key)) return BasicStringKey(key) + " = '" + fingerprint + "'";
+  toml::table single;
+  single.insert(key, fingerprint);
   std::ostringstream formatted;
-  formatted << toml::toml_formatter(AsTable(fingerprints));
-  const std::string all = formatted.str();
+  formatted << toml::toml_formatter(single);
+  std::string line = formatted.str();
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  return line;
+}
+
+// The table's key/value lines, in key order, each ending with `line_end`.
+std::string EntryLines(const Fingerprints& fingerprints, const std::string& line_end) {
   std::string lines;
-  for (const std::string_view line : SplitLines(all)) {
-    std::string_view bare = line;
-    if (bare.ends_with('\n')) bare.remove_suffix(1);
-    if (!bare.empty()) lines += std::string(bare) + line_end;
+  for (auto&& [key, fingerprint] : AsTable(fingerprints)) {
+    lines += EntryLine(std::string(key.str()), *fingerprint.value<std::string>()) + line_end;
   }
   return lines;
 }
@@ -135,9 +145,8 @@ Result<void> RecordFingerprints(const std::string& path, const Fingerprints& fin
   const auto updated = WithFingerprints(text->value_or(""), path, fingerprints);
   if (!updated) return Fail(updated.error());
   const auto* bytes = reinterpret_cast<const uint8_t*>(updated->data());
-  if (!files::ReplaceFileAtomically(path, std::span<const uint8_t>(bytes, updated->size())))
-    return Fail({"cannot be written", path, std::nullopt});
-  return {};
+  // The organiser may keep the file behind a link: the link stays, its target gets the update.
+  return files::ReplaceLinkTargetAtomically(path, std::span<const uint8_t>(bytes, updated->size()));
 }
 
 }  // namespace hl::evaluation

@@ -1,13 +1,16 @@
 #include "publish/html_text.h"
 
+#include "publish/control_characters.h"
 #include "toolkit/text/utf8.h"
 
 namespace hl::publish {
 
 std::string HtmlText(std::string_view raw) {
   std::string html;
-  for (const char c : text::ValidUtf8(raw)) {
-    switch (c) {
+  size_t position = 0;
+  while (position < raw.size()) {
+    const char32_t code = text::NextCodePoint(raw, position);
+    switch (code) {
       case '&':
         html += "&amp;";
         break;
@@ -24,7 +27,7 @@ std::string HtmlText(std::string_view raw) {
         html += "&#39;";
         break;
       default:
-        html += c;
+        text::AppendUtf8(html, IsReplacedControl(code) ? text::kReplacementCharacter : code);
     }
   }
   return html;

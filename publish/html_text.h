@@ -5,8 +5,9 @@
 namespace hl::publish {
 
 // Text for HTML element content and quoted attribute values: & < > " '
-// as entities, bytes that are not UTF-8 as U+FFFD. A name read from a file
-// can never open an element or leave an attribute.
+// as entities, bytes that are not UTF-8 and control characters as U+FFFD,
+// as the CSV has them. A name read from a file can never open an element or
+// leave an attribute. The one escaper of every page.
 std::string HtmlText(std::string_view text);
 
 }  // namespace hl::publish

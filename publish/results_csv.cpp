@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "publish/control_characters.h"
 #include "ranking/record_ranking.h"
 #include "toolkit/text/text.h"
 #include "toolkit/text/utf8.h"
@@ -11,10 +12,6 @@ namespace {
 
 constexpr const char* kHeader = "place,entry,time,seconds,driver,car,car_ok,penalty,penalty_reason";
 constexpr const char* kRowEnd = "\r\n";
-
-bool IsControl(char32_t code) {
-  return (code < 0x20 && code != '\r' && code != '\n') || code == 0x7F;
-}
 
 std::string Row(const std::vector<std::string>& fields) {
   std::string row;
@@ -42,7 +39,7 @@ std::string CsvField(std::string_view raw) {
   size_t position = 0;
   while (position < raw.size()) {
     const char32_t code = text::NextCodePoint(raw, position);
-    text::AppendUtf8(field, IsControl(code) ? text::kReplacementCharacter : code);
+    text::AppendUtf8(field, IsReplacedControl(code) ? text::kReplacementCharacter : code);
   }
   const bool quoted = field.find_first_of(",\"\r\n") != std::string::npos ||
                       (!field.empty() && (field.front() == ' ' || field.back() == ' '));

@@ -1,9 +1,17 @@
 #include "results/result_path.h"
 
+#include <algorithm>
+
 namespace hl::results {
 
+bool ResultsWithheld(const state::AppState& s) {
+  if (!s.ResultsNeedATrack) return false;
+  return std::none_of(s.Record.entries.begin(), s.Record.entries.end(),
+                      [](const record::EntryRecord& entry) { return entry.TrackAccepted(); });
+}
+
 std::optional<std::string> ResultPath(const state::AppState& s, std::string_view suffix) {
-  if (s.BaseDir.empty()) return std::nullopt;
+  if (s.BaseDir.empty() || ResultsWithheld(s)) return std::nullopt;
   return s.BaseDir + s.TrackBaseName + std::string(suffix);
 }
 

@@ -9,7 +9,11 @@ namespace hl::results {
 
 // Where the report or chart goes: BaseDir + TrackBaseName + suffix. None when
 // no base folder was chosen, so a cancelled run never drops files into the
-// working folder.
+// working folder, or when the results are withheld.
 std::optional<std::string> ResultPath(const state::AppState& s, std::string_view suffix);
+
+// True when the run asked for no report or chart without an accepted track
+// (ResultsNeedATrack) and no entry's track was accepted.
+bool ResultsWithheld(const state::AppState& s);
 
 }  // namespace hl::results

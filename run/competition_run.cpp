@@ -8,7 +8,9 @@
 
 #include "audit/audit.h"
 #include "results/google_export.h"
+#include "results/result_path.h"
 #include "run/export_run.h"
+#include "run/output_checks.h"
 #include "run/results_files.h"
 #include "run/saved_evaluation.h"
 #include "run/screen_checks.h"
@@ -34,6 +36,7 @@ struct Run {
   std::optional<TrackPictures> track_pictures;
   std::vector<std::string> entry_logs;
   ExitStatus status = ExitStatus::kDone;
+  std::optional<std::string> stopped;
 
   void Fails(bool written) { status = Worse(status, WrittenOrNot(written)); }
 };
@@ -86,6 +89,7 @@ void HandleShownEntry(Run& run) {
 void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
   state::AppState& s = run.s;
   s.Needs = needs;
+  s.ResultsNeedATrack = run.plan.season_round;
   ScreenChecks screen_checks(run.export_run ? &run.export_run->Pictures() : nullptr);
   if (needs.screen_verdicts && !needs.screen_pictures) {
     s.ScreenChecksLater = [&](size_t entry, const std::string& path) {
@@ -116,6 +120,11 @@ void NoteReportAndChart(Run& run) {
                             "google_charts.txt cannot be read");
     run.Fails(false);
   }
+  // A season names the round as failed, and why.
+  if (results::ResultsWithheld(s)) {
+    run.Fails(false);
+    return;
+  }
   const std::string stem = s.BaseDir + s.TrackBaseName;
   if (s.ReportSaved) {
     run.diagnostics.Note("Report written to " + stem + ".txt");
@@ -137,6 +146,13 @@ void FinishOutputs(Run& run) {
   state::AppState& s = run.s;
   audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = run.plan.period});
   NoteReportAndChart(run);
+  // The report and chart have their names only now.
+  if (auto clash = ReportClash(run.plan, {s.BaseDir, s.TrackBaseName})) {
+    run.diagnostics.Problem(*clash);
+    run.status = ExitStatus::kBadUsage;
+    run.stopped = std::move(clash);
+    return;
+  }
   run.Fails(FinishSavedEvaluation(run.plan, s.Record, run.diagnostics));
   run.Fails(WriteResultsFiles(s.Record, run.plan, run.diagnostics));
   if (run.export_run) run.Fails(run.export_run->Finish(s));
@@ -168,7 +184,7 @@ EvaluatedCompetition EvaluateCompetition(const RunPlan& given, const state::Outp
   FinishOutputs(run);
   workflow::ShutDown(run.s, run.ui);
   return {.status = run.status,
-          .stopped = std::nullopt,
+          .stopped = std::move(run.stopped),
           .record = std::move(run.s.Record),
           .report_text = std::move(run.s.ReportText),
           .google_text = std::move(run.s.GoogleText),

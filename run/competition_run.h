@@ -19,8 +19,9 @@ namespace hl::run {
 
 struct EvaluatedCompetition {
   ExitStatus status = ExitStatus::kDone;
-  // Why the run stopped before it evaluated the entries; nullopt once the
-  // entries are ranked.
+  // Why the run stopped before its results: a mistake found before the
+  // entries were evaluated, or results files that would overwrite the report
+  // or chart. nullopt once the results are out.
   std::optional<std::string> stopped;
   record::CompetitionRecord record;
   std::string report_text;  // as written to the report file, lines ended by CR LF

@@ -14,6 +14,7 @@
 #include "ranking/record_ranking.h"
 #include "run/track_square.h"
 #include "toolkit/files/file_slots.h"
+#include "toolkit/files/link_target.h"
 #include "toolkit/raster/image_files.h"
 
 namespace hl::run {
@@ -122,8 +123,10 @@ void ExportRun::SaveEntryPictures(const state::AppState& s) {
 std::string ExportRun::EntryFolder(const state::AppState& s, size_t index) {
   const std::string folder = publish::EntryPictureFolder(
       index, static_cast<size_t>(s.FolderList.Count()), s.Record.entries[index].folder);
-  std::error_code ec;
-  fs::create_directories(folder_ + folder, ec);
+  // A link left in the export folder must not carry the pictures outside it;
+  // a folder that cannot be made shows when its pictures fail to be written.
+  if (const auto made = files::MakeFoldersWithoutLinks(folder_, folder); !made)
+    diagnostics_.Problem(made.error().Describe());
   return folder;
 }
 

@@ -5,7 +5,7 @@
 
 #include "publish/results_csv.h"
 #include "publish/results_json.h"
-#include "toolkit/files/file_slots.h"
+#include "toolkit/files/link_target.h"
 
 namespace hl::run {
 namespace {
@@ -19,11 +19,14 @@ std::string JsonOf(const record::CompetitionRecord& competition) {
 bool WriteOutputFile(const std::string& path, const std::string& content, const char* what,
                      Diagnostics& diagnostics) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(content.data());
-  if (files::ReplaceFileAtomically(path, std::span<const uint8_t>(bytes, content.size()))) {
+  const auto written =
+      files::ReplaceLinkTargetAtomically(path, std::span<const uint8_t>(bytes, content.size()));
+  if (written) {
     diagnostics.Note(std::string(what) + " written to " + path);
     return true;
   }
-  diagnostics.Problem("could not write the " + std::string(what) + " " + path);
+  diagnostics.Problem("could not write the " + std::string(what) + " " +
+                      written.error().Describe());
   return false;
 }
 

@@ -31,6 +31,9 @@ struct RunPlan {
   std::string evaluation_file;
   bool record = false;
   evaluation::EvaluationFile saved;
+  // A round of a season: a folder without an accepted track gets no report
+  // or chart.
+  bool season_round = false;
 };
 
 }  // namespace hl::run

@@ -1,11 +1,14 @@
 #include "season/season_file.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <utility>
 
 #include "evaluation/evaluation_file.h"
 #include "evaluation/toml_document.h"
+#include "toolkit/files/file_identity.h"
 
 namespace hl::season {
 namespace {
@@ -35,6 +38,7 @@ class SeasonChecker {
     }
     if (season_.competitions.empty())
       return Fail(evaluation::AtLine(path_, 1, "no [[competition]] is named"));
+    if (auto fits = CheckPointsFit(); !fits) return Fail(fits.error());
     return std::move(season_);
   }
 
@@ -65,6 +69,7 @@ class SeasonChecker {
   Result<void> TakePoints(const toml::node& node) {
     const toml::array* points = node.as_array();
     if (points == nullptr) return Fail(At(node, "points must be a list of whole numbers"));
+    points_line_ = node.source().begin.line;
     season_.points.clear();
     for (const toml::node& element : *points) {
       const std::optional<int64_t> value =
@@ -106,18 +111,41 @@ class SeasonChecker {
       }
     }
     if (competition.folder.empty()) return Fail(At(table, "[[competition]] needs a folder"));
-    // Two runs of one folder at once would write the same report and chart.
-    for (const SeasonCompetition& earlier : season_.competitions) {
+    // Two runs of one folder at once would write the same report and chart,
+    // and count every driver twice; a link or a bind mount is the same folder.
+    const auto identity = files::IdentityOf(competition.base_dir);
+    for (size_t i = 0; i < season_.competitions.size(); ++i) {
+      const SeasonCompetition& earlier = season_.competitions[i];
       if (earlier.base_dir == competition.base_dir)
         return Fail(At(table, "the folder '" + competition.folder + "' is named twice"));
+      if (identity && identities_[i] == *identity)
+        return Fail(At(table, "the folder '" + competition.folder + "' is the folder '" +
+                                  earlier.folder + "' again"));
     }
+    identities_.push_back(identity ? std::optional(*identity) : std::nullopt);
     season_.competitions.push_back(std::move(competition));
     return {};
+  }
+
+  // Each round scores at most one result per driver, so a driver's total is
+  // at most the largest points value times the rounds that count.
+  Result<void> CheckPointsFit() const {
+    if (season_.points.empty()) return {};
+    const int64_t most = *std::max_element(season_.points.begin(), season_.points.end());
+    int64_t counted = static_cast<int64_t>(season_.competitions.size());
+    if (season_.best > 0) counted = std::min(counted, season_.best);
+    if (counted == 0 || most <= std::numeric_limits<int64_t>::max() / counted) return {};
+    return Fail(evaluation::AtLine(path_, points_line_,
+                                   "points are too large: " + std::to_string(counted) +
+                                       " results of " + std::to_string(most) +
+                                       " add up to more than a season total can hold"));
   }
 
   std::string path_;
   fs::path dir_;
   Season season_;
+  std::vector<std::optional<files::FileIdentity>> identities_;  // by competition
+  int64_t points_line_ = 1;
 };
 
 }  // namespace

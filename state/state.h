@@ -102,6 +102,10 @@ struct AppState {
 
   OutputNeeds Needs;              // what the run's outputs read; everything unless narrowed
   ScreenCheck ScreenChecksLater;  // empty: each step checks its screen itself
+  // A season's round: a folder where no entry's track was accepted is no
+  // competition, and gets no report or chart (the window and --batch write
+  // them named after no track, ".txt" and ".png").
+  bool ResultsNeedATrack = false;
 
   // The scale of the chart, reused by the Google export.
   int32_t ChartMin = 0;

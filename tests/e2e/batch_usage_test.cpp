@@ -42,7 +42,7 @@ TEST(BatchUsage, BadCommandLinesAreRefusedBeforeAnythingRuns) {
       {{"--batch", base, "--penalty", "reference.car=6000"}, "is not an entry folder"},
       {{"--batch", base, "--penalty", "../competition=6000"}, "is not an entry folder"},
       {{"--batch", base, "--penalty", "anna=6000", "--penalty=anna=5000"}, "more than one penalty"},
-      {{"--batch", base, "--pictures", base + "reference.car/pictures"},
+      {{"--batch", base, "--pictures", sample.work + "google_charts.txt/pictures"},
        "cannot create the picture folder"},
       {{"--batch", base, "--period", "2004-06-01"}, "'2004-06-01' is not a period FROM..TO"},
       {{"--batch", base, "--period", "2004-6-01..2004-06-30"}, "not a date of the form YYYY-MM-DD"},

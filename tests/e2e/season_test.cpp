@@ -71,6 +71,7 @@ class Season : public ::testing::Test {
     dir_->WriteFile("round3.toml",
                     "[[penalty]]\nentry = \"cleo\"\ntime = 6000\nreason = \"late\"\n");
     dir_->MakeDir("notes");  // a folder that holds no competition
+    std::filesystem::create_directory_symlink("round1", Path("round1-link"));
     dir_->WriteFile("season.toml", SeasonFile(""));
     dir_->WriteFile("best2.toml", SeasonFile("best = 2\n"));
   }
@@ -179,6 +180,7 @@ TEST_F(Season, ResultsFilesAndPages) {
     EXPECT_TRUE(std::filesystem::is_regular_file(Path("out/pages/") + link)) << link;
   }
   EXPECT_EQ(page.find("round-4/"), std::string::npos) << "a failed round has no link";
+  EXPECT_TRUE(std::filesystem::is_empty(Path("notes"))) << "a failed round writes nothing";
 }
 
 TEST_F(Season, EachRoundIsEvaluatedAsItsBatchRunWouldBe) {
@@ -212,6 +214,23 @@ TEST_F(Season, MistakesStopTheSeasonNamingFileAndLine) {
        "[[competition]]\nfolder = \"round1\"\n[[competition]]\nfolder = \"./round1/\"\n",
        {},
        "bad.toml: line 3: the folder './round1/' is named twice"},
+      {"points no total can hold",
+       "points = [4611686018427387904, 1]\n[[competition]]\nfolder = \"round1\"\n"
+       "[[competition]]\nfolder = \"round2\"\n",
+       {},
+       "bad.toml: line 1: points are too large"},
+      {"a folder again through a link",
+       "[[competition]]\nfolder = \"round1\"\n[[competition]]\nfolder = \"round1-link\"\n",
+       {},
+       "bad.toml: line 3: the folder 'round1-link' is the folder 'round1' again"},
+      {"the standings over the season file",
+       "[[competition]]\nfolder = \"round1\"\n",
+       {"--csv", "bad.toml"},
+       "would overwrite --season"},
+      {"pages inside a round",
+       "[[competition]]\nfolder = \"round1\"\n",
+       {"--export", "round1/pages"},
+       "is inside the competition folder"},
       {"with --batch",
        "[[competition]]\nfolder = \"round1\"\n",
        {"--batch", "round1"},

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "publish/html_text.h"
 #include "publish/results_csv.h"
 #include "publish/results_json.h"
 #include "tests/support/results_check.h"
@@ -67,6 +68,18 @@ TEST(TrickyNames, SurviveJsonAndCsv) {
     EXPECT_EQ(row[1], kNames[i].in_csv);  // entry
     EXPECT_EQ(row[4], kNames[i].in_csv);  // driver
     EXPECT_EQ(row[5], kNames[i].in_csv);  // car
+  }
+}
+
+TEST(TrickyNames, PagesReplaceWhatTheCsvReplaces) {
+  for (const Name& name : kNames) {
+    SCOPED_TRACE(name.in_csv);
+    const std::string html = publish::HtmlText(name.given);
+    if (std::string(name.in_csv).find_first_of("<>&\"'") == std::string::npos) {
+      EXPECT_EQ(html, name.in_csv);
+    } else {
+      EXPECT_EQ(html.find_first_of("<>\"'"), std::string::npos) << html;
+    }
   }
 }
 

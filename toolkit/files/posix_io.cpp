@@ -37,6 +37,17 @@ int64_t ReadFully(int fd, std::span<uint8_t> destination) {
   return static_cast<int64_t>(filled);
 }
 
+bool ReserveStandardDescriptors() {
+  bool output_open = true;
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    if (fd == STDOUT_FILENO) output_open = false;
+    // open() takes the lowest free number, which is fd.
+    ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+  }
+  return output_open;
+}
+
 bool WriteAll(int fd, std::span<const uint8_t> bytes) {
   while (!bytes.empty()) {
     const ssize_t put = ::write(fd, bytes.data(), bytes.size());

@@ -21,4 +21,9 @@ int64_t ReadFully(int fd, std::span<uint8_t> destination);
 // True when every byte was written.
 bool WriteAll(int fd, std::span<const uint8_t> bytes);
 
+// Puts /dev/null on each of descriptors 0, 1 and 2 that is closed, so no file
+// opened later takes its number and receives what was meant for the stream.
+// False when standard output was among them: nothing printed can arrive.
+bool ReserveStandardDescriptors();
+
 }  // namespace hl::files
