@@ -36,13 +36,24 @@ void PrintResults(const run::EvaluatedCompetition& run, const run::RunPlan& opti
   out << run::PrintedResults(run.record, options);
 }
 
+const char* PrintedWhat(const run::RunPlan& options) {
+  if (options.json_file == run::kStandardOutput) return "JSON results";
+  if (options.csv_file == run::kStandardOutput) return "CSV results";
+  return options.google ? "Google chart parameters" : "report";
+}
+
 }  // namespace
 
 int RunBatch(const run::RunPlan& options, const state::OutputNeeds& needs, std::ostream& out,
              std::ostream& err) {
   const run::EvaluatedCompetition run = run::EvaluateCompetition(options, needs, PrintingTo(err));
-  if (run.Ranked()) PrintResults(run, options, out);
-  return run::ProcessStatus(run.status);
+  if (!run.Ranked()) return run::ProcessStatus(run.status);
+  PrintResults(run, options, out);
+  // A full disk or a closed pipe shows only when the last bytes are flushed.
+  if (out.flush()) return run::ProcessStatus(run.status);
+  PrintProblem(err,
+               std::string("could not write the ") + PrintedWhat(options) + " to standard output");
+  return run::ProcessStatus(run::Worse(run.status, run::ExitStatus::kNotWritten));
 }
 
 }  // namespace hl::cli

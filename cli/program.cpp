@@ -44,8 +44,9 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         }
       },
       ParseCommandLine(args));
-  // A full disk or a closed pipe shows only when the last bytes are flushed.
-  if (out.flush()) return status;
+  // A full disk or a closed pipe shows only when the last bytes are flushed;
+  // a command that failed has said why already.
+  if (out.flush() || status != 0) return status;
   PrintProblem(err, "could not write to standard output");
   return std::max(status, run::ProcessStatus(run::ExitStatus::kNotWritten));
 }
