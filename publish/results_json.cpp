@@ -1,5 +1,6 @@
 #include "publish/results_json.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ranking/record_ranking.h"
@@ -76,6 +77,15 @@ Json RankingJson(const record::CompetitionRecord& competition) {
   return ranking;
 }
 
+// Everything but the entries, which is an empty array.
+Json ResultsHead(const record::CompetitionRecord& competition) {
+  return {{"format", "hotlap-eval results"},
+          {"version", kResultsFormatVersion},
+          {"competition", CompetitionJson(competition)},
+          {"ranking", RankingJson(competition)},
+          {"entries", Json::array()}};
+}
+
 }  // namespace
 
 Json EntryJson(const record::EntryRecord& entry) {
@@ -95,17 +105,49 @@ Json EntryJson(const record::EntryRecord& entry) {
 }
 
 Json ResultsJson(const record::CompetitionRecord& competition) {
-  Json entries = Json::array();
-  for (const record::EntryRecord& entry : competition.entries) entries.push_back(EntryJson(entry));
-  return {{"format", "hotlap-eval results"},
-          {"version", kResultsFormatVersion},
-          {"competition", CompetitionJson(competition)},
-          {"ranking", RankingJson(competition)},
-          {"entries", std::move(entries)}};
+  Json json = ResultsHead(competition);
+  for (const record::EntryRecord& entry : competition.entries)
+    json["entries"].push_back(EntryJson(entry));
+  return json;
 }
 
 std::string JsonText(const Json& json) {
   return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::string ResultsJsonText(const record::CompetitionRecord& competition,
+                            const EntryExtension& extend) {
+  std::string text = JsonText(ResultsHead(competition));
+  const size_t count = competition.entries.size();
+  if (count == 0) return text;
+  // Each entry dumped as the whole document's dump places it, two levels
+  // deep, into the head's empty entries array. The text is sized first: a
+  // growing string of thousands of entries would hold twice its size.
+  const auto dump = [&](size_t i) {
+    Json entry = EntryJson(competition.entries[i]);
+    if (extend) extend(i, entry);
+    return entry.dump(2, ' ', false, Json::error_handler_t::replace);
+  };
+  const std::string_view empty_end = "[]\n}\n", open = "[\n", close = "  ]\n}\n";
+  size_t size = text.size() - empty_end.size() + open.size() + close.size();
+  for (size_t i = 0; i < count; ++i) {
+    const std::string entry = dump(i);
+    size += 4 + entry.size() +
+            4 * static_cast<size_t>(std::count(entry.begin(), entry.end(), '\n')) + 2;
+  }
+  text.resize(text.size() - empty_end.size());
+  text.reserve(size);
+  text += open;
+  for (size_t i = 0; i < count; ++i) {
+    text += "    ";
+    for (const char c : dump(i)) {
+      text += c;
+      if (c == '\n') text += "    ";
+    }
+    text += i + 1 < count ? ",\n" : "\n";
+  }
+  text += close;
+  return text;
 }
 
 }  // namespace hl::publish

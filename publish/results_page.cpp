@@ -1,6 +1,7 @@
 #include "publish/results_page.h"
 
-#include "publish/html_text.h"
+#include "publish/page_render.h"
+#include "publish/page_templates.h"
 #include "ranking/record_ranking.h"
 #include "record/rules.h"
 #include "toolkit/text/text.h"
@@ -8,75 +9,61 @@
 namespace hl::publish {
 namespace {
 
-constexpr const char* kStyle = R"(
-body { font-family: sans-serif; margin: 2em auto; max-width: 1040px; color: #222; }
-h1 { margin-bottom: 0.2em; }
-.facts { color: #666; margin-top: 0; }
-table { border-collapse: collapse; width: 100%; margin: 1em 0 2em; }
-th, td { border-bottom: 1px solid #ddd; padding: 0.35em 0.6em; text-align: left; vertical-align: top; }
-th { background: #f3f3f3; }
-td.number { text-align: right; font-variant-numeric: tabular-nums; }
-.bad { color: #b00; font-weight: bold; }
-section.entry { border-top: 2px solid #ccc; padding-top: 0.5em; margin-top: 2em; }
-.pictures img { margin: 0 1em 1em 0; vertical-align: top; border: 1px solid #ccc; }
-code { background: #f3f3f3; padding: 0 0.2em; }
-)";
-
-std::string Element(const std::string& tag, const std::string& html,
-                    const std::string& attributes = "") {
-  return "<" + tag + (attributes.empty() ? "" : " " + attributes) + ">" + html + "</" + tag + ">";
-}
-
-std::string Image(const std::string& path, const std::string& alt) {
-  return "<img src=\"" + HtmlText(path) + "\" alt=\"" + HtmlText(alt) + "\">";
-}
 
 std::string Seconds(int64_t time) {
   return time >= record::kNoTime ? "no time" : text::FormatHundredths(time);
 }
 
-std::string CarVerdict(const record::CompetitionRecord& competition,
-                       const record::TrackFacts& track) {
-  if (track.car_ok) return "ok";
-  if (!competition.car_file) return "not checked";
-  return Element("span", "modified", "class=\"bad\"");
+// Sets "car_modified", or "car_verdict" to the verdict's text.
+void AddCarVerdict(PageData& values, const record::CompetitionRecord& competition,
+                   const record::TrackFacts& track) {
+  if (track.car_ok) {
+    values.set("car_verdict", "ok");
+  } else if (!competition.car_file) {
+    values.set("car_verdict", "not checked");
+  } else {
+    values.set("car_modified", true);
+  }
 }
 
 std::string PenaltyText(const record::EntryRecord& entry) {
   if (!entry.penalty) return "";
-  std::string html = HtmlText(Seconds(text::ParseInteger(entry.penalty->time)));
-  if (!entry.penalty->reason.empty()) html += ": " + HtmlText(entry.penalty->reason);
-  return html;
+  std::string text = Seconds(text::ParseInteger(entry.penalty->time));
+  if (!entry.penalty->reason.empty()) text += ": " + entry.penalty->reason;
+  return text;
 }
 
-std::string FindingCodes(const record::EntryRecord& entry) {
-  std::string html;
+PageList Findings(const record::EntryRecord& entry) {
+  PageList findings;
   for (const record::Finding& finding : entry.findings) {
-    if (!html.empty()) html += ", ";
-    html += Element("span", HtmlText(finding.code), "title=\"" + HtmlText(finding.message) + "\"");
+    PageData item;
+    item.set("code", finding.code);
+    item.set("message", finding.message);
+    item.set("first", findings.empty());
+    findings.push_back(item);
   }
-  return html;
+  return findings;
 }
 
-std::string RankingTable(const record::CompetitionRecord& competition) {
-  std::string rows;
-  const auto places = ranking::RankRecord(competition);
-  for (const ranking::RankedEntry& ranked : places) {
+PageList Ranking(const record::CompetitionRecord& competition) {
+  PageList rows;
+  const auto ranking = ranking::RankRecord(competition);
+  for (const ranking::RankedEntry& ranked : ranking) {
     const record::EntryRecord& entry = competition.entries[ranked.entry];
-    const int64_t leader = places.front().time;
+    const int64_t leader = ranking.front().time;
     const bool timed = ranked.time < record::kNoTime && leader < record::kNoTime;
-    const std::string gap =
-        ranked.place == 1 || !timed ? "" : "+" + text::FormatHundredths(ranked.time - leader);
-    rows += "<tr>" + Element("td", text::FormatInteger(ranked.place), "class=\"number\"") +
-            Element("td", HtmlText(entry.track->driver)) +
-            Element("td", HtmlText(Seconds(ranked.time)), "class=\"number\"") +
-            Element("td", gap, "class=\"number\"") +
-            Element("td", CarVerdict(competition, *entry.track)) +
-            Element("td", PenaltyText(entry)) + Element("td", FindingCodes(entry)) + "</tr>\n";
+    PageData row;
+    row.set("place", text::FormatInteger(ranked.place));
+    row.set("driver", entry.track->driver);
+    row.set("time", Seconds(ranked.time));
+    row.set("gap",
+            ranked.place == 1 || !timed ? "" : "+" + text::FormatHundredths(ranked.time - leader));
+    AddCarVerdict(row, competition, *entry.track);
+    row.set("penalty", PenaltyText(entry));
+    row.set("findings", Findings(entry));
+    rows.push_back(row);
   }
-  return "<table id=\"ranking\">\n<thead><tr><th>Place</th><th>Driver</th><th>Time (s)</th>"
-         "<th>Gap</th><th>Car</th><th>Penalty</th><th>Findings</th></tr></thead>\n<tbody>\n" +
-         rows + "</tbody>\n</table>\n";
+  return rows;
 }
 
 std::string TrackProblem(const record::EntryRecord& entry) {
@@ -98,79 +85,78 @@ std::string TrackProblem(const record::EntryRecord& entry) {
   return "";
 }
 
-std::string EntryFacts(const record::CompetitionRecord& competition,
-                       const record::EntryRecord& entry) {
+std::string Problems(const record::EntryRecord& entry) {
   std::vector<std::string> missing;
+  if (!entry.track) missing.push_back(TrackProblem(entry));
   if (!entry.game_file) missing.push_back("no game file");
   if (!entry.screen_file) missing.push_back("no screen picture");
-  std::string html;
+  std::string list;
+  for (const std::string& item : missing) list += (list.empty() ? "" : "; ") + item;
+  return list;
+}
+
+// Every picture but the first below the ranking waits until it is scrolled
+// near: the ranking alone fills a phone's first screen.
+PageData Picture(const PagePicture& picture, const std::string& alt, bool lazy) {
+  PageData values;
+  values.set("src", picture.path);
+  values.set("width", std::to_string(picture.width));
+  values.set("height", std::to_string(picture.height));
+  values.set("alt", alt);
+  values.set("lazy", lazy);
+  return values;
+}
+
+PageData Entry(const record::CompetitionRecord& competition, const record::EntryRecord& entry,
+               const EntryPictures& shown) {
+  PageData values;
+  values.set("folder", entry.folder);
   if (entry.track) {
-    html +=
-        Element("p", "Driver " + Element("strong", HtmlText(entry.track->driver)) + ", time " +
-                         HtmlText(Seconds(entry.track->time)) + ", car " +
-                         HtmlText(entry.track->car) + ": " + CarVerdict(competition, *entry.track));
-  } else {
-    missing.insert(missing.begin(), TrackProblem(entry));
+    PageData track;
+    track.set("driver", entry.track->driver);
+    track.set("time", Seconds(entry.track->time));
+    track.set("car", entry.track->car);
+    AddCarVerdict(track, competition, *entry.track);
+    values.set("track", track);
   }
-  if (!missing.empty()) {
-    std::string list;
-    for (const std::string& item : missing) list += (list.empty() ? "" : "; ") + item;
-    html += Element("p", HtmlText(list), "class=\"bad\"");
-  }
-  return html;
-}
-
-std::string FindingList(const record::EntryRecord& entry) {
-  if (entry.findings.empty()) return "";
-  std::string items;
-  for (const record::Finding& finding : entry.findings) {
-    items +=
-        Element("li", Element("code", HtmlText(finding.code)) + " " + HtmlText(finding.message)) +
-        "\n";
-  }
-  return Element("ul", "\n" + items, "class=\"findings\"");
-}
-
-std::string EntrySection(const record::CompetitionRecord& competition,
-                         const record::EntryRecord& entry, const EntryPictures& pictures) {
-  std::string images;
-  if (pictures.track) images += Image(*pictures.track, "track of " + entry.folder);
-  if (pictures.screen) images += Image(*pictures.screen, "screen of " + entry.folder);
-  return "<section class=\"entry\">\n" + Element("h3", HtmlText(entry.folder)) + "\n" +
-         EntryFacts(competition, entry) + "\n" + FindingList(entry) +
-         (images.empty() ? "" : Element("div", images, "class=\"pictures\"")) + "\n</section>\n";
+  if (const std::string problems = Problems(entry); !problems.empty())
+    values.set("problems", problems);
+  values.set("has_findings", !entry.findings.empty());
+  values.set("findings", Findings(entry));
+  PageList pictures;
+  if (shown.track) pictures.push_back(Picture(*shown.track, "track of " + entry.folder, true));
+  if (shown.screen) pictures.push_back(Picture(*shown.screen, "screen of " + entry.folder, true));
+  values.set("has_pictures", !pictures.empty());
+  values.set("pictures", pictures);
+  return values;
 }
 
 }  // namespace
 
 std::string ResultsPage(const record::CompetitionRecord& competition, const PageContent& content) {
-  const std::string title =
-      (competition.track.empty() ? "Hot lap" : competition.track) + " results";
-  std::string html =
-      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-      "<title>" +
-      HtmlText(title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
-  html += Element("h1", HtmlText(title)) + "\n";
-  html += Element("p",
-                  "Evaluated on " + HtmlText(content.run_date) + " &middot; " +
-                      text::FormatInteger(static_cast<int64_t>(competition.entries.size())) +
-                      " entries",
-                  "class=\"facts\"") +
-          "\n";
-  html += Element("h2", "Ranking") + "\n" + RankingTable(competition);
+  const std::string name = competition.track.empty() ? "Hot lap" : competition.track;
+  const std::string entries = text::FormatInteger(static_cast<int64_t>(competition.entries.size()));
+  PageData values;
+  values.set("title", name + " results");
+  values.set("description", "Results of the " + name + " hot lap competition: " + entries +
+                                " entries ranked by lap time, evaluated on " + content.run_date +
+                                ".");
+  values.set("run_date", content.run_date);
+  values.set("entry_count", entries);
+  values.set("ranking", Ranking(competition));
   if (content.chart)
-    html += Element("h2", "Chart") + "\n" +
-            Element("p", Image(*content.chart, "chart of the ranked times")) + "\n";
-  if (content.ghosts)
-    html += Element("h2", "Ghosts") + "\n" +
-            Element("p", Image(*content.ghosts, "every ranked ghost over the winner's track")) +
-            "\n";
-  html += Element("h2", "Entries") + "\n";
-  for (size_t i = 0; i < competition.entries.size(); ++i) {
-    html += EntrySection(competition, competition.entries[i],
-                         i < content.pictures.size() ? content.pictures[i] : EntryPictures{});
+    values.set("chart", Picture(*content.chart, "chart of the ranked times", false));
+  if (content.ghosts) {
+    values.set("ghosts",
+               Picture(*content.ghosts, "every ranked ghost over the winner's track", true));
   }
-  return html + "</body>\n</html>\n";
+  PageList sections;
+  for (size_t i = 0; i < competition.entries.size(); ++i) {
+    sections.push_back(Entry(competition, competition.entries[i],
+                             i < content.pictures.size() ? content.pictures[i] : EntryPictures{}));
+  }
+  values.set("entries", sections);
+  return RenderPage(embedded::kResultsPageTemplate, values);
 }
 
 }  // namespace hl::publish

@@ -1,7 +1,7 @@
 #pragma once
 // The results page: one self-contained HTML file (inline style, no script,
 // nothing fetched from the network) that opens from disk next to the
-// pictures of its export folder.
+// pictures of its export folder, and reads on a phone as on a desktop.
 
 #include <optional>
 #include <string>
@@ -11,17 +11,24 @@
 
 namespace hl::publish {
 
-// Paths relative to the page; absent where the picture was not written.
+// A picture of the export folder: its path relative to the page and its size.
+struct PagePicture {
+  std::string path;
+  int width = 0;
+  int height = 0;
+};
+
+// Absent where the picture was not written.
 struct EntryPictures {
-  std::optional<std::string> track;
-  std::optional<std::string> screen;
+  std::optional<PagePicture> track{};
+  std::optional<PagePicture> screen{};
 };
 
 struct PageContent {
   std::string run_date;                 // YYYY-MM-DD
   std::vector<EntryPictures> pictures;  // one per entry, folder order
-  std::optional<std::string> chart{};
-  std::optional<std::string> ghosts{};
+  std::optional<PagePicture> chart{};
+  std::optional<PagePicture> ghosts{};
 };
 
 std::string ResultsPage(const record::CompetitionRecord& competition, const PageContent& content);

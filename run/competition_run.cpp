@@ -90,7 +90,8 @@ void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
   state::AppState& s = run.s;
   s.Needs = needs;
   s.ResultsNeedATrack = run.plan.season_round;
-  ScreenChecks screen_checks(run.export_run ? &run.export_run->Pictures() : nullptr);
+  ScreenChecks screen_checks(run.export_run ? &run.export_run->Pictures() : nullptr,
+                             run.export_run ? run.export_run->Plan() : nullptr);
   if (needs.screen_verdicts && !needs.screen_pictures) {
     s.ScreenChecksLater = [&](size_t entry, const std::string& path) {
       std::optional<std::string> picture_path;
@@ -141,10 +142,12 @@ void NoteReportAndChart(Run& run) {
 
 // After the entries: the audit comes after the workflow, so the window and
 // the log are those of a run without it, and before the saved evaluation
-// adds its findings and the results files carry them all.
+// adds its findings and the results files carry them all; a run none of
+// whose outputs reads them does without.
 void FinishOutputs(Run& run) {
   state::AppState& s = run.s;
-  audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = run.plan.period});
+  if (s.Needs.findings)
+    audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = run.plan.period});
   NoteReportAndChart(run);
   // The report and chart have their names only now.
   if (auto clash = ReportClash(run.plan, {s.BaseDir, s.TrackBaseName})) {

@@ -7,8 +7,11 @@
 #include <iterator>
 #include <system_error>
 
+#include "gamedata/screen_picture.h"
 #include "publish/export_names.h"
+#include "publish/export_plan.h"
 #include "publish/ghost_overlay.h"
+#include "publish/page_pictures.h"
 #include "publish/results_csv.h"
 #include "publish/results_json.h"
 #include "ranking/record_ranking.h"
@@ -21,8 +24,6 @@ namespace hl::run {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kScreenPicture = "screen.png";
 
 std::string Today() {
   const std::time_t now = std::time(nullptr);
@@ -43,18 +44,16 @@ std::span<const uint8_t> TextBytes(const std::string& text) {
 }
 
 // The results JSON, each entry with the pictures the page shows.
-nlohmann::ordered_json ExportedJson(const record::CompetitionRecord& competition,
-                                    const std::vector<publish::EntryPictures>& pictures) {
-  nlohmann::ordered_json json = publish::ResultsJson(competition);
-  for (size_t i = 0; i < json["entries"].size(); ++i) {
+std::string ExportedJson(const record::CompetitionRecord& competition,
+                         const std::vector<publish::EntryPictures>& pictures) {
+  const auto path = [](const std::optional<publish::PagePicture>& p) {
+    return p ? nlohmann::ordered_json(p->path) : nlohmann::ordered_json();
+  };
+  return publish::ResultsJsonText(competition, [&](size_t i, nlohmann::ordered_json& entry) {
     const publish::EntryPictures shown =
         i < pictures.size() ? pictures[i] : publish::EntryPictures{};
-    const auto path = [](const std::optional<std::string>& p) {
-      return p ? nlohmann::ordered_json(*p) : nlohmann::ordered_json();
-    };
-    json["entries"][i]["pictures"] = {{"track", path(shown.track)}, {"screen", path(shown.screen)}};
-  }
-  return json;
+    entry["pictures"] = {{"track", path(shown.track)}, {"screen", path(shown.screen)}};
+  });
 }
 
 }  // namespace
@@ -67,7 +66,9 @@ ExportRun::ExportRun(std::string folder, Diagnostics& diagnostics)
     diagnostics_.Problem("cannot create the export folder " + folder_);
     failed_ = true;
     folder_ready_ = false;
+    return;
   }
+  plan_.emplace(folder_, HOTLAP_VERSION);
 }
 
 bool ExportRun::WriteFile(const std::string& relative, std::span<const uint8_t> bytes) {
@@ -79,6 +80,7 @@ bool ExportRun::WriteFile(const std::string& relative, std::span<const uint8_t> 
     failed_ = true;
     return false;
   }
+  if (plan_) plan_->Note(path, std::nullopt);
   ++written_;
   return true;
 }
@@ -94,45 +96,61 @@ void ExportRun::SaveEntryPictures(const state::AppState& s) {
   const record::EntryRecord& entry = s.Record.entries.back();
   const std::string folder = EntryFolder(s, index);
   publish::EntryPictures shown;
-  const auto save = [&](int image_number, const char* name,
-                        raster::PngCompression compression) -> std::optional<std::string> {
-    const raster::Image* image = s.Images.Get(image_number);
-    if (image == nullptr) {
-      failed_ = true;
-      return std::nullopt;
-    }
-    const std::string relative = folder + "/" + name;
-    pictures_writer_.Write(*image, compression, folder_ + relative);
-    return relative;
-  };
   // The images keep the last entry's pictures where this one has none.
   if (!s.TrackFileInvalid) {
-    shown.track = save(state::id::kLineImage, "track.png", raster::PngCompression::kQuick);
+    if (const raster::Image* track = s.Images.Get(state::id::kLineImage)) {
+      shown.track = {folder + "/track.png", track->Width(), track->Height()};
+      const std::string path = folder_ + shown.track->path;
+      // A damaged file may leave part of the last entry's picture: only an
+      // accepted one is its file's picture alone.
+      const auto source = entry.track_verdict == record::TrackVerdict::Accepted
+                              ? entry.evidence.track_file
+                              : std::nullopt;
+      if (!source || !plan_->Reuse(path, *source)) {
+        MakeFolder(folder);
+        pictures_writer_.Write(*track, raster::PngCompression::kQuick, path);
+        plan_->Note(path, source);
+      }
+    } else {
+      failed_ = true;
+    }
   }
   if (entry.screen_file && !entry.evidence.screen_unreadable) {
     // A run that leaves the screens out of its steps has them written by
     // the screen checks; one that turns out unreadable is dropped at the end.
-    shown.screen = s.Needs.screen_pictures ? save(state::id::kScaledScreenImage, kScreenPicture,
-                                                  raster::PngCompression::kStored)
-                                           : folder + "/" + kScreenPicture;
+    shown.screen = {folder + "/" + publish::kScreenPictureName, gamedata::kScreenWidth,
+                    gamedata::kScreenHeight};
+    if (s.Needs.screen_pictures) {
+      const raster::Image* screen = s.Images.Get(state::id::kScaledScreenImage);
+      const std::string path = folder_ + shown.screen->path;
+      MakeFolder(folder);
+      pictures_writer_.WriteEncoded(screen ? publish::EncodeScreenPicture(*screen) : std::nullopt,
+                                    path);
+      plan_->Note(path, plan_->SourceOf(path, s.Record.folder + entry.folder + "/" +
+                                                  entry.screen_file.value_or("")));
+    }
   }
   pictures_.resize(index + 1);
   pictures_[index] = shown;
 }
 
-std::string ExportRun::EntryFolder(const state::AppState& s, size_t index) {
-  const std::string folder = publish::EntryPictureFolder(
-      index, static_cast<size_t>(s.FolderList.Count()), s.Record.entries[index].folder);
+std::string ExportRun::EntryFolder(const state::AppState& s, size_t index) const {
+  return publish::EntryPictureFolder(index, static_cast<size_t>(s.FolderList.Count()),
+                                     s.Record.entries[index].folder);
+}
+
+void ExportRun::MakeFolder(const std::string& relative) const {
   // A link left in the export folder must not carry the pictures outside it;
   // a folder that cannot be made shows when its pictures fail to be written.
-  if (const auto made = files::MakeFoldersWithoutLinks(folder_, folder); !made)
+  if (const auto made = files::MakeFoldersWithoutLinks(folder_, relative); !made)
     diagnostics_.Problem(made.error().Describe());
-  return folder;
 }
 
 std::optional<std::string> ExportRun::ScreenPicturePath(const state::AppState& s, size_t index) {
   if (!folder_ready_ || index >= s.Record.entries.size()) return std::nullopt;
-  return folder_ + EntryFolder(s, index) + "/" + kScreenPicture;
+  const std::string folder = EntryFolder(s, index);
+  MakeFolder(folder);
+  return folder_ + folder + "/" + publish::kScreenPictureName;
 }
 
 // Every entry picture handed to the writer is on disk, or named as missing
@@ -142,14 +160,15 @@ void ExportRun::FinishEntryPictures(const record::CompetitionRecord& competition
   for (const std::string& path : failed) {
     diagnostics_.Problem("could not write " + path);
     failed_ = true;
+    if (plan_) plan_->Forget(path);
   }
   for (size_t i = 0; i < pictures_.size() && i < competition.entries.size(); ++i) {
     if (competition.entries[i].evidence.screen_unreadable) pictures_[i].screen.reset();
   }
   for (publish::EntryPictures& shown : pictures_) {
-    for (std::optional<std::string>* picture : {&shown.track, &shown.screen}) {
+    for (std::optional<publish::PagePicture>* picture : {&shown.track, &shown.screen}) {
       if (!*picture) continue;
-      if (std::find(failed.begin(), failed.end(), folder_ + **picture) != failed.end()) {
+      if (std::find(failed.begin(), failed.end(), folder_ + (*picture)->path) != failed.end()) {
         picture->reset();
       } else {
         ++written_;
@@ -158,19 +177,21 @@ void ExportRun::FinishEntryPictures(const record::CompetitionRecord& competition
   }
 }
 
-bool ExportRun::CopyChart(const state::AppState& s) {
-  if (!s.ChartSaved) return false;
+std::optional<publish::PagePicture> ExportRun::CopyChart(const state::AppState& s) {
+  if (!s.ChartSaved) return std::nullopt;
   const std::vector<uint8_t> chart = FileBytes(s.BaseDir + s.TrackBaseName + ".png");
-  return !chart.empty() && WriteFile("chart.png", chart);
+  const auto size = publish::PngSize(chart);
+  if (!size || !WriteFile("chart.png", chart)) return std::nullopt;
+  return publish::PagePicture{"chart.png", size->width, size->height};
 }
 
-bool ExportRun::WriteGhosts(const state::AppState& s) {
-  const auto places = ranking::RankRecord(s.Record);
-  if (places.empty() || !s.LabelFont) return false;
-  const record::EntryRecord& winner = s.Record.entries[places.front().entry];
+std::optional<publish::PagePicture> ExportRun::WriteGhosts(const state::AppState& s) {
+  const auto ranking = ranking::RankRecord(s.Record);
+  if (ranking.empty() || !s.LabelFont) return std::nullopt;
+  const record::EntryRecord& winner = s.Record.entries[ranking.front().entry];
   const auto track =
       DrawTrackSquare(s.BaseDir + winner.folder + "/" + winner.track_file.value_or(""));
-  if (!track) return false;
+  if (!track) return std::nullopt;
   std::vector<publish::OverlayLap> laps;
   for (const ranking::RankedEntry& ranked : places) {
     const record::EntryRecord& entry = s.Record.entries[ranked.entry];
@@ -182,12 +203,13 @@ bool ExportRun::WriteGhosts(const state::AppState& s) {
   const auto overlay = publish::GhostOverlay(*track, laps, *s.LabelFont);
   const auto png =
       overlay ? raster::EncodePng(*overlay, raster::PngCompression::kQuick) : std::nullopt;
-  return png && WriteFile("ghosts.png", *png);
+  if (!png || !WriteFile("ghosts.png", *png)) return std::nullopt;
+  return publish::PagePicture{"ghosts.png", overlay->Width(), overlay->Height()};
 }
 
 bool ExportRun::Finish(const state::AppState& s) {
   FinishEntryPictures(s.Record);
-  if (!fs::is_directory(folder_)) {
+  if (!plan_ || !fs::is_directory(folder_)) {
     failed_ = true;
     return false;
   }
@@ -195,13 +217,19 @@ bool ExportRun::Finish(const state::AppState& s) {
   content.run_date = Today();
   content.pictures = pictures_;
   content.pictures.resize(s.Record.entries.size());
-  if (CopyChart(s)) content.chart = "chart.png";
-  if (WriteGhosts(s)) content.ghosts = "ghosts.png";
-  WriteText("results.json", publish::JsonText(ExportedJson(s.Record, content.pictures)));
+  content.chart = CopyChart(s);
+  content.ghosts = WriteGhosts(s);
+  WriteText("results.json", ExportedJson(s.Record, content.pictures));
   WriteText("results.csv", publish::ResultsCsv(s.Record));
-  if (WriteText("index.html", publish::ResultsPage(s.Record, content))) {
+  // The page goes last, so whoever opens it finds every file it shows; the
+  // files of an earlier export go after it, once no page shows them.
+  const std::string page = publish::ResultsPage(s.Record, content);
+  plan_->Note(folder_ + "index.html", std::nullopt);
+  WriteText(publish::kExportManifest, plan_->ManifestText());
+  if (WriteText("index.html", page)) {
     diagnostics_.Note("Results page written to " + folder_ + "index.html (" +
                       std::to_string(written_) + " files)");
+    plan_->RemoveStale();
   }
   return !failed_;
 }

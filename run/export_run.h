@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "publish/export_plan.h"
 #include "publish/results_page.h"
 #include "run/diagnostics.h"
 #include "run/picture_writer.h"
@@ -29,6 +30,9 @@ class ExportRun {
   // no export folder.
   std::optional<std::string> ScreenPicturePath(const state::AppState& s, size_t index);
   PictureWriter& Pictures() { return pictures_writer_; }
+  // What an earlier export into the folder left to reuse; nullptr when the
+  // folder could not be made.
+  publish::ExportPlan* Plan() { return plan_ ? &*plan_ : nullptr; }
 
   // After the run (and the audit): the page, the ghost overlay, the chart,
   // the JSON and the CSV. False when anything could not be written.
@@ -37,15 +41,17 @@ class ExportRun {
  private:
   bool WriteFile(const std::string& relative, std::span<const uint8_t> bytes);
   bool WriteText(const std::string& relative, const std::string& text);
-  std::string EntryFolder(const state::AppState& s, size_t index);
+  std::string EntryFolder(const state::AppState& s, size_t index) const;
+  void MakeFolder(const std::string& relative) const;
   void FinishEntryPictures(const record::CompetitionRecord& competition);
-  bool CopyChart(const state::AppState& s);
-  bool WriteGhosts(const state::AppState& s);
+  std::optional<publish::PagePicture> CopyChart(const state::AppState& s);
+  std::optional<publish::PagePicture> WriteGhosts(const state::AppState& s);
 
   std::string folder_;
   Diagnostics& diagnostics_;
   bool failed_ = false;
   bool folder_ready_ = true;
+  std::optional<publish::ExportPlan> plan_;
   PictureWriter pictures_writer_;
   std::vector<publish::EntryPictures> pictures_;  // by entry, folder order
   int written_ = 0;

@@ -13,6 +13,7 @@ state::OutputNeeds NeedsOf(const RunPlan& options) {
       .screen_verdicts =
           exported || options.audit || !options.json_file.empty() || !options.csv_file.empty(),
       .track_pictures = exported || !options.pictures_dir.empty(),
+      .findings = exported || options.audit || !options.json_file.empty(),
   };
 }
 

@@ -11,7 +11,7 @@ namespace hl::run {
 namespace {
 
 std::string JsonOf(const record::CompetitionRecord& competition) {
-  return publish::JsonText(publish::ResultsJson(competition));
+  return publish::ResultsJsonText(competition);
 }
 
 }  // namespace

@@ -1,22 +1,28 @@
 #include "run/screen_checks.h"
 
 #include "gamedata/screen_picture.h"
-#include "toolkit/raster/image_files.h"
+#include "publish/page_pictures.h"
 
 namespace hl::run {
 
-ScreenChecks::ScreenChecks(PictureWriter* pictures) : pictures_(pictures) {}
+ScreenChecks::ScreenChecks(PictureWriter* pictures, publish::ExportPlan* plan)
+    : pictures_(pictures), plan_(plan) {}
 
 ScreenChecks::~ScreenChecks() { tasks_.wait(); }
 
 void ScreenChecks::Run(Job& job) const {
   const bool with_picture = job.picture_path && pictures_ != nullptr;
+  // A screen whose picture an earlier export holds decoded then: its bytes
+  // are the same.
+  const auto source = with_picture && plan_ != nullptr
+                          ? plan_->SourceOf(*job.picture_path, job.path)
+                          : std::nullopt;
+  if (source && plan_->Reuse(*job.picture_path, *source)) return;
   state::LoadedScreen screen = gamedata::LoadScreen(job.path, {.screen_pictures = with_picture});
   job.decodes = screen.decodes;
   if (with_picture && screen.picture) {
-    // Photographs gain little from deflate; a stored picture costs nothing.
-    pictures_->WriteEncoded(raster::EncodePng(*screen.picture, raster::PngCompression::kStored),
-                            *job.picture_path);
+    pictures_->WriteEncoded(publish::EncodeScreenPicture(*screen.picture), *job.picture_path);
+    if (plan_ != nullptr) plan_->Note(*job.picture_path, source);
   }
 }
 

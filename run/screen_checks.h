@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "publish/export_plan.h"
 #include "record/competition_record.h"
 #include "run/picture_writer.h"
 
@@ -18,8 +19,9 @@ namespace hl::run {
 
 class ScreenChecks {
  public:
-  // The pictures go to `pictures`, when given.
-  explicit ScreenChecks(PictureWriter* pictures);
+  // The pictures go to `pictures`, when given; a picture `plan` holds from
+  // an earlier export is put in place instead of being made again.
+  ScreenChecks(PictureWriter* pictures, publish::ExportPlan* plan);
   ScreenChecks(const ScreenChecks&) = delete;
   ScreenChecks& operator=(const ScreenChecks&) = delete;
   ~ScreenChecks();
@@ -41,6 +43,7 @@ class ScreenChecks {
   void Run(Job& job) const;
 
   PictureWriter* pictures_;
+  publish::ExportPlan* plan_;
   std::deque<Job> jobs_;  // a deque: a job's address stays while others are added
   tbb::task_group tasks_;
 };

@@ -1,59 +1,44 @@
-#include "publish/html_text.h"
+#include "publish/page_render.h"
+#include "publish/page_templates.h"
 #include "season/season_outputs.h"
 
 namespace hl::season {
 namespace {
 
-using publish::HtmlText;
+using publish::PageData;
+using publish::PageList;
 
-constexpr const char* kStyle = R"(
-body { font-family: sans-serif; margin: 2em auto; max-width: 1040px; color: #222; }
-table { border-collapse: collapse; width: 100%; margin: 1em 0 2em; }
-th, td { border-bottom: 1px solid #ddd; padding: 0.35em 0.6em; text-align: left; }
-th { background: #f3f3f3; }
-td.number { text-align: right; font-variant-numeric: tabular-nums; }
-.bad { color: #b00; font-weight: bold; }
-)";
-
-std::string Element(const std::string& tag, const std::string& html,
-                    const std::string& attributes = "") {
-  return "<" + tag + (attributes.empty() ? "" : " " + attributes) + ">" + html + "</" + tag + ">";
-}
-
-std::string Number(const std::string& text) { return Element("td", text, "class=\"number\""); }
-
-std::string CompetitionList(const Season& season, const std::vector<CompetitionOutcome>& outcomes,
-                            const std::vector<std::string>& page_links) {
-  std::string items;
+PageList Competitions(const Season& season, const std::vector<CompetitionOutcome>& outcomes,
+                      const std::vector<std::string>& page_links) {
+  PageList competitions;
   for (size_t i = 0; i < season.competitions.size(); ++i) {
-    const std::string name = HtmlText(season.competitions[i].folder);
-    std::string item = page_links[i].empty()
-                           ? name
-                           : Element("a", name, "href=\"" + HtmlText(page_links[i]) + "\"");
+    PageData item;
+    item.set("folder", season.competitions[i].folder);
+    if (!page_links[i].empty()) item.set("link", page_links[i]);
     if (outcomes[i].record) {
-      item += " (" + HtmlText(outcomes[i].record->track) + ")";
+      item.set("track", outcomes[i].record->track);
     } else {
-      item += " " + Element("span", "failed: " + HtmlText(outcomes[i].error), "class=\"bad\"");
+      item.set("error", outcomes[i].error);
     }
-    items += Element("li", item) + "\n";
+    competitions.push_back(item);
   }
-  return Element("ol", "\n" + items);
+  return competitions;
 }
 
-std::string StandingsTable(const Season& season, const std::vector<DriverStanding>& standings) {
-  std::string head = Element("th", "Place") + Element("th", "Driver") + Element("th", "Points");
-  for (size_t i = 0; i < season.competitions.size(); ++i)
-    head += Element("th", HtmlText(season.competitions[i].folder));
-  std::string rows = Element("tr", head) + "\n";
+PageList Standings(const std::vector<DriverStanding>& standings) {
+  PageList rows;
   for (const DriverStanding& standing : standings) {
-    std::string row = Number(std::to_string(standing.place)) +
-                      Element("td", HtmlText(standing.driver)) +
-                      Number(std::to_string(standing.points));
+    PageData row;
+    row.set("place", std::to_string(standing.place));
+    row.set("driver", standing.driver);
+    row.set("points", std::to_string(standing.points));
+    PageList places;
     for (const DriverResult& result : standing.results)
-      row += Number(result.place ? std::to_string(*result.place) : "-");
-    rows += Element("tr", row) + "\n";
+      places.push_back(result.place ? std::to_string(*result.place) : "-");
+    row.set("results", places);
+    rows.push_back(row);
   }
-  return Element("table", "\n" + rows);
+  return rows;
 }
 
 }  // namespace
@@ -61,12 +46,15 @@ std::string StandingsTable(const Season& season, const std::vector<DriverStandin
 std::string SeasonPage(const Season& season, const std::vector<CompetitionOutcome>& outcomes,
                        const std::vector<DriverStanding>& standings,
                        const std::vector<std::string>& page_links) {
-  const std::string title = HtmlText(season.title.empty() ? "Season" : season.title);
-  return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n" +
-         Element("title", title) + "\n" + Element("style", kStyle) + "\n</head>\n<body>\n" +
-         Element("h1", title) + "\n" + Element("h2", "Standings") + "\n" +
-         StandingsTable(season, standings) + "\n" + Element("h2", "Competitions") + "\n" +
-         CompetitionList(season, outcomes, page_links) + "\n</body>\n</html>\n";
+  const std::string title = season.title.empty() ? "Season" : season.title;
+  PageData values;
+  values.set("title", title);
+  values.set("description", title + ": standings over " +
+                                std::to_string(season.competitions.size()) +
+                                " hot lap competitions.");
+  values.set("competitions", Competitions(season, outcomes, page_links));
+  values.set("standings", Standings(standings));
+  return publish::RenderPage(publish::embedded::kSeasonPageTemplate, values);
 }
 
 }  // namespace hl::season

@@ -12,6 +12,7 @@ struct OutputNeeds {
   bool screen_pictures = true;  // the screen decoded and scaled into ScreenView
   bool screen_verdicts = true;  // whether each screen decodes, for the record's evidence
   bool track_pictures = true;   // image 1 drawn from the track file for each entry
+  bool findings = true;         // the audit's findings, for the JSON, the page and --audit
 };
 
 }  // namespace hl::state

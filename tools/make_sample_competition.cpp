@@ -1,5 +1,5 @@
 // make-sample-competition OUTDIR [--entrants N] [--screen WxH] [--runs N]
-//                         [--objects N] [--rects N] [--ghost N]
+//                         [--objects N] [--rects N] [--ghost N] [--ghost-drivers N]
 // Writes a synthetic competition to try the evaluator on.
 
 #include <charconv>
@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: make-sample-competition OUTDIR [--entrants N] [--screen WxH] [--runs N]\n"
-    "                               [--objects N] [--rects N] [--ghost N]\n";
+    "                               [--objects N] [--rects N] [--ghost N] [--ghost-drivers N]\n";
 
 std::optional<int> ParseNumber(std::string_view text) {
   int value = 0;
@@ -40,6 +40,7 @@ int* NumberOption(std::string_view name, hl::competition::SampleOptions& options
   if (name == "--objects") return &options.objects;
   if (name == "--rects") return &options.rects;
   if (name == "--ghost") return &options.ghost;
+  if (name == "--ghost-drivers") return &options.ghost_drivers;
   return nullptr;
 }
 

@@ -257,16 +257,45 @@ TEST(Audit, SharedGhostsAndTrackFilesNameTheOtherEntries) {
                                         {"hal", hal}});
   const auto findings = fixture.Findings();
   EXPECT_EQ(findings.at("anna"), Json::parse(R"([{"code": "duplicate-ghost",
-      "message": "the ghost is byte for byte that of bert", "entries": ["bert"]}])"));
+      "message": "the ghost is byte for byte that of bert", "entries": ["bert"],
+      "group": "anna", "group_size": 2}])"));
   EXPECT_EQ(Codes(findings.at("bert")), Json({"duplicate-ghost"}));
   EXPECT_EQ(findings.at("dora"), Json::parse(R"([
       {"code": "duplicate-track-file", "message": "the track file is byte for byte that of cleo, finn",
-       "entries": ["cleo", "finn"]},
+       "entries": ["cleo", "finn"], "group": "cleo", "group_size": 3},
       {"code": "duplicate-ghost", "message": "the ghost is byte for byte that of cleo, finn",
-       "entries": ["cleo", "finn"]}])"));
+       "entries": ["cleo", "finn"], "group": "cleo", "group_size": 3}])"));
   EXPECT_EQ(findings.at("finn")[0]["entries"], Json({"cleo", "dora"}));
   EXPECT_EQ(findings.at("emil"), Json::array());
   EXPECT_EQ(Codes(findings.at("gus")), Json({"track-damaged"}));
+}
+
+// A group larger than a finding lists: every entry names the group and its
+// size, and at most 20 of the others, so the results stay linear.
+TEST(Audit, ALargeGroupListsItsFirstOthersAndCountsTheRest) {
+  constexpr int kEntries = 25;
+  const auto name = [](int i) { return std::string(i < 10 ? "e0" : "e") + std::to_string(i); };
+  std::vector<FixtureEntry> entries;
+  for (int i = 0; i < kEntries; ++i) {
+    TrackFileContent lap = Lap(name(i), static_cast<int16_t>(5000 + i));
+    lap.ghost = StraightGhost(50, 2);
+    entries.push_back({name(i), lap});
+  }
+  const auto findings = Fixture(kReferenceCar, entries).Findings();
+  for (const int self : {0, 7, 24}) {
+    SCOPED_TRACE(self);
+    Json others = Json::array();
+    for (int i = 0; i < kEntries && others.size() < 20; ++i) {
+      if (i != self) others.push_back(name(i));
+    }
+    const Json& found = findings.at(name(self));
+    ASSERT_EQ(found.size(), 1u) << found;
+    EXPECT_EQ(found[0]["group"], "e00");
+    EXPECT_EQ(found[0]["group_size"], kEntries);
+    EXPECT_EQ(found[0]["entries"], others);
+  }
+  EXPECT_EQ(findings.at("e24")[0]["message"],
+            "the ghost is byte for byte that of e00, e01, e02, e03, e04 and 19 more");
 }
 
 TEST(Audit, RecordDatesOutsideThePeriodOrNoDatesAtAll) {

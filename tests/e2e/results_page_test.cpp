@@ -8,7 +8,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+
+#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 
@@ -21,15 +24,31 @@ namespace fs = std::filesystem;
 
 constexpr const char* kInjected = "<img src=x onerror=alert(1)>";
 
+// The page in a phone-sized frame: the rows, every picture with the
+// attributes it was written with and where it sits, whether the page needs
+// sideways scrolling; then each picture is loaded (lazy ones too) to see
+// that none is missing.
 constexpr const char* kHarness = R"(<!DOCTYPE html>
 <html><body><pre id="report">pending</pre>
-<iframe id="page" src="index.html" style="width:1200px;height:900px"></iframe>
+<iframe id="page" src="index.html" style="width:390px;height:844px;border:0"></iframe>
 <script>
-window.addEventListener('load', () => {
-  const doc = document.getElementById('page').contentDocument;
+window.addEventListener('load', async () => {
+  const frame = document.getElementById('page');
+  const doc = frame.contentDocument;
+  const images = [...doc.images];
+  const placed = images.map(i => ({ src: i.getAttribute('src'), alt: i.getAttribute('alt'),
+    width: i.getAttribute('width'), height: i.getAttribute('height'),
+    lazy: i.getAttribute('loading') === 'lazy', top: i.getBoundingClientRect().top }));
+  for (const i of images) i.loading = 'eager';
+  await Promise.all(images.map(i => i.complete ? 0 : new Promise(done => { i.onload = i.onerror = done; })));
   const report = {
     rows: [...doc.querySelectorAll('#ranking tbody tr')].map(r => r.cells[0].textContent + ' ' + r.cells[1].textContent),
-    images: [...doc.images].map(i => ({ src: i.getAttribute('src'), width: i.naturalWidth })),
+    images: placed.map((p, n) => ({ ...p, natural: images[n].naturalWidth })),
+    fold: frame.clientHeight,
+    page_width: doc.documentElement.scrollWidth,
+    frame_width: doc.documentElement.clientWidth,
+    viewport: !!doc.querySelector('meta[name="viewport"]'),
+    description: !!doc.querySelector('meta[name="description"]'),
     scripts: doc.querySelectorAll('script').length,
     injected: doc.querySelectorAll('img[src="x"]').length,
     text: doc.body.textContent,
@@ -138,11 +157,70 @@ TEST_F(ResultsPage, LoadsInChromiumWithEveryPictureAndRowAndNoInjectedElement) {
   }
   EXPECT_EQ(report["rows"].get<std::vector<std::string>>(), expected_rows);
   EXPECT_GE(report["images"].size(), 12u);
-  for (const auto& image : report["images"])
-    EXPECT_GT(image["width"].get<int>(), 0) << image["src"];
+  for (const auto& image : report["images"]) {
+    SCOPED_TRACE(image.dump());
+    EXPECT_GT(image["natural"].get<int>(), 0);
+    EXPECT_EQ(image["width"], std::to_string(image["natural"].get<int>()));
+    EXPECT_TRUE(image["height"].is_string());
+    EXPECT_FALSE(image["alt"].get<std::string>().empty());
+    // Nothing on the first screen waits; every entry's picture does.
+    if (image["top"].get<double>() < report["fold"].get<double>()) {
+      EXPECT_FALSE(image["lazy"]);
+    }
+    if (image["src"].get<std::string>().starts_with("entries/")) {
+      EXPECT_TRUE(image["lazy"]);
+    }
+  }
+  EXPECT_LE(report["page_width"], report["frame_width"]) << "the page scrolls sideways on a phone";
+  EXPECT_TRUE(report["viewport"]);
+  EXPECT_TRUE(report["description"]);
   EXPECT_EQ(report["scripts"], 0);
   EXPECT_EQ(report["injected"], 0);
   EXPECT_NE(report["text"].get<std::string>().find(kInjected), std::string::npos);
+}
+
+// Every file below `folder` (but the folder of kept pictures, which must
+// be gone) with its bytes.
+std::map<std::string, std::string> FolderContents(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string relative = fs::relative(entry.path(), folder).string();
+    files[relative] = entry.is_regular_file() ? ReadText(entry.path().string()) : "(folder)";
+  }
+  return files;
+}
+
+// An export into the folder of an earlier one after entries came, went and
+// changed: the same folder as a fresh export, with the unchanged entries'
+// pictures moved into place rather than made again.
+TEST(ResultsPageFolder, ExportedAgainEqualsAFreshExportAndKeepsUnchangedPictures) {
+  SampleSetup sample;
+  const std::string again = sample.work + "again/", fresh = sample.work + "fresh/";
+  ASSERT_EQ(RunBatch(sample.work, {"--batch", sample.base, "--export", again}).status, 0);
+  const std::string bert_screen = again + "entries/2-bert/screen.jpg";
+  ASSERT_TRUE(fs::is_regular_file(bert_screen));
+  struct stat before {};
+  ASSERT_EQ(stat(bert_screen.c_str(), &before), 0);
+
+  fs::remove_all(sample.base + "anna");  // every later entry moves up one place
+  fs::copy(sample.base + "bert", sample.base + "zoe");
+  fs::copy_file(sample.base + "cleo/screen.jpg", sample.base + "hugo/screen.jpg",
+                fs::copy_options::overwrite_existing);
+  ASSERT_EQ(RunBatch(sample.work, {"--batch", sample.base, "--export", again}).status, 0);
+  ASSERT_EQ(RunBatch(sample.work, {"--batch", sample.base, "--export", fresh}).status, 0);
+
+  const auto expected = FolderContents(fresh);
+  const auto found = FolderContents(again);
+  EXPECT_EQ(found.size(), expected.size());
+  for (const auto& [path, bytes] : expected) {
+    SCOPED_TRACE(path);
+    ASSERT_TRUE(found.contains(path));
+    EXPECT_TRUE(found.at(path) == bytes);
+  }
+  for (const auto& [path, bytes] : found) EXPECT_TRUE(expected.contains(path)) << path;
+  struct stat after {};
+  ASSERT_EQ(stat((again + "entries/1-bert/screen.jpg").c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "bert's screen was made again";
 }
 
 TEST(ResultsPageFolder, ThatCannotBeWrittenFailsButTheReportIsWritten) {

@@ -39,7 +39,7 @@ TEST(SampleScreen, FullSizeCaptureCompressesLikeARealOne) {
   // Real captures at 1024 x 768 and quality 90 take 150 to 300 KB; flat
   // colours would take a tenth of that and decode far faster.
   const ScreenCamera camera(Course(), 1024, 768, nullptr);
-  const size_t bytes = EncodeJpeg(camera.Capture(Moment(3, 5123)), 90).size();
+  const size_t bytes = competition::EncodeJpeg(camera.Capture(Moment(3, 5123)), 90).size();
   EXPECT_GT(bytes, 150u * 1024);
   EXPECT_LT(bytes, 300u * 1024);
 }

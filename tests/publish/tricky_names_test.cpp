@@ -8,6 +8,7 @@
 #include "publish/html_text.h"
 #include "publish/results_csv.h"
 #include "publish/results_json.h"
+#include "publish/results_page.h"
 #include "tests/support/results_check.h"
 
 namespace hl::testing {
@@ -31,6 +32,7 @@ const Name kNames[] = {
     {" padded ", " padded ", " padded "},
     {"Zo\xC3\xAB, M\xC3\xBCller", "Zo\xC3\xAB, M\xC3\xBCller", "Zo\xC3\xAB, M\xC3\xBCller"},
     {"<img src=x>", "<img src=x>", "<img src=x>"},
+    {"{{title}} {{{icon}}}", "{{title}} {{{icon}}}", "{{title}} {{{icon}}}"},
 };
 
 record::CompetitionRecord TrickyCompetition() {
@@ -51,9 +53,13 @@ record::CompetitionRecord TrickyCompetition() {
 }
 
 TEST(TrickyNames, SurviveJsonAndCsv) {
-  const record::CompetitionRecord competition = TrickyCompetition();
-  const nlohmann::json json =
-      nlohmann::json::parse(publish::JsonText(publish::ResultsJson(competition)));
+  record::CompetitionRecord competition = TrickyCompetition();
+  competition.entries[1].findings.push_back(
+      {"duplicate-ghost", "m", {{"entries", {"a", "b"}}, {"group", "a"}, {"group_size", 3}}});
+  const std::string text = publish::JsonText(publish::ResultsJson(competition));
+  // Made entry by entry, the text is that of the whole document.
+  EXPECT_EQ(publish::ResultsJsonText(competition), text);
+  const nlohmann::json json = nlohmann::json::parse(text);
   const auto rows = ParseCsv(publish::ResultsCsv(competition));
   ASSERT_EQ(rows.size(), std::size(kNames) + 1);
 
@@ -81,6 +87,25 @@ TEST(TrickyNames, PagesReplaceWhatTheCsvReplaces) {
       EXPECT_EQ(html.find_first_of("<>\"'"), std::string::npos) << html;
     }
   }
+}
+
+// On the page every name is text: no element, no attribute, no template tag
+// of its own.
+TEST(TrickyNames, StayTextOnThePage) {
+  record::CompetitionRecord competition = TrickyCompetition();
+  competition.entries[0].findings.push_back({"ghost-jump", "a \"jump\" <b>", {}});
+  publish::PageContent content;
+  content.run_date = "2026-12-08";
+  content.pictures.resize(1);
+  content.pictures[0].screen = publish::PagePicture{"s\"x.jpg", 480, 360};
+  const std::string page = publish::ResultsPage(competition, content);
+  EXPECT_EQ(page.find("<img src=x>"), std::string::npos);
+  EXPECT_EQ(page.find("<b>"), std::string::npos);
+  EXPECT_NE(page.find("title=\"a &quot;jump&quot; &lt;b&gt;\""), std::string::npos);
+  EXPECT_NE(page.find("src=\"s&quot;x.jpg\""), std::string::npos);
+  EXPECT_NE(page.find("<td>&lt;img src=x&gt;</td>"), std::string::npos);
+  EXPECT_NE(page.find("<td>{{title}} {{{icon}}}</td>"), std::string::npos);
+  EXPECT_NE(page.find("<td>bad-\xEF\xBF\xBD\xEF\xBF\xBD-bytes</td>"), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Reading BMP and JPEG pictures, writing PNG. Damaged or hostile input gives
+// Reading BMP and JPEG pictures, writing PNG and JPEG. Damaged or hostile input gives
 // nullopt / false; it never crashes, never allocates absurd amounts and
 // never ends the process.
 
@@ -55,6 +55,9 @@ std::optional<std::vector<uint8_t>> EncodePng(
 // EncodePng's (smallest) for the same pixels.
 using PngRowSource = std::function<std::span<const uint8_t>(int y)>;
 std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height, const PngRowSource& rows);
+// Baseline JPEG (JFIF, 4:2:0, Huffman tables fitted to the picture) at
+// `quality` 1 to 100; nothing but the pixels goes in.
+std::optional<std::vector<uint8_t>> EncodeJpeg(const Image& image, int quality);
 // EncodePng, then an atomic replace of the file.
 bool SavePng(const Image& image, const std::string& path);
 

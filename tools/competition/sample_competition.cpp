@@ -150,13 +150,18 @@ class SampleWriter {
   }
 
  private:
+  uint32_t GhostDriver(uint32_t index) const {
+    const auto drivers = static_cast<uint32_t>(options_.ghost_drivers);
+    return drivers == 0 ? index : index % drivers;
+  }
+
   std::optional<std::string> WriteEntry(const SampleEntry& entry, uint32_t index) {
     const fs::path dir = folder_ / entry.folder;
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (!fs::is_directory(dir, ec)) return "cannot create the folder " + dir.string();
     const std::vector<GhostSample> ghost =
-        entry.time < 6000 ? DriveGhost(course_, options_.ghost, index, kTrackScale)
+        entry.time < 6000 ? DriveGhost(course_, options_.ghost, GhostDriver(index), kTrackScale)
                           : std::vector<GhostSample>{};
     if (entry.has_track) {
       if (auto problem = WriteBytes(dir / kTrackFileName, TrackFile(entry, ghost))) return problem;
@@ -172,7 +177,7 @@ class SampleWriter {
       moment.lap = LapOnMap(ghost);
       const raster::Image shot = camera_.Capture(moment);
       const std::vector<uint8_t> bytes =
-          entry.bmp_screen ? EncodeBmp24(shot) : EncodeJpeg(shot, kJpegQuality);
+          entry.bmp_screen ? EncodeBmp24(shot) : competition::EncodeJpeg(shot, kJpegQuality);
       if (bytes.empty()) return "cannot encode the screen picture of " + entry.folder;
       const char* name = entry.bmp_screen ? "Screen.BMP" : "screen.jpg";
       if (auto problem = WriteBytes(dir / name, bytes)) return problem;
@@ -243,6 +248,8 @@ std::optional<std::string> CheckSampleOptions(const SampleOptions& o) {
   if (outside(o.rects, 0, o.objects)) return "--rects must lie between 0 and --objects";
   // The stored ghost size is a 16-bit word holding twice the sample count.
   if (outside(o.ghost, 0, 16000)) return "--ghost must lie between 0 and 16000";
+  if (outside(o.ghost_drivers, 0, o.entrants))
+    return "--ghost-drivers must lie between 0 and --entrants";
   return std::nullopt;
 }
 

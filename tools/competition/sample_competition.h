@@ -36,6 +36,9 @@ struct SampleOptions {
   int objects = 40;
   int rects = 6;  // of the objects, grandstands drawn as rotated rectangles
   int ghost = 600;
+  // How many different ghosts the timed laps share out, in turn (1: every
+  // lap has the same ghost); 0 gives each entrant a ghost of its own.
+  int ghost_drivers = 0;
   // The entrants to write; empty writes PlanSampleEntries(entrants). Their
   // part in the cycle of eight still follows their place in the list.
   std::vector<SampleEntry> plan;
