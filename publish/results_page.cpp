@@ -47,10 +47,10 @@ PageList Findings(const record::EntryRecord& entry) {
 
 PageList Ranking(const record::CompetitionRecord& competition) {
   PageList rows;
-  const auto ranking = ranking::RankRecord(competition);
-  for (const ranking::RankedEntry& ranked : ranking) {
+  const auto places = ranking::RankRecord(competition);
+  for (const ranking::RankedEntry& ranked : places) {
     const record::EntryRecord& entry = competition.entries[ranked.entry];
-    const int64_t leader = ranking.front().time;
+    const int64_t leader = places.front().time;
     const bool timed = ranked.time < record::kNoTime && leader < record::kNoTime;
     PageData row;
     row.set("place", text::FormatInteger(ranked.place));

@@ -186,9 +186,9 @@ std::optional<publish::PagePicture> ExportRun::CopyChart(const state::AppState& 
 }
 
 std::optional<publish::PagePicture> ExportRun::WriteGhosts(const state::AppState& s) {
-  const auto ranking = ranking::RankRecord(s.Record);
-  if (ranking.empty() || !s.LabelFont) return std::nullopt;
-  const record::EntryRecord& winner = s.Record.entries[ranking.front().entry];
+  const auto places = ranking::RankRecord(s.Record);
+  if (places.empty() || !s.LabelFont) return std::nullopt;
+  const record::EntryRecord& winner = s.Record.entries[places.front().entry];
   const auto track =
       DrawTrackSquare(s.BaseDir + winner.folder + "/" + winner.track_file.value_or(""));
   if (!track) return std::nullopt;
