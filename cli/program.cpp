@@ -14,10 +14,14 @@
 #include "run/exit_status.h"
 #include "run/output_checks.h"
 #include "run/output_needs.h"
+#include "server/server_commands.h"
 
 namespace hl::cli {
 
 int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  // serve and token read their own command lines.
+  if (argc > 1 && server::IsServerCommand(argv[1]))
+    return server::RunServerCommand(argc - 1, argv + 1, out, err);
   const std::span<char*> all(argv, static_cast<size_t>(argc > 0 ? argc : 0));
   const std::vector<std::string> args(all.begin() + (all.empty() ? 0 : 1), all.end());
 

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "evaluation/fingerprint_names.h"
+#include "evaluation/closing_keys.h"
 #include "evaluation/toml_document.h"
 #include "record/rules.h"
 
@@ -42,8 +43,14 @@ class FileChecker {
     if (key.str() == "period") return TakePeriod(node);
     if (key.str() == "penalty") return TakePenalties(node);
     if (key.str() == "fingerprints") return TakeFingerprints(node);
-    return Fail(At(key.source(), "unknown key '" + std::string(key.str()) +
-                                     "' (period, penalty and fingerprints are known)"));
+    if (key.str() == "closes" || key.str() == "final") {
+      if (auto taken = TakeClosingKey(key.str(), node, file_.closing); !taken)
+        return Fail(At(node.source(), taken.error().what));
+      return {};
+    }
+    return Fail(
+        At(key.source(), "unknown key '" + std::string(key.str()) +
+                             "' (period, penalty, fingerprints, closes and final are known)"));
   }
 
   Result<void> TakePeriod(const toml::node& node) {

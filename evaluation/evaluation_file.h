@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "evaluation/decision.h"
+#include "evaluation/closing_time.h"
 #include "toolkit/text/error.h"
 
 namespace hl::evaluation {
@@ -33,6 +34,7 @@ struct EvaluationFile {
   int64_t period_line = 0;
   std::vector<SavedPenalty> penalties;       // in file order
   std::optional<Fingerprints> fingerprints;  // absent until a run recorded them
+  Closing closing;                           // read by the server only
 };
 
 // Reads and checks the file. A failure's `what` starts with "line N: ".

@@ -25,6 +25,9 @@ void FuzzJpeg(const uint8_t* data, size_t size);
 void FuzzGoogleTemplate(const uint8_t* data, size_t size);
 // The bytes as the collected report text, ranked and charted.
 void FuzzRanking(const uint8_t* data, size_t size);
+// Lines of the bytes as a request's method and path, an uploaded file's
+// name, a driver's name, a closing time and a form field sent in pieces.
+void FuzzServerRequest(const uint8_t* data, size_t size);
 
 struct FuzzTarget {
   const char* name;  // also the folder name of its corpus and regressions

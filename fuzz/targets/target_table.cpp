@@ -5,13 +5,14 @@
 namespace hl::fuzzing {
 
 std::span<const FuzzTarget> AllFuzzTargets() {
-  static constexpr std::array<FuzzTarget, 6> kTargets{{
+  static constexpr std::array<FuzzTarget, 7> kTargets{{
       {"track_entry", FuzzTrackEntry},
       {"game_settings", FuzzGameSettings},
       {"bmp", FuzzBmp},
       {"jpeg", FuzzJpeg},
       {"google_template", FuzzGoogleTemplate},
       {"ranking", FuzzRanking},
+      {"server_request", FuzzServerRequest},
   }};
   return kTargets;
 }

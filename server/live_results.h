@@ -1,0 +1,67 @@
+#pragma once
+// The evaluation behind the server's answers and its live page. The base
+// folder is evaluated as `--batch --json` would for the verdicts, and after
+// each such run as `--batch --export` would into a fresh page folder under
+// the state, switched to when it is complete, so a reader never sees half a
+// page. Uploads that arrive while a run is under way share the next run.
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "run/run_plan.h"
+#include "server/entry_commit.h"
+#include "server/run_queue.h"
+
+namespace hl::server {
+
+struct EntryVerdict {
+  nlohmann::ordered_json verdict;  // the entry as results.json describes it
+  nlohmann::ordered_json place;    // its provisional place; null without a time
+  std::vector<std::string> log;    // its log lines as the window shows them
+};
+
+// One finished evaluation, by entry folder.
+using Evaluated = std::map<std::string, EntryVerdict>;
+
+class LiveResults {
+ public:
+  // `provisional` is asked before each page is published whether it is to say so.
+  LiveResults(const StateFolders& folders, std::string evaluation_file,
+              std::function<bool()> provisional);
+  ~LiveResults();
+  LiveResults(const LiveResults&) = delete;
+  LiveResults& operator=(const LiveResults&) = delete;
+
+  void Start();
+  void Stop();
+
+  // Evaluates the folder as it is now and hands back the verdicts.
+  std::shared_ptr<const Evaluated> EvaluateNow();
+  // The last finished evaluation; nullptr before the first.
+  std::shared_ptr<const Evaluated> Latest() const;
+  // The folder of the page now published, ending with "/"; "" before the first.
+  std::string PageFolder() const;
+
+ private:
+  run::RunPlan Plan() const;
+  void EvaluateVerdicts();
+  void BuildPage();
+
+  const StateFolders& folders_;
+  std::string evaluation_file_;
+  std::function<bool()> provisional_;
+  mutable std::mutex mutex_;
+  std::shared_ptr<const Evaluated> latest_;
+  std::string page_folder_;
+  int64_t pages_built_ = 0;
+  RunQueue pages_;
+  RunQueue verdicts_;
+};
+
+}  // namespace hl::server

@@ -1,0 +1,32 @@
+#pragma once
+// Requests a minute per address (or per token), counted in memory in
+// windows of one minute; a restart starts afresh.
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace hl::server {
+
+class RateLimit {
+ public:
+  explicit RateLimit(int64_t per_minute) : per_minute_(per_minute) {}
+
+  // Counts one request of `key` at `now` (seconds); nullopt when it is
+  // allowed, else the seconds until the next one is.
+  std::optional<int64_t> Take(const std::string& key, int64_t now);
+
+ private:
+  struct Window {
+    int64_t start = 0;
+    int64_t count = 0;
+  };
+  int64_t per_minute_;
+  std::mutex mutex_;
+  std::map<std::string, Window> windows_;
+  int64_t last_sweep_ = 0;
+};
+
+}  // namespace hl::server

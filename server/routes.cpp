@@ -1,0 +1,105 @@
+#include "server/routes.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace hl::server {
+namespace {
+
+struct Fixed {
+  std::string_view path;
+  std::string_view method;
+  Route route;
+};
+
+constexpr std::array kFixedRoutes = {
+    Fixed{"/upload", "GET", Route::kUploadForm},     Fixed{"/upload", "POST", Route::kUploadPost},
+    Fixed{"/api/upload", "POST", Route::kApiUpload}, Fixed{"/api/entry", "GET", Route::kApiEntry},
+    Fixed{"/api/signup", "POST", Route::kApiSignup},
+};
+
+constexpr std::array<std::string_view, 5> kTopFiles = {"results.json", "results.csv", "chart.png",
+                                                       "ghosts.png", "index.html"};
+constexpr std::array<std::string_view, 2> kEntryPictures = {"track.png", "screen.png"};
+
+bool IsSafeSegment(std::string_view segment) {
+  return !segment.empty() && segment.size() <= 64 && segment.front() != '.' &&
+         std::all_of(segment.begin(), segment.end(), [](char c) {
+           return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                  c == '-' || c == '_' || c == '.';
+         });
+}
+
+std::vector<std::string_view> Segments(std::string_view path) {
+  std::vector<std::string_view> segments;
+  size_t start = 1;
+  while (start <= path.size()) {
+    const size_t end = std::min(path.find('/', start), path.size());
+    segments.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return segments;
+}
+
+// The page file a path names, or "" when it names none.
+std::string PageFile(std::string_view path) {
+  if (path == "/") return "index.html";
+  const auto segments = Segments(path);
+  if (!std::all_of(segments.begin(), segments.end(), IsSafeSegment)) return "";
+  const auto contains = [](const auto& names, std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
+  if (segments.size() == 1 && contains(kTopFiles, segments[0])) return std::string(segments[0]);
+  if (segments.size() == 3 && segments[0] == "entries" && contains(kEntryPictures, segments[2]))
+    return std::string(path.substr(1));
+  return "";
+}
+
+Routed Answered(unsigned status, std::string allow = "") {
+  Routed routed;
+  routed.status = status;
+  routed.allow = std::move(allow);
+  return routed;
+}
+
+}  // namespace
+
+Routed RouteRequest(std::string_view method, std::string_view path, bool signup) {
+  if (path.empty() || path.front() != '/') return Answered(400);
+  std::string allow;
+  for (const Fixed& fixed : kFixedRoutes) {
+    if (fixed.path != path) continue;
+    if (fixed.route == Route::kApiSignup && !signup) return Answered(404);
+    if (fixed.method == method) {
+      Routed routed;
+      routed.route = fixed.route;
+      routed.status = 200;
+      return routed;
+    }
+    allow += allow.empty() ? "" : ", ";
+    allow += fixed.method;
+  }
+  if (!allow.empty()) return Answered(405, allow);
+  Routed routed;
+  routed.file = PageFile(path);
+  if (routed.file.empty()) return Answered(404);
+  if (method != "GET" && method != "HEAD") return Answered(405, "GET, HEAD");
+  routed.route = Route::kPageFile;
+  routed.status = 200;
+  return routed;
+}
+
+const char* PageFileType(std::string_view file) {
+  if (file.ends_with(".html")) return "text/html; charset=utf-8";
+  if (file.ends_with(".json")) return "application/json; charset=utf-8";
+  if (file.ends_with(".csv")) return "text/csv; charset=utf-8";
+  if (file.ends_with(".png")) return "image/png";
+  return "application/octet-stream";
+}
+
+bool TakesForm(Route route) {
+  return route == Route::kUploadPost || route == Route::kApiUpload || route == Route::kApiSignup;
+}
+
+}  // namespace hl::server

@@ -1,0 +1,48 @@
+#include "server/run_queue.h"
+
+namespace hl::server {
+
+void RunQueue::Start() {
+  thread_ = std::thread([this] { Loop(); });
+}
+
+void RunQueue::Stop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  if (thread_.joinable()) thread_.join();
+}
+
+void RunQueue::Request() {
+  {
+    std::lock_guard lock(mutex_);
+    ++requested_;
+  }
+  changed_.notify_all();
+}
+
+void RunQueue::RequestAndWait() {
+  std::unique_lock lock(mutex_);
+  const int64_t wanted = ++requested_;
+  changed_.notify_all();
+  changed_.wait(lock, [&] { return finished_ >= wanted || stopping_; });
+}
+
+void RunQueue::Loop() {
+  std::unique_lock lock(mutex_);
+  while (true) {
+    changed_.wait(lock, [&] { return requested_ > finished_ || stopping_; });
+    if (stopping_) break;
+    const int64_t covering = requested_;
+    lock.unlock();
+    job_();
+    lock.lock();
+    finished_ = covering;
+    changed_.notify_all();
+  }
+  changed_.notify_all();
+}
+
+}  // namespace hl::server

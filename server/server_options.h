@@ -1,0 +1,25 @@
+#pragma once
+// What `hotlap-eval serve` was told on its command line.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "evaluation/closing_time.h"
+
+namespace hl::server {
+
+struct ServerOptions {
+  std::string base_dir;   // absolute, ends with "/"
+  std::string state_dir;  // absolute, ends with "/"
+  std::string host = "127.0.0.1";
+  uint16_t port = 8080;
+  std::string evaluation_file;  // absolute, or "" without one
+  std::optional<evaluation::ClosingTime> closes;
+  bool final = false;  // the evaluation file says the results are final
+  bool signup = false;
+  int64_t rate_limit = 120;   // requests a minute from one address
+  int64_t idle_timeout = 30;  // seconds
+};
+
+}  // namespace hl::server

@@ -1,0 +1,237 @@
+#include "server/version_store.h"
+
+#include <sqlite3.h>
+
+#include <nlohmann/json.hpp>
+
+#include "evaluation/closing_time.h"
+#include "server/access_token.h"
+
+namespace hl::server {
+namespace {
+
+constexpr const char* kSchema =
+    "PRAGMA journal_mode=WAL;"
+    "PRAGMA synchronous=FULL;"
+    "CREATE TABLE IF NOT EXISTS tokens(entry TEXT PRIMARY KEY, hash TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS versions(entry TEXT NOT NULL, version INTEGER NOT NULL,"
+    " received TEXT NOT NULL, files TEXT NOT NULL, time INTEGER, car_ok INTEGER,"
+    " PRIMARY KEY(entry, version));"
+    "CREATE TABLE IF NOT EXISTS commits(entry TEXT PRIMARY KEY, version INTEGER NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS requests(at TEXT NOT NULL, method TEXT, path TEXT,"
+    " status INTEGER, bytes INTEGER, micros INTEGER);";
+
+// A prepared statement that finalizes itself.
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr); }
+  ~Statement() { sqlite3_finalize(statement_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& Bind(int index, const std::string& text) {
+    sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
+                      SQLITE_TRANSIENT);
+    return *this;
+  }
+  Statement& Bind(int index, int64_t value) {
+    sqlite3_bind_int64(statement_, index, value);
+    return *this;
+  }
+  Statement& BindOptional(int index, std::optional<int64_t> value) {
+    if (value) return Bind(index, *value);
+    sqlite3_bind_null(statement_, index);
+    return *this;
+  }
+  // SQLITE_ROW, SQLITE_DONE or an error code.
+  int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_ERROR; }
+  std::string Text(int column) {
+    const auto* text = sqlite3_column_text(statement_, column);
+    return text ? reinterpret_cast<const char*>(text) : "";
+  }
+  int64_t Integer(int column) { return sqlite3_column_int64(statement_, column); }
+  bool IsNull(int column) { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
+
+ private:
+  sqlite3_stmt* statement_ = nullptr;
+};
+
+Result<void> Done(sqlite3* db, int code) {
+  if (code == SQLITE_DONE || code == SQLITE_ROW) return {};
+  return Fail(
+      {std::string("the database refused a change: ") + sqlite3_errmsg(db), "", std::nullopt});
+}
+
+std::string FilesText(const std::vector<StoredFile>& files) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const StoredFile& file : files) {
+    list.push_back({{"field", FieldName(file.field)},
+                    {"name", file.name},
+                    {"size", file.size},
+                    {"sha256", file.sha256}});
+  }
+  return list.dump();
+}
+
+std::vector<StoredFile> FilesOfText(const std::string& text) {
+  std::vector<StoredFile> files;
+  const nlohmann::json list = nlohmann::json::parse(text, nullptr, false);
+  if (!list.is_array()) return files;
+  for (const nlohmann::json& item : list) {
+    const auto field = FieldOfName(item.value("field", ""));
+    if (!field) continue;
+    files.push_back({*field, item.value("name", ""), item.value("size", uint64_t{0}),
+                     item.value("sha256", "")});
+  }
+  return files;
+}
+
+}  // namespace
+
+Result<std::unique_ptr<VersionStore>> VersionStore::Open(const std::string& path) {
+  sqlite3* db = nullptr;
+  const int opened =
+      sqlite3_open_v2(path.c_str(), &db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+  if (opened != SQLITE_OK) {
+    std::string why = db ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_close(db);
+    return Fail({"cannot open the database: " + why, path, std::nullopt});
+  }
+  sqlite3_busy_timeout(db, 5000);
+  std::unique_ptr<VersionStore> store(new VersionStore(db));
+  if (auto made = store->Execute(kSchema); !made)
+    return Fail({made.error().what, path, std::nullopt});
+  return store;
+}
+
+VersionStore::~VersionStore() { sqlite3_close(db_); }
+
+Result<void> VersionStore::Execute(const char* sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) == SQLITE_OK) return {};
+  std::string why = message ? message : "unknown error";
+  sqlite3_free(message);
+  return Fail({"the database refused a change: " + why, "", std::nullopt});
+}
+
+Result<void> VersionStore::SetToken(const std::string& entry, const std::string& hash) {
+  std::lock_guard lock(mutex_);
+  Statement set(db_,
+                "INSERT INTO tokens(entry, hash) VALUES(?1, ?2)"
+                " ON CONFLICT(entry) DO UPDATE SET hash = excluded.hash");
+  return Done(db_, set.Bind(1, entry).Bind(2, hash).Step());
+}
+
+std::optional<std::string> VersionStore::EntryOfToken(const std::string& hash) {
+  std::lock_guard lock(mutex_);
+  Statement all(db_, "SELECT entry, hash FROM tokens");
+  std::optional<std::string> found;
+  while (all.Step() == SQLITE_ROW) {
+    // No early exit: the time taken does not tell how far the search got.
+    if (SameHash(all.Text(1), hash)) found = all.Text(0);
+  }
+  return found;
+}
+
+bool VersionStore::HasToken(const std::string& entry) {
+  std::lock_guard lock(mutex_);
+  Statement query(db_, "SELECT 1 FROM tokens WHERE entry = ?1");
+  return query.Bind(1, entry).Step() == SQLITE_ROW;
+}
+
+Result<int64_t> VersionStore::NextVersion(const std::string& entry) {
+  std::lock_guard lock(mutex_);
+  Statement query(db_, "SELECT COALESCE(MAX(version), 0) + 1 FROM versions WHERE entry = ?1");
+  if (query.Bind(1, entry).Step() != SQLITE_ROW)
+    return Fail(
+        {std::string("the database cannot be read: ") + sqlite3_errmsg(db_), "", std::nullopt});
+  return query.Integer(0);
+}
+
+Result<void> VersionStore::AddVersion(const VersionRow& row) {
+  std::lock_guard lock(mutex_);
+  if (auto begun = Execute("BEGIN IMMEDIATE"); !begun) return begun;
+  Statement version(db_,
+                    "INSERT INTO versions(entry, version, received, files)"
+                    " VALUES(?1, ?2, ?3, ?4)");
+  Statement commit(db_, "INSERT OR REPLACE INTO commits(entry, version) VALUES(?1, ?2)");
+  auto added = Done(db_, version.Bind(1, row.entry)
+                             .Bind(2, row.version)
+                             .Bind(3, row.received)
+                             .Bind(4, FilesText(row.files))
+                             .Step());
+  if (added) added = Done(db_, commit.Bind(1, row.entry).Bind(2, row.version).Step());
+  if (!added) {
+    // The failure that made the rollback necessary is the one worth telling.
+    (void)Execute("ROLLBACK");
+    return added;
+  }
+  return Execute("COMMIT");
+}
+
+Result<void> VersionStore::EndCommit(const std::string& entry) {
+  std::lock_guard lock(mutex_);
+  Statement end(db_, "DELETE FROM commits WHERE entry = ?1");
+  return Done(db_, end.Bind(1, entry).Step());
+}
+
+std::vector<std::pair<std::string, int64_t>> VersionStore::CommitsUnderWay() {
+  std::lock_guard lock(mutex_);
+  Statement query(db_, "SELECT entry, version FROM commits ORDER BY entry");
+  std::vector<std::pair<std::string, int64_t>> commits;
+  while (query.Step() == SQLITE_ROW) commits.emplace_back(query.Text(0), query.Integer(1));
+  return commits;
+}
+
+std::vector<VersionRow> VersionStore::Versions(const std::string& entry) {
+  std::lock_guard lock(mutex_);
+  Statement query(db_,
+                  "SELECT version, received, files, time, car_ok FROM versions"
+                  " WHERE entry = ?1 ORDER BY version");
+  query.Bind(1, entry);
+  std::vector<VersionRow> rows;
+  while (query.Step() == SQLITE_ROW) {
+    VersionRow row;
+    row.entry = entry;
+    row.version = query.Integer(0);
+    row.received = query.Text(1);
+    row.files = FilesOfText(query.Text(2));
+    if (!query.IsNull(3)) row.time = query.Integer(3);
+    if (!query.IsNull(4)) row.car_ok = query.Integer(4) != 0;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+bool VersionStore::HasVersion(const std::string& entry, int64_t version) {
+  std::lock_guard lock(mutex_);
+  Statement query(db_, "SELECT 1 FROM versions WHERE entry = ?1 AND version = ?2");
+  return query.Bind(1, entry).Bind(2, version).Step() == SQLITE_ROW;
+}
+
+void VersionStore::NoteVerdict(const std::string& entry, int64_t version,
+                               std::optional<int64_t> time, std::optional<bool> car_ok) {
+  std::lock_guard lock(mutex_);
+  Statement note(db_,
+                 "UPDATE versions SET time = ?3, car_ok = ?4 WHERE entry = ?1 AND version = ?2");
+  std::optional<int64_t> ok;
+  if (car_ok) ok = *car_ok ? 1 : 0;
+  note.Bind(1, entry).Bind(2, version).BindOptional(3, time).BindOptional(4, ok).Step();
+}
+
+void VersionStore::LogRequest(const RequestLine& line) {
+  std::lock_guard lock(mutex_);
+  Statement log(db_,
+                "INSERT INTO requests(at, method, path, status, bytes, micros)"
+                " VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
+  log.Bind(1, evaluation::Rfc3339Utc(time(nullptr)))
+      .Bind(2, line.method)
+      .Bind(3, line.path)
+      .Bind(4, int64_t{line.status})
+      .Bind(5, static_cast<int64_t>(line.bytes))
+      .Bind(6, line.micros)
+      .Step();
+}
+
+}  // namespace hl::server

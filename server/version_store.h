@@ -1,0 +1,78 @@
+#pragma once
+// The server's database under --state (SQLite in WAL mode): the entrants'
+// token hashes, every version of every entry, the commits under way and a
+// log of the requests. One connection, used by one thread at a time.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "server/upload_names.h"
+#include "toolkit/text/error.h"
+
+struct sqlite3;
+
+namespace hl::server {
+
+struct StoredFile {
+  FileField field = FileField::kTrack;
+  std::string name;
+  uint64_t size = 0;
+  std::string sha256;  // 64 lower-case hex digits
+};
+
+struct VersionRow {
+  std::string entry;
+  int64_t version = 0;
+  std::string received;  // UTC, RFC 3339
+  std::vector<StoredFile> files;
+  std::optional<int64_t> time;  // as the evaluation after the upload found them
+  std::optional<bool> car_ok;
+};
+
+struct RequestLine {
+  std::string method;
+  std::string path;
+  unsigned status = 0;
+  uint64_t bytes = 0;
+  int64_t micros = 0;
+};
+
+class VersionStore {
+ public:
+  static Result<std::unique_ptr<VersionStore>> Open(const std::string& path);
+  ~VersionStore();
+  VersionStore(const VersionStore&) = delete;
+  VersionStore& operator=(const VersionStore&) = delete;
+
+  // Replaces the entrant's token (the old one stops working).
+  Result<void> SetToken(const std::string& entry, const std::string& hash);
+  // The entry whose token has this hash; every stored hash is compared.
+  std::optional<std::string> EntryOfToken(const std::string& hash);
+  bool HasToken(const std::string& entry);
+
+  Result<int64_t> NextVersion(const std::string& entry);
+  // The version and its commit to the base folder, recorded in one step.
+  Result<void> AddVersion(const VersionRow& row);
+  Result<void> EndCommit(const std::string& entry);
+  std::vector<std::pair<std::string, int64_t>> CommitsUnderWay();
+  std::vector<VersionRow> Versions(const std::string& entry);
+  bool HasVersion(const std::string& entry, int64_t version);
+  void NoteVerdict(const std::string& entry, int64_t version, std::optional<int64_t> time,
+                   std::optional<bool> car_ok);
+
+  void LogRequest(const RequestLine& line);
+
+ private:
+  explicit VersionStore(sqlite3* db) : db_(db) {}
+  Result<void> Execute(const char* sql);
+
+  std::mutex mutex_;
+  sqlite3* db_;
+};
+
+}  // namespace hl::server
