@@ -21,7 +21,7 @@ cp "$source"/*.car "$work/base/"
 mapfile -t entries < <(cd "$source" && find . -mindepth 1 -maxdepth 1 -type d -printf '%f\n' | sort)
 "$eval_bin" token "$work/base" --state "$work/state" "${entries[@]}" >"$work/tokens"
 
-"$eval_bin" serve "$work/base" --state "$work/state" --listen 127.0.0.1:0 --rate-limit 100000 \
+${SERVE_WRAPPER:-} "$eval_bin" serve "$work/base" --state "$work/state" --listen 127.0.0.1:0 --rate-limit 100000 \
   2>"$work/server.log" &
 server=$!
 trap 'kill $server 2>/dev/null || true' EXIT

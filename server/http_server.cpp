@@ -496,7 +496,7 @@ int HttpServer::FinishUpload(MHD_Connection* connection, Request& request) {
       return AnswerRefusal(connection, request);
     }
   }
-  const auto evaluated = live_.EvaluateNow();
+  const auto evaluated = live_.EvaluateUpload(entry);
   Json answer = {{"entry", entry},
                  {"version", version},
                  {"verdict", nullptr},

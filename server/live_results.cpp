@@ -10,7 +10,10 @@
 #include "ranking/record_ranking.h"
 #include "record/rules.h"
 #include "run/competition_run.h"
+#include "run/entry_run.h"
 #include "run/output_needs.h"
+#include "run/saved_evaluation.h"
+#include "server/upload_verdict.h"
 #include "toolkit/files/file_slots.h"
 
 namespace hl::server {
@@ -56,6 +59,25 @@ std::vector<std::string> LogLines(const std::string& log) {
   return lines;
 }
 
+// Every entry's verdict and place; logs of entries `logs` does not hold are
+// kept from `earlier`.
+std::shared_ptr<Evaluated> VerdictsOf(const record::CompetitionRecord& competition,
+                                      const Evaluated* earlier) {
+  auto evaluated = std::make_shared<Evaluated>();
+  for (const record::EntryRecord& entry : competition.entries) {
+    EntryVerdict& verdict = (*evaluated)[entry.folder];
+    verdict.verdict = publish::EntryJson(entry);
+    if (!earlier) continue;
+    if (const auto found = earlier->find(entry.folder); found != earlier->end())
+      verdict.log = found->second.log;
+  }
+  for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition)) {
+    EntryVerdict& verdict = (*evaluated)[competition.entries[ranked.entry].folder];
+    verdict.place = ranked.time < record::kNoTime ? nlohmann::ordered_json(ranked.place) : nullptr;
+  }
+  return evaluated;
+}
+
 void RemoveOlderPages(const std::string& pages, int64_t keep_from) {
   std::error_code ec;
   for (const auto& item : fs::directory_iterator(pages, ec)) {
@@ -73,7 +95,8 @@ LiveResults::LiveResults(const StateFolders& folders, std::string evaluation_fil
     : folders_(folders),
       evaluation_file_(std::move(evaluation_file)),
       provisional_(std::move(provisional)),
-      pages_([this] { BuildPage(); }),
+      // A burst of uploads shares one page, which is still fresh within 2 s.
+      pages_([this] { BuildPage(); }, std::chrono::milliseconds(250)),
       verdicts_([this] { EvaluateVerdicts(); }) {}
 
 LiveResults::~LiveResults() { Stop(); }
@@ -113,30 +136,64 @@ run::RunPlan LiveResults::Plan() const {
   return plan;
 }
 
+void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uploads_before) {
+  if (!run.Ranked()) return;
+  auto evaluated = VerdictsOf(run.record, nullptr);
+  for (size_t i = 0; i < run.record.entries.size() && i < run.entry_logs.size(); ++i)
+    (*evaluated)[run.record.entries[i].folder].log = LogLines(run.entry_logs[i]);
+  auto alone = std::make_shared<const record::CompetitionRecord>(AsEvaluatedAlone(run.record));
+  std::lock_guard lock(mutex_);
+  if (uploads_merged_ != uploads_before) return;
+  latest_ = std::move(evaluated);
+  alone_ = std::move(alone);
+}
+
 void LiveResults::EvaluateVerdicts() {
   const run::RunPlan plan = Plan();
   state::OutputNeeds needs = run::NeedsOf(plan);
   // A verdict is the entry as results.json describes it, findings and all.
   needs.screen_verdicts = true;
   needs.findings = true;
-  const run::EvaluatedCompetition run = run::EvaluateCompetition(plan, needs);
-  if (run.Ranked()) {
-    auto evaluated = std::make_shared<Evaluated>();
-    for (size_t i = 0; i < run.record.entries.size(); ++i) {
-      const record::EntryRecord& entry = run.record.entries[i];
-      EntryVerdict& verdict = (*evaluated)[entry.folder];
-      verdict.verdict = publish::EntryJson(entry);
-      if (i < run.entry_logs.size()) verdict.log = LogLines(run.entry_logs[i]);
-    }
-    for (const ranking::RankedEntry& ranked : ranking::RankRecord(run.record)) {
-      EntryVerdict& verdict = (*evaluated)[run.record.entries[ranked.entry].folder];
-      verdict.place =
-          ranked.time < record::kNoTime ? nlohmann::ordered_json(ranked.place) : nullptr;
-    }
+  const int64_t uploads_before = [this] {
     std::lock_guard lock(mutex_);
-    latest_ = std::move(evaluated);
+    return uploads_merged_;
+  }();
+  TakeFullRun(run::EvaluateCompetition(plan, needs), uploads_before);
+  pages_.Request();
+}
+
+std::shared_ptr<const Evaluated> LiveResults::EvaluateUpload(const std::string& entry) {
+  const auto plan = run::WithSavedEvaluation(Plan());
+  std::shared_ptr<const record::CompetitionRecord> others;
+  {
+    std::lock_guard lock(mutex_);
+    others = alone_;
+  }
+  // Before the first evaluation, or with an evaluation file that cannot be
+  // read, the whole folder is evaluated as a batch run would.
+  if (!plan || !others || !others->car_file) return EvaluateNow();
+  run::EntryOptions options;
+  options.period = plan->period;
+  if (const auto penalty = plan->penalties.find(entry); penalty != plan->penalties.end())
+    options.penalty = penalty->second;
+  auto evaluated =
+      run::EvaluateEntry(plan->base_dir + *others->car_file, plan->base_dir + entry, options);
+  if (!evaluated) return EvaluateNow();
+
+  std::shared_ptr<const Evaluated> verdicts;
+  {
+    std::lock_guard lock(mutex_);
+    auto alone = std::make_shared<record::CompetitionRecord>(*alone_);
+    PutEntry(*alone, std::move(evaluated->record));
+    auto merged = VerdictsOf(FinishedAsAFullRun(*alone, *plan), latest_.get());
+    (*merged)[entry].log = std::move(evaluated->log_lines);
+    ++uploads_merged_;
+    alone_ = std::move(alone);
+    latest_ = merged;
+    verdicts = std::move(merged);
   }
   pages_.Request();
+  return verdicts;
 }
 
 void LiveResults::BuildPage() {
@@ -144,9 +201,23 @@ void LiveResults::BuildPage() {
   const std::string folder = folders_.Pages() + "run-" + std::to_string(number) + "/";
   std::error_code ec;
   fs::remove_all(folder, ec);
+  // The new page starts as links to the files of the one published, so the
+  // export re-makes only what changed; it replaces each file by a new one,
+  // and the published page keeps its own.
+  if (const std::string published = PageFolder(); !published.empty()) {
+    fs::copy(published, folder, fs::copy_options::recursive | fs::copy_options::create_hard_links,
+             ec);
+    if (ec) fs::remove_all(folder, ec);
+  }
   run::RunPlan plan = Plan();
   plan.export_dir = folder;
-  if (!run::EvaluateCompetition(plan, run::NeedsOf(plan)).Ranked()) return;
+  const int64_t uploads_before = [this] {
+    std::lock_guard lock(mutex_);
+    return uploads_merged_;
+  }();
+  const run::EvaluatedCompetition run = run::EvaluateCompetition(plan, run::NeedsOf(plan));
+  if (!run.Ranked()) return;
+  TakeFullRun(run, uploads_before);
   if (provisional_()) MarkProvisional(folder);
   {
     std::lock_guard lock(mutex_);

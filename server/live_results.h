@@ -14,6 +14,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "record/competition_record.h"
+#include "run/competition_run.h"
 #include "run/run_plan.h"
 #include "server/entry_commit.h"
 #include "server/run_queue.h"
@@ -43,6 +45,9 @@ class LiveResults {
 
   // Evaluates the folder as it is now and hands back the verdicts.
   std::shared_ptr<const Evaluated> EvaluateNow();
+  // The verdicts once the entry just committed is evaluated: the entry alone,
+  // among the others as the last evaluation left them.
+  std::shared_ptr<const Evaluated> EvaluateUpload(const std::string& entry);
   // The last finished evaluation; nullptr before the first.
   std::shared_ptr<const Evaluated> Latest() const;
   // The folder of the page now published, ending with "/"; "" before the first.
@@ -52,12 +57,18 @@ class LiveResults {
   run::RunPlan Plan() const;
   void EvaluateVerdicts();
   void BuildPage();
+  // Takes a full run's record as the latest, unless an upload was merged
+  // since the run began (`uploads_before`): a later run will bring it.
+  void TakeFullRun(const run::EvaluatedCompetition& run, int64_t uploads_before);
 
   const StateFolders& folders_;
   std::string evaluation_file_;
   std::function<bool()> provisional_;
   mutable std::mutex mutex_;
   std::shared_ptr<const Evaluated> latest_;
+  // The entries as evaluated alone, behind `latest_`; null before the first run.
+  std::shared_ptr<const record::CompetitionRecord> alone_;
+  int64_t uploads_merged_ = 0;
   std::string page_folder_;
   int64_t pages_built_ = 0;
   RunQueue pages_;

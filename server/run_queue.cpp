@@ -30,10 +30,22 @@ void RunQueue::RequestAndWait() {
   changed_.wait(lock, [&] { return finished_ >= wanted || stopping_; });
 }
 
+void RunQueue::Settle(std::unique_lock<std::mutex>& lock) {
+  const auto latest = std::chrono::steady_clock::now() + 3 * settle_;
+  int64_t seen = requested_;
+  while (std::chrono::steady_clock::now() < latest && changed_.wait_for(lock, settle_, [&] {
+    return requested_ != seen || stopping_;
+  }) && !stopping_) {
+    seen = requested_;
+  }
+}
+
 void RunQueue::Loop() {
   std::unique_lock lock(mutex_);
   while (true) {
     changed_.wait(lock, [&] { return requested_ > finished_ || stopping_; });
+    if (stopping_) break;
+    if (settle_.count() > 0) Settle(lock);
     if (stopping_) break;
     const int64_t covering = requested_;
     lock.unlock();

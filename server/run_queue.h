@@ -2,6 +2,7 @@
 // A thread that runs one job over and over as it is asked to: requests that
 // arrive while a run is under way share the next run.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -12,7 +13,11 @@ namespace hl::server {
 
 class RunQueue {
  public:
-  explicit RunQueue(std::function<void()> job) : job_(std::move(job)) {}
+  // With `settle`, a run waits until no request came for that long (at most
+  // three times as long), so that a burst of requests shares one run.
+  explicit RunQueue(std::function<void()> job,
+                    std::chrono::milliseconds settle = std::chrono::milliseconds(0))
+      : job_(std::move(job)), settle_(settle) {}
   ~RunQueue() { Stop(); }
   RunQueue(const RunQueue&) = delete;
   RunQueue& operator=(const RunQueue&) = delete;
@@ -26,8 +31,10 @@ class RunQueue {
 
  private:
   void Loop();
+  void Settle(std::unique_lock<std::mutex>& lock);
 
   std::function<void()> job_;
+  std::chrono::milliseconds settle_;
   std::mutex mutex_;
   std::condition_variable changed_;
   int64_t requested_ = 0;

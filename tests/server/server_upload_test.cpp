@@ -69,6 +69,27 @@ TEST(ServerUpload, VerdictsAreThoseOfABatchRunAndEveryVersionIsKept) {
   EXPECT_NE(page.headers.find("Content-Security-Policy: default-src 'none'"), std::string::npos);
   EXPECT_NE(page.headers.find("X-Content-Type-Options: nosniff"), std::string::npos);
 
+  // An upload of another entrant's track file: its answer names the copy at
+  // once, as a batch run of the folder does, and places it as that run does.
+  const std::string copier = online.samples[1];
+  const HttpAnswer copied = Curl({"-H", "Authorization: Bearer " + tokens.at(copier), "-F",
+                                  "track=@" + online.source + online.samples[0] + "/eichwald.trk"},
+                                 server.Url() + "/api/upload");
+  ASSERT_EQ(copied.status, 200) << copied.body;
+  const Json copied_answer = Json::parse(copied.body);
+  const Json after_copy = BatchJson(online.base);
+  for (const Json& expected : after_copy["entries"]) {
+    if (expected["entry"] == copier) {
+      EXPECT_EQ(copied_answer["verdict"], expected);
+    }
+  }
+  for (const Json& ranked : after_copy["ranking"]) {
+    if (ranked["entry"] == copier) {
+      EXPECT_EQ(copied_answer["place"], ranked["place"]);
+    }
+  }
+  EXPECT_NE(copied_answer["verdict"].dump().find("duplicate-track-file"), std::string::npos);
+
   // A re-upload with the track file alone is a version of its own.
   const std::string anna = online.samples[0];
   const std::string track = online.source + anna + "/eichwald.trk";

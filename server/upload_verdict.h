@@ -1,0 +1,25 @@
+#pragma once
+// An upload's verdict without evaluating the whole folder again: the entry
+// evaluated alone is set among the others as the last evaluation left them,
+// and what a full run adds over the entries one by one (the findings that
+// compare entries, those of the saved evaluation) is worked out again over
+// all of them, in the order a full run adds it.
+
+#include "record/competition_record.h"
+#include "run/run_plan.h"
+
+namespace hl::server {
+
+// The competition with each entry's findings cut back to those a run of the
+// entry alone gives it.
+record::CompetitionRecord AsEvaluatedAlone(record::CompetitionRecord competition);
+
+// `entry` in place of the entry of its folder, or added in name order.
+void PutEntry(record::CompetitionRecord& competition, record::EntryRecord entry);
+
+// The entries evaluated alone finished as a full run with `plan` finishes
+// them; `plan` holds the saved evaluation as read (run::WithSavedEvaluation).
+record::CompetitionRecord FinishedAsAFullRun(record::CompetitionRecord alone,
+                                             const run::RunPlan& plan);
+
+}  // namespace hl::server
