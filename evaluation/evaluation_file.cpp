@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "evaluation/fingerprint_names.h"
 #include "evaluation/closing_keys.h"
+#include "evaluation/fingerprint_names.h"
 #include "evaluation/toml_document.h"
 #include "record/rules.h"
 

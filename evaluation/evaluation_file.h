@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "evaluation/decision.h"
 #include "evaluation/closing_time.h"
+#include "evaluation/decision.h"
 #include "toolkit/text/error.h"
 
 namespace hl::evaluation {

@@ -9,7 +9,6 @@
 namespace hl::publish {
 namespace {
 
-
 std::string Seconds(int64_t time) {
   return time >= record::kNoTime ? "no time" : text::FormatHundredths(time);
 }
