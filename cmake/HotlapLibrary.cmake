@@ -107,3 +107,23 @@ function(hotlap_test name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# Builds text files into TARGET as std::string_view constants of NAMESPACE:
+#   hotlap_embed_texts(TARGET NAMESPACE kName=path ...)
+function(hotlap_embed_texts target namespace)
+  set(entries ${ARGN})
+  set(files)
+  foreach(entry IN LISTS entries)
+    string(REGEX REPLACE "^[^=]*=" "" file "${entry}")
+    list(APPEND files ${file})
+  endforeach()
+  set(source ${CMAKE_CURRENT_BINARY_DIR}/${target}_texts.cpp)
+  add_custom_command(
+    OUTPUT ${source}
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${source} -DNAMESPACE=${namespace}
+            "-DENTRIES=${entries}" -P ${PROJECT_SOURCE_DIR}/cmake/EmbedTexts.cmake
+    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/EmbedTexts.cmake
+    COMMENT "Embedding the texts of ${target}"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${source})
+endfunction()

@@ -1,6 +1,7 @@
 #include "publish/page_render.h"
 
-#include <algorithm>
+#include <nettle/base64.h>
+
 #include <cstdint>
 
 #include "publish/html_text.h"
@@ -13,16 +14,8 @@ using kainjow::mustache::mustache;
 using kainjow::mustache::partial;
 
 std::string Base64(std::string_view bytes) {
-  static constexpr char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    const size_t n = std::min<size_t>(3, bytes.size() - i);
-    uint32_t group = 0;
-    for (size_t k = 0; k < 3; ++k)
-      group = (group << 8) | (k < n ? static_cast<uint8_t>(bytes[i + k]) : 0u);
-    for (size_t k = 0; k < 4; ++k) text += k <= n ? kDigits[(group >> (18 - 6 * k)) & 63] : '=';
-  }
+  std::string text(BASE64_ENCODE_RAW_LENGTH(bytes.size()), '\0');
+  base64_encode_raw(text.data(), bytes.size(), reinterpret_cast<const uint8_t*>(bytes.data()));
   return text;
 }
 
