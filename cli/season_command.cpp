@@ -120,6 +120,16 @@ bool Deliver(const std::string& destination, const std::string& content, const c
   return run::WriteOutputFile(destination, content, what, diagnostics);
 }
 
+// A failed round has no page; what its run wrote into its folder of the
+// export goes with the folder.
+void RemoveFailedRoundPages(const std::string& export_dir,
+                            const std::vector<season::CompetitionOutcome>& outcomes) {
+  std::error_code ec;
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    if (!outcomes[i].record) fs::remove_all(export_dir + run::SeasonRoundPage(i), ec);
+  }
+}
+
 bool WriteSeasonPage(const SeasonOptions& options, const season::Season& season,
                      const std::vector<season::CompetitionOutcome>& outcomes,
                      const std::vector<season::DriverStanding>& standings, std::ostream& err) {
@@ -188,8 +198,10 @@ int RunSeason(const SeasonOptions& options, std::ostream& out, std::ostream& err
   if (!options.csv_file.empty())
     written &=
         Deliver(options.csv_file, season::SeasonCsv(*season, standings), "season CSV", out, err);
-  if (!options.export_dir.empty())
+  if (!options.export_dir.empty()) {
+    RemoveFailedRoundPages(options.export_dir, outcomes);
     written &= WriteSeasonPage(options, *season, outcomes, standings, err);
+  }
   return run::ProcessStatus(run::Worse(status, run::WrittenOrNot(written)));
 }
 

@@ -180,6 +180,7 @@ TEST_F(Season, ResultsFilesAndPages) {
     EXPECT_TRUE(std::filesystem::is_regular_file(Path("out/pages/") + link)) << link;
   }
   EXPECT_EQ(page.find("round-4/"), std::string::npos) << "a failed round has no link";
+  EXPECT_FALSE(std::filesystem::exists(Path("out/pages/round-5"))) << "nor pictures";
   EXPECT_TRUE(std::filesystem::is_empty(Path("notes"))) << "a failed round writes nothing";
 }
 
