@@ -59,8 +59,8 @@ std::vector<std::string> LogLines(const std::string& log) {
   return lines;
 }
 
-// Every entry's verdict and place; logs of entries `logs` does not hold are
-// kept from `earlier`.
+// Every entry's verdict and place; each entry's log is kept from `earlier`
+// (a run of one entry brings only its own).
 std::shared_ptr<Evaluated> VerdictsOf(const record::CompetitionRecord& competition,
                                       const Evaluated* earlier) {
   auto evaluated = std::make_shared<Evaluated>();
