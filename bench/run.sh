@@ -107,8 +107,11 @@ target_of() {
     *) echo "" ;;
   esac
 }
+# With FRESH set, that folder is removed before each run, so every --export
+# starts from an empty folder (the export into an earlier one is timed below).
 cpu_median() {
   for _ in $(seq "$runs"); do
+    if [ -n "${FRESH:-}" ]; then rm -rf "$FRESH"; fi
     /usr/bin/time -f '%e %U %S %M' "$@" 2>&1 >/dev/null | tail -n 1
   done >"$out/runs.txt"
   echo "$(awk '{ print $1 }' "$out/runs.txt" | median)" \
@@ -118,9 +121,11 @@ cpu_median() {
 read -r floor_wall2 floor_cpu2 _ < <(cpu_median "$floor_bin" "$competition")
 declare -A output_wall output_cpu output_rss
 for kind in plain results pictures audit export; do
+  fresh=""
+  if [ "$kind" = export ]; then fresh="$pictures_dir/page"; fi
   # shellcheck disable=SC2046
   read -r output_wall[$kind] output_cpu[$kind] output_rss[$kind] < \
-    <(cpu_median "$eval_bin" --batch "$competition" $(outputs_of "$kind"))
+    <(FRESH="$fresh" cpu_median "$eval_bin" --batch "$competition" $(outputs_of "$kind"))
 done
 rm -rf "$pictures_dir"
 
