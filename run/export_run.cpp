@@ -106,8 +106,9 @@ void ExportRun::SaveEntryPictures(const state::AppState& s) {
       const auto source = entry.track_verdict == record::TrackVerdict::Accepted
                               ? entry.evidence.track_file
                               : std::nullopt;
+      // Made first, so a link left in its place is replaced, not followed.
+      MakeFolder(folder);
       if (!source || !plan_->Reuse(path, *source)) {
-        MakeFolder(folder);
         pictures_writer_.Write(*track, raster::PngCompression::kQuick, path);
         plan_->Note(path, source);
       }
