@@ -1,52 +1,38 @@
 #include "evaluation/closing_time.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace hl::evaluation {
 namespace {
 
-constexpr int64_t kSecondsPerDay = 86400;
+namespace chrono = std::chrono;
 
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
-int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t year_of_era = year - era * 400;
-  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
+// The calendar date and time of day of a moment, seconds since 1970 UTC.
 struct Civil {
-  int64_t year, month, day, hour, minute, second;
+  chrono::year_month_day date;
+  chrono::hh_mm_ss<chrono::seconds> time;
 };
 
 Civil CivilFromSeconds(int64_t seconds) {
-  int64_t days = seconds / kSecondsPerDay;
-  int64_t rest = seconds % kSecondsPerDay;
-  if (rest < 0) {
-    rest += kSecondsPerDay;
-    --days;
-  }
-  days += 719468;
-  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const int64_t day_of_era = days - era * 146097;
-  const int64_t year_of_era =
-      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  const int64_t day_of_year =
-      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-  const int64_t mp = (5 * day_of_year + 2) / 153;
-  const int64_t day = day_of_year - (153 * mp + 2) / 5 + 1;
-  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-  return {
-      year_of_era + era * 400 + (month <= 2), month, day, rest / 3600, rest / 60 % 60, rest % 60};
+  const chrono::sys_seconds moment{chrono::seconds(seconds)};
+  const auto day = chrono::floor<chrono::days>(moment);
+  return {chrono::year_month_day(day), chrono::hh_mm_ss<chrono::seconds>(moment - day)};
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+// "YYYY-MM-DD" + `between` + "hh:mm", and ":ss" when asked.
+std::string CivilText(const Civil& c, char between, bool with_seconds) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u%c%02d:%02d", static_cast<int>(c.date.year()),
+                static_cast<unsigned>(c.date.month()), static_cast<unsigned>(c.date.day()), between,
+                static_cast<int>(c.time.hours().count()),
+                static_cast<int>(c.time.minutes().count()));
+  std::string result = text;
+  if (with_seconds) {
+    std::snprintf(text, sizeof text, ":%02d", static_cast<int>(c.time.seconds().count()));
+    result += text;
+  }
+  return result;
 }
 
 // Reads exactly `digits` decimal digits at `at`; -1 when they are not there.
@@ -76,12 +62,14 @@ std::string OffsetText(int32_t offset_minutes) {
 
 Result<ClosingTime> ClosingTimeOf(int year, int month, int day, int hour, int minute, int second,
                                   int32_t offset_minutes) {
-  if (year < 1970 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-      day > DaysInMonth(year, month) || hour > 23 || minute > 59 || second > 60 || hour < 0 ||
-      minute < 0 || second < 0 || offset_minutes <= -24 * 60 || offset_minutes >= 24 * 60) {
+  const chrono::year_month_day date{chrono::year(year), chrono::month(static_cast<unsigned>(month)),
+                                    chrono::day(static_cast<unsigned>(day))};
+  if (year < 1970 || year > 9999 || month < 1 || month > 12 || day < 1 || !date.ok() || hour > 23 ||
+      minute > 59 || second > 60 || hour < 0 || minute < 0 || second < 0 ||
+      offset_minutes <= -24 * 60 || offset_minutes >= 24 * 60) {
     return Fail({"not a real date and time", "", std::nullopt});
   }
-  const int64_t local = DaysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600 +
+  const int64_t local = chrono::sys_days(date).time_since_epoch().count() * 86400 + hour * 3600 +
                         minute * 60 + (second == 60 ? 59 : second);
   return ClosingTime{.utc_seconds = local - int64_t{offset_minutes} * 60,
                      .offset_minutes = offset_minutes};
@@ -125,33 +113,16 @@ Result<ClosingTime> ParseClosingTime(std::string_view text) {
 }
 
 std::string UtcText(int64_t utc_seconds) {
-  const Civil c = CivilFromSeconds(utc_seconds);
-  char text[48];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld UTC",
-                static_cast<long long>(c.year), static_cast<long long>(c.month),
-                static_cast<long long>(c.day), static_cast<long long>(c.hour),
-                static_cast<long long>(c.minute));
-  return text;
+  return CivilText(CivilFromSeconds(utc_seconds), ' ', false) + " UTC";
 }
 
 std::string CompetitionText(const ClosingTime& time) {
-  const Civil c = CivilFromSeconds(time.utc_seconds + int64_t{time.offset_minutes} * 60);
-  char text[48];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld ",
-                static_cast<long long>(c.year), static_cast<long long>(c.month),
-                static_cast<long long>(c.day), static_cast<long long>(c.hour),
-                static_cast<long long>(c.minute));
-  return text + OffsetText(time.offset_minutes);
+  const int64_t local = time.utc_seconds + int64_t{time.offset_minutes} * 60;
+  return CivilText(CivilFromSeconds(local), ' ', false) + " " + OffsetText(time.offset_minutes);
 }
 
 std::string Rfc3339Utc(int64_t utc_seconds) {
-  const Civil c = CivilFromSeconds(utc_seconds);
-  char text[48];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lldZ",
-                static_cast<long long>(c.year), static_cast<long long>(c.month),
-                static_cast<long long>(c.day), static_cast<long long>(c.hour),
-                static_cast<long long>(c.minute), static_cast<long long>(c.second));
-  return text;
+  return CivilText(CivilFromSeconds(utc_seconds), 'T', true) + "Z";
 }
 
 }  // namespace hl::evaluation
