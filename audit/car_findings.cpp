@@ -34,7 +34,7 @@ void AddCarFindings(const record::EntryRecord& entry, const std::optional<std::s
     findings.push_back(MakeFinding("car-not-checked", "no reference car file was read"));
     return;
   }
-  const std::vector<uint8_t>& block = entry.evidence.car_block;
+  const std::span<const uint8_t> block = entry.evidence.car_block.Items();
   if (reference_car.size() < block.size()) {
     findings.push_back(MakeFinding(
         "car-not-checked", "the reference car file " + *car_file + " holds no whole car block (" +

@@ -39,7 +39,7 @@ std::string OneDecimal(double value) {
 
 void AddGhostJumpFindings(const record::EntryRecord& entry,
                           std::vector<record::Finding>& findings) {
-  const std::vector<record::GhostPoint>& points = entry.evidence.ghost_points;
+  const std::span<const record::GhostPoint> points = entry.evidence.ghost_points.Items();
   if (points.size() < 2) return;
   std::vector<double> steps;
   steps.reserve(points.size() - 1);

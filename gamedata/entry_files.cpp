@@ -38,6 +38,9 @@ std::optional<std::string> FoundFile(const std::string& name) {
 }
 
 record::EntryRecord& RecordEntryFiles(state::AppState& s, const std::string& entry_name) {
+  // Room for every entry of the list at once: growing by doubling would hold
+  // the old and the new array of a large competition side by side.
+  if (s.Record.entries.empty()) s.Record.entries.reserve(static_cast<size_t>(s.FolderList.Count()));
   record::EntryRecord& entry = s.Record.entries.emplace_back();
   entry.folder = entry_name;
   entry.track_file = FoundFile(s.TrackFileName);

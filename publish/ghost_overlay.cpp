@@ -46,7 +46,7 @@ raster::Color FromHue(double hue) {
   return raster::Rgb(channel(r), channel(g), channel(b));
 }
 
-void DrawGhost(raster::Image& image, const std::vector<record::GhostPoint>& ghost,
+void DrawGhost(raster::Image& image, std::span<const record::GhostPoint> ghost,
                raster::Color colour) {
   for (const record::GhostPoint& point : ghost) {
     // The same dots, within the same bounds, as the track picture's ghost.
@@ -80,7 +80,7 @@ std::optional<raster::Image> GhostOverlay(const raster::Image& track,
   raster::Box(*image, 0, 0, image->Width(), image->Height(), kLegendBackground);
   raster::DrawImage(*image, 0, 0, track, kTrackSide, kTrackSide);
   for (size_t i = laps.size(); i-- > 0;) {
-    if (!laps[i].other_track) DrawGhost(*image, laps[i].ghost, PlaceColour(i));
+    if (!laps[i].other_track) DrawGhost(*image, laps[i].ghost.Items(), PlaceColour(i));
   }
   for (int64_t i = 0; i < rows; ++i) {
     const int y = kTrackSide + kMargin + static_cast<int>(i) * kRowHeight;

@@ -19,7 +19,7 @@ namespace hl::publish {
 struct OverlayLap {
   int64_t place = 0;
   std::string driver;
-  std::vector<record::GhostPoint> ghost;
+  record::SharedList<record::GhostPoint> ghost;
   bool other_track = false;  // left out of the picture
 };
 

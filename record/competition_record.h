@@ -13,6 +13,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "record/shared_list.h"
+
 namespace hl::record {
 
 // As the track file stores it; nothing checks that it is a real date.
@@ -58,6 +60,7 @@ enum class TrackVerdict {
 struct GhostPoint {
   int32_t x = 0;
   int32_t y = 0;
+  friend bool operator==(const GhostPoint&, const GhostPoint&) = default;
 };
 
 using Digest = std::array<uint8_t, 32>;  // SHA-256
@@ -78,12 +81,18 @@ struct TrackFacts {
 
 // What the audit compares; captured while the entry's data is loaded.
 struct Evidence {
-  std::optional<Digest> track_file;      // the whole track file as read
-  std::optional<Digest> track_picture;   // its track picture data: which track was driven
-  std::vector<uint8_t> car_block;        // slot 1's car, as far as the data holds it
-  std::optional<Digest> ghost;           // the ghost samples, when the file counts any
-  std::vector<GhostPoint> ghost_points;  // picture positions, as the ghost step places them
-  bool screen_unreadable = false;        // a screen file that did not decode
+  std::optional<Digest> track_file;     // the whole track file as read
+  std::optional<Digest> track_picture;  // its track picture data: which track was driven
+  SharedList<uint8_t> car_block;        // slot 1's car, as far as the data holds it
+  std::optional<Digest> ghost;          // the ghost samples, when the file counts any
+  SharedList<GhostPoint> ghost_points;  // picture positions, as the ghost step places them
+  bool screen_unreadable = false;       // a screen file that did not decode
+};
+
+// Where the entries of one run share the evidence they hold alike.
+struct EvidencePools {
+  SharedListPool<uint8_t> car_blocks;
+  SharedListPool<GhostPoint> ghosts;
 };
 
 struct EntryRecord {

@@ -99,6 +99,7 @@ struct AppState {
 
   // Every entry's facts as data, for the outputs that do not read the log.
   record::CompetitionRecord Record;
+  record::EvidencePools SharedEvidence;
 
   OutputNeeds Needs;              // what the run's outputs read; everything unless narrowed
   ScreenCheck ScreenChecksLater;  // empty: each step checks its screen itself

@@ -20,7 +20,7 @@ std::optional<record::RecordDate> ReadRecordDate(const files::ByteView& file, in
                             .day = *file.GetI16(r + kDateAt + 6)};
 }
 
-record::Evidence TrackEvidence(const state::AppState& s, const files::ByteView& file) {
+record::Evidence TrackEvidence(state::AppState& s, const files::ByteView& file) {
   record::Evidence evidence;
   if (s.Record.entries.empty()) return evidence;
   evidence = s.Record.entries.back().evidence;  // keeps what the file step found
@@ -28,7 +28,7 @@ record::Evidence TrackEvidence(const state::AppState& s, const files::ByteView& 
   const auto picture = file.Slice(layout::kPictureAt, s.GridBlock - layout::kGridAfterPairs);
   if (picture) evidence.track_picture = files::Sha256(*picture);
   const auto car = file.Slice(s.RecordBlock + layout::SlotCarAt(1), layout::kCarBlockSize);
-  if (car) evidence.car_block.assign(car->begin(), car->end());
+  if (car) evidence.car_block = s.SharedEvidence.car_blocks.Share(*car);
   const auto samples = VisitedGhostSamples(file, s.GhostBlock, s.GhostCount);
   // A ghost cut off before its first sample holds nothing to compare: its
   // digest would make every such entry a copy of the others.
@@ -37,7 +37,8 @@ record::Evidence TrackEvidence(const state::AppState& s, const files::ByteView& 
   }
   // No ghost is drawn for a lap without a time, so there are no points to check.
   if (s.Slot1Time < record::kNoTime) {
-    evidence.ghost_points = PlaceGhost(samples, GhostScaleFor(s.TrackScale));
+    evidence.ghost_points =
+        s.SharedEvidence.ghosts.Share(PlaceGhost(samples, GhostScaleFor(s.TrackScale)));
   }
   return evidence;
 }

@@ -40,7 +40,7 @@ void CheckFindings(const record::EntryRecord& entry) {
       Require(offset > previous && offset < kCarBlockSize,
               "car differences lie in the block, in order");
       Require(difference["reference"] != difference["entry"], "a listed car byte differs");
-      Require(difference["entry"] == entry.evidence.car_block.at(static_cast<size_t>(offset)),
+      Require(difference["entry"] == entry.evidence.car_block.Items()[static_cast<size_t>(offset)],
               "a car difference shows the entry's byte");
       previous = offset;
     }

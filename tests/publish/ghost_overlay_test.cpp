@@ -12,6 +12,10 @@ namespace {
 
 constexpr raster::Color kGround = raster::Rgb(90, 90, 90);
 
+record::SharedList<record::GhostPoint> Ghost(std::vector<record::GhostPoint> points) {
+  return points;
+}
+
 TEST(GhostOverlay, ColoursEachPlaceAndLeavesOutOtherTracks) {
   auto track = raster::Image::Create(512, 512);
   ASSERT_TRUE(track);
@@ -20,12 +24,14 @@ TEST(GhostOverlay, ColoursEachPlaceAndLeavesOutOtherTracks) {
   ASSERT_TRUE(font) << font.error().Describe();
 
   const std::vector<publish::OverlayLap> laps = {
-      {.place = 1, .driver = "Hugo", .ghost = {{100, 100}, {200, 200}}},
-      {.place = 2, .driver = "Anna", .ghost = {{200, 200}, {300, 120}}},  // crosses Hugo at 200,200
-      {.place = 3, .driver = "Finn", .ghost = {{400, 400}}, .other_track = true},
+      {.place = 1, .driver = "Hugo", .ghost = Ghost({{100, 100}, {200, 200}})},
+      {.place = 2,
+       .driver = "Anna",
+       .ghost = Ghost({{200, 200}, {300, 120}})},  // crosses Hugo at 200,200
+      {.place = 3, .driver = "Finn", .ghost = Ghost({{400, 400}}), .other_track = true},
       {.place = 4,
        .driver = "Dora",
-       .ghost = {{0, 0}, {50, 450}}},  // 0,0 is outside the drawn bounds
+       .ghost = Ghost({{0, 0}, {50, 450}})},  // 0,0 is outside the drawn bounds
   };
   const auto overlay = publish::GhostOverlay(*track, laps, *font);
   ASSERT_TRUE(overlay);
