@@ -121,18 +121,24 @@ std::optional<files::Sha256Digest> ExportPlan::SourceOf(const std::string& path,
   return digest;
 }
 
+std::optional<std::string> ExportPlan::EarlierFile(const std::string& path,
+                                                   const files::Sha256Digest& source) const {
+  const auto kept = earlier_.find(SourceKey(path, files::Sha256Text(source)));
+  if (kept == earlier_.end()) return std::nullopt;
+  return kept->second;
+}
+
 bool ExportPlan::Reuse(const std::string& path, const files::Sha256Digest& source) {
-  const std::string text = files::Sha256Text(source);
-  const auto kept = earlier_.find(SourceKey(path, text));
-  if (kept == earlier_.end()) return false;
+  const std::optional<std::string> kept = EarlierFile(path, source);
+  if (!kept) return false;
   std::error_code ec;
-  if (!fs::equivalent(kept->second, path, ec)) {
+  if (!fs::equivalent(*kept, path, ec)) {
     // Linked beside its place and renamed over it: a reader never sees a
     // picture half there.
     const std::string beside = path + ".kept";
     fs::remove(beside, ec);
     fs::create_directories(fs::path(path).parent_path(), ec);
-    fs::create_hard_link(kept->second, beside, ec);
+    fs::create_hard_link(*kept, beside, ec);
     if (!ec) fs::rename(beside, path, ec);
     if (ec) {
       fs::remove(beside, ec);

@@ -40,6 +40,10 @@ class ExportPlan {
   // fingerprint `source`. True when the earlier export's picture of it was
   // put there, which spares making it. Safe from any thread.
   bool Reuse(const std::string& path, const files::Sha256Digest& source);
+  // Where the earlier export's picture for `path` made from `source` is
+  // kept until the export ends; nullopt when it has none.
+  std::optional<std::string> EarlierFile(const std::string& path,
+                                         const files::Sha256Digest& source) const;
   // `path` holds a picture made from `source` (nullopt: not known).
   void Note(const std::string& path, const std::optional<files::Sha256Digest>& source);
   // `path` was not written after all.

@@ -22,6 +22,15 @@ namespace {
 // few megabytes of pixels, whatever the number of entrants.
 constexpr int kBandRows = 2048;
 
+// The chart's file: the PNG an earlier run encoded from these very pixels,
+// when the run knows one, is what encoding them would give.
+bool SaveChart(const state::AppState& s, const raster::Image& chart, const std::string& path) {
+  if (s.EarlierChartPng) {
+    if (const auto png = s.EarlierChartPng(chart)) return files::ReplaceFileAtomically(path, *png);
+  }
+  return raster::SavePng(chart, path);
+}
+
 // The chart fits in one image: drawn, shown and saved whole.
 void DrawWholeChart(state::AppState& s, ui::Ui& ui, int height) {
   if (!s.Images.CreateImage(state::id::kLineImage, kChartWidth, height)) return;
@@ -29,7 +38,7 @@ void DrawWholeChart(state::AppState& s, ui::Ui& ui, int height) {
   DrawChartRows(LayoutChart(s), image, 0);
   ui.ShowImage(state::id::kLineView, &image);
   const std::optional<std::string> path = ResultPath(s, ".png");
-  s.ChartSaved = path && raster::SavePng(image, *path);
+  s.ChartSaved = path && SaveChart(s, image, *path);
 }
 
 // Too tall for one image: the file is written band by band, and the window

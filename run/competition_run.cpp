@@ -99,6 +99,11 @@ void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
       screen_checks.Check(entry, path, std::move(picture_path));
     };
   }
+  if (run.export_run) {
+    s.EarlierChartPng = [&run](const raster::Image& chart) {
+      return run.export_run->EarlierChart(chart);
+    };
+  }
   workflow::OpenMainWindow(s, run.ui);
   run.ui.SetFolderChoice(run.plan.base_dir);
   while (s.StepCounter != state::kFinished) {
@@ -110,6 +115,7 @@ void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
   if (run.track_pictures) run.Fails(run.track_pictures->Finish());
   if (run.plan.google) results::ExportGoogleChart(s, run.ui);
   s.ScreenChecksLater = nullptr;
+  s.EarlierChartPng = nullptr;
   screen_checks.NoteVerdictsIn(s.Record);
 }
 

@@ -25,6 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr const char* kChartName = "chart.png";
+
 std::string Today() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -54,6 +56,15 @@ std::string ExportedJson(const record::CompetitionRecord& competition,
         i < pictures.size() ? pictures[i] : publish::EntryPictures{};
     entry["pictures"] = {{"track", path(shown.track)}, {"screen", path(shown.screen)}};
   });
+}
+
+// What a chart is made from: its size and its pixels.
+files::Sha256Digest PixelFingerprint(const raster::Image& picture) {
+  const files::Sha256Digest pixels = files::Sha256(picture.Pixels());
+  const std::string size = std::to_string(picture.Width()) + "x" + std::to_string(picture.Height());
+  std::vector<uint8_t> summary(pixels.begin(), pixels.end());
+  summary.insert(summary.end(), size.begin(), size.end());
+  return files::Sha256(summary);
 }
 
 }  // namespace
@@ -178,12 +189,26 @@ void ExportRun::FinishEntryPictures(const record::CompetitionRecord& competition
   }
 }
 
+std::optional<std::vector<uint8_t>> ExportRun::EarlierChart(const raster::Image& chart) {
+  chart_source_ = PixelFingerprint(chart);
+  const auto kept = plan_ ? plan_->EarlierFile(folder_ + kChartName, *chart_source_) : std::nullopt;
+  if (!kept) return std::nullopt;
+  std::vector<uint8_t> png = FileBytes(*kept);
+  // Only a file that shows these very pixels stands in for the chart:
+  // whatever became of the export folder, the chart shows this run.
+  const auto shown = raster::DecodePng(png);
+  if (!shown || shown->Width() != chart.Width() || shown->Pixels() != chart.Pixels())
+    return std::nullopt;
+  return png;
+}
+
 std::optional<publish::PagePicture> ExportRun::CopyChart(const state::AppState& s) {
   if (!s.ChartSaved) return std::nullopt;
   const std::vector<uint8_t> chart = FileBytes(s.BaseDir + s.TrackBaseName + ".png");
   const auto size = publish::PngSize(chart);
-  if (!size || !WriteFile("chart.png", chart)) return std::nullopt;
-  return publish::PagePicture{"chart.png", size->width, size->height};
+  if (!size || !WriteFile(kChartName, chart)) return std::nullopt;
+  plan_->Note(folder_ + kChartName, chart_source_);
+  return publish::PagePicture{kChartName, size->width, size->height};
 }
 
 std::optional<publish::PagePicture> ExportRun::WriteGhosts(const state::AppState& s) {

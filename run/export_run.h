@@ -34,6 +34,10 @@ class ExportRun {
   // folder could not be made.
   publish::ExportPlan* Plan() { return plan_ ? &*plan_ : nullptr; }
 
+  // The chart file of an earlier export when it holds exactly `chart`'s
+  // pixels: encoding them again would give its very bytes.
+  std::optional<std::vector<uint8_t>> EarlierChart(const raster::Image& chart);
+
   // After the run (and the audit): the page, the ghost overlay, the chart,
   // the JSON and the CSV. False when anything could not be written.
   [[nodiscard]] bool Finish(const state::AppState& s);
@@ -53,7 +57,8 @@ class ExportRun {
   bool folder_ready_ = true;
   std::optional<publish::ExportPlan> plan_;
   PictureWriter pictures_writer_;
-  std::vector<publish::EntryPictures> pictures_;  // by entry, folder order
+  std::vector<publish::EntryPictures> pictures_;     // by entry, folder order
+  std::optional<files::Sha256Digest> chart_source_;  // the drawn chart's pixels
   int written_ = 0;
 };
 

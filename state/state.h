@@ -6,9 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "record/competition_record.h"
 #include "state/loaded_screen.h"
@@ -103,6 +105,9 @@ struct AppState {
 
   OutputNeeds Needs;              // what the run's outputs read; everything unless narrowed
   ScreenCheck ScreenChecksLater;  // empty: each step checks its screen itself
+  // The PNG an earlier run made of the very chart drawn now, where the run
+  // keeps one; empty, or nullopt from it: the chart is encoded.
+  std::function<std::optional<std::vector<uint8_t>>(const raster::Image& chart)> EarlierChartPng;
   // A season's round: a folder where no entry's track was accepted is no
   // competition, and gets no report or chart (the window and --batch write
   // them named after no track, ".txt" and ".png").

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -16,6 +17,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/e2e/batch_runner.h"
+#include "toolkit/raster/image_files.h"
 
 namespace hl::testing {
 namespace {
@@ -221,6 +223,44 @@ TEST(ResultsPageFolder, ExportedAgainEqualsAFreshExportAndKeepsUnchangedPictures
   struct stat after {};
   ASSERT_EQ(stat((again + "entries/1-bert/screen.jpg").c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino) << "bert's screen was made again";
+}
+
+// The chart of an earlier export stands in for encoding the same chart
+// again, but only while it shows exactly the pixels of this run's chart.
+TEST(ResultsPageFolder, ExportedAgainWritesTheChartOfThisRunWhateverTheFolderHolds) {
+  const auto one_pixel_off = [](const std::string& png) {
+    const std::span bytes(reinterpret_cast<const uint8_t*>(png.data()), png.size());
+    auto chart = raster::DecodePng(bytes);
+    if (!chart) return std::string();
+    chart->Row(chart->Height() / 2)[0] ^= 1;
+    const auto changed = raster::EncodePng(*chart);
+    return changed ? std::string(changed->begin(), changed->end()) : std::string();
+  };
+  struct Case {
+    const char* name;
+    std::function<std::string(const std::string& chart)> earlier_chart;
+  };
+  const std::vector<Case> cases = {
+      {"kept as written", [](const std::string& chart) { return chart; }},
+      {"one pixel off", one_pixel_off},
+      {"cut short", [](const std::string& chart) { return chart.substr(0, chart.size() / 2); }},
+      {"another picture", [](const std::string&) { return std::string("not a picture"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SampleSetup sample;
+    const std::string page = sample.work + "page/", chart = sample.base + "eichwald.png";
+    ASSERT_EQ(RunBatch(sample.work, {"--batch", sample.base, "--export", page}).status, 0);
+    const std::string expected = ReadText(chart);
+    ASSERT_FALSE(expected.empty());
+    fs::remove(page + "chart.png");  // a new file: the earlier one was linked aside
+    std::ofstream(page + "chart.png", std::ios::binary) << c.earlier_chart(expected);
+    fs::remove(chart);
+
+    ASSERT_EQ(RunBatch(sample.work, {"--batch", sample.base, "--export", page}).status, 0);
+    EXPECT_TRUE(ReadText(chart) == expected);
+    EXPECT_TRUE(ReadText(page + "chart.png") == expected);
+  }
 }
 
 TEST(ResultsPageFolder, ThatCannotBeWrittenFailsButTheReportIsWritten) {

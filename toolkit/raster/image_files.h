@@ -1,5 +1,5 @@
 #pragma once
-// Reading BMP and JPEG pictures, writing PNG and JPEG. Damaged or hostile input gives
+// Reading BMP, JPEG and PNG pictures, writing PNG and JPEG. Damaged or hostile input gives
 // nullopt / false; it never crashes, never allocates absurd amounts and
 // never ends the process.
 
@@ -34,6 +34,8 @@ bool PictureFileDecodes(const std::string& path);
 bool BmpDecodes(std::span<const uint8_t> bytes);
 std::optional<Image> DecodeJpeg(std::span<const uint8_t> bytes, int fit_width = 0,
                                 int fit_height = 0);
+// A PNG of any kind, as RGB; not one DecodePicture reads for an entry.
+std::optional<Image> DecodePng(std::span<const uint8_t> bytes);
 
 // How hard the PNG writer compresses. The chart and the saved track pictures
 // are written smallest, and their bytes must never change. Pictures written
