@@ -34,8 +34,9 @@ class ExportRun {
   // folder could not be made.
   publish::ExportPlan* Plan() { return plan_ ? &*plan_ : nullptr; }
 
-  // The chart file of an earlier export when it holds exactly `chart`'s
-  // pixels: encoding them again would give its very bytes.
+  // The chart file of an earlier export when its manifest names it as made
+  // from `chart`'s pixels and it decodes to exactly them: the bytes that
+  // encoding the chart again would give.
   std::optional<std::vector<uint8_t>> EarlierChart(const raster::Image& chart);
 
   // After the run (and the audit): the page, the ghost overlay, the chart,

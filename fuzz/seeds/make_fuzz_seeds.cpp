@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
       {"game_settings", hl::fuzzing::GameSettingsSeeds},
       {"bmp", hl::fuzzing::BmpSeeds},
       {"jpeg", hl::fuzzing::JpegSeeds},
+      {"png", hl::fuzzing::PngSeeds},
       {"google_template", hl::fuzzing::GoogleTemplateSeeds},
       {"ranking", hl::fuzzing::RankingSeeds},
   };

@@ -3,6 +3,7 @@
 
 #include "fuzz/seeds/seed_sets.h"
 #include "toolkit/raster/image.h"
+#include "toolkit/raster/image_files.h"
 #include "tools/competition/picture_writer.h"
 
 namespace hl::fuzzing {
@@ -144,6 +145,19 @@ std::vector<Seed> JpegSeeds() {
       {"rgb_q10_odd", competition::EncodeJpeg(Pattern(17, 9), 10)},
       {"rgb_one_pixel", competition::EncodeJpeg(Pattern(1, 1), 95)},
       {"grey", GreyJpeg(23, 31)},
+  };
+}
+
+// The kinds the program writes: truecolour at level 9 and stored, and a
+// drawing of few colours as packed palette indices.
+std::vector<Seed> PngSeeds() {
+  raster::Image drawing = *raster::Image::Create(9, 5);
+  for (int x = 0; x < 9; ++x) drawing.Set(x, x % 5, raster::Rgb(200, 30, 30));
+  return {
+      {"rgb_smallest", *raster::EncodePng(Pattern(12, 7))},
+      {"rgb_stored", *raster::EncodePng(Pattern(5, 3), raster::PngCompression::kStored)},
+      {"palette_two_bits", *raster::EncodePng(drawing, raster::PngCompression::kQuick)},
+      {"one_pixel", *raster::EncodePng(Pattern(1, 1))},
   };
 }
 

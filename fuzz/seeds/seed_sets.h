@@ -18,6 +18,7 @@ std::vector<Seed> TrackEntrySeeds();
 std::vector<Seed> GameSettingsSeeds();
 std::vector<Seed> BmpSeeds();
 std::vector<Seed> JpegSeeds();
+std::vector<Seed> PngSeeds();
 std::vector<Seed> GoogleTemplateSeeds();
 std::vector<Seed> RankingSeeds();
 

@@ -21,6 +21,7 @@ void FuzzGameSettings(const uint8_t* data, size_t size);
 void FuzzBmp(const uint8_t* data, size_t size);
 // Decoded at full size and at reduced scales for the sizes the tool shows.
 void FuzzJpeg(const uint8_t* data, size_t size);
+void FuzzPng(const uint8_t* data, size_t size);
 // The bytes as the Google template, exported for a fixed three-entry ranking.
 void FuzzGoogleTemplate(const uint8_t* data, size_t size);
 // The bytes as the collected report text, ranked and charted.

@@ -62,4 +62,16 @@ void FuzzJpeg(const uint8_t* data, size_t size) {
   }
 }
 
+// A PNG is read only where the export folder holds an earlier chart.
+void FuzzPng(const uint8_t* data, size_t size) {
+  const auto image = raster::DecodePng(std::span<const uint8_t>(data, size));
+  RequireSound(image);
+  if (!image) return;
+  const auto written = raster::EncodePng(*image, raster::PngCompression::kStored);
+  const auto read_back = written ? raster::DecodePng(*written) : std::nullopt;
+  Require(
+      read_back && read_back->Width() == image->Width() && read_back->Pixels() == image->Pixels(),
+      "a decoded PNG written again reads back as the same pixels");
+}
+
 }  // namespace hl::fuzzing

@@ -5,11 +5,12 @@
 namespace hl::fuzzing {
 
 std::span<const FuzzTarget> AllFuzzTargets() {
-  static constexpr std::array<FuzzTarget, 7> kTargets{{
+  static constexpr std::array<FuzzTarget, 8> kTargets{{
       {"track_entry", FuzzTrackEntry},
       {"game_settings", FuzzGameSettings},
       {"bmp", FuzzBmp},
       {"jpeg", FuzzJpeg},
+      {"png", FuzzPng},
       {"google_template", FuzzGoogleTemplate},
       {"ranking", FuzzRanking},
       {"server_request", FuzzServerRequest},

@@ -40,7 +40,10 @@ void CheckFindings(const record::EntryRecord& entry) {
       Require(offset > previous && offset < kCarBlockSize,
               "car differences lie in the block, in order");
       Require(difference["reference"] != difference["entry"], "a listed car byte differs");
-      Require(difference["entry"] == entry.evidence.car_block.Items()[static_cast<size_t>(offset)],
+      const auto block = entry.evidence.car_block.Items();
+      Require(static_cast<size_t>(offset) < block.size(),
+              "a car difference lies in the entry's block");
+      Require(difference["entry"] == block[static_cast<size_t>(offset)],
               "a car difference shows the entry's byte");
       previous = offset;
     }
