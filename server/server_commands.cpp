@@ -12,6 +12,7 @@
 
 #include "evaluation/evaluation_file.h"
 #include "server/access_token.h"
+#include "server/client_address.h"
 #include "server/entry_commit.h"
 #include "server/http_server.h"
 #include "server/live_results.h"
@@ -145,6 +146,17 @@ int RunServe(int argc, char** argv, std::ostream& out, std::ostream& err) {
   app.add_option("--rate-limit", options.rate_limit, "requests a minute from one address")
       ->check(CLI::PositiveNumber);
   app.add_option("--idle-timeout", options.idle_timeout, "seconds a connection may stay silent")
+      ->check(CLI::PositiveNumber);
+  app.add_option("--request-timeout", options.request_timeout, "seconds a whole request may take")
+      ->check(CLI::PositiveNumber);
+  app.add_option("--trusted-proxy", options.trusted_proxies,
+                 "a reverse proxy (address or CIDR range) whose X-Forwarded-For counts")
+      ->check([](const std::string& text) {
+        return ParseAddressRange(text) ? "" : "'" + text + "' is no address or CIDR range";
+      });
+  app.add_option("--signups-per-hour", options.signups_per_hour, "sign-ups from one address")
+      ->check(CLI::PositiveNumber);
+  app.add_option("--signup-limit", options.signup_limit, "sign-ups while the server runs")
       ->check(CLI::PositiveNumber);
   int status = kDone;
   if (!Parse(app, argc, argv, out, err, status)) return status;
