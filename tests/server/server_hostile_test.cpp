@@ -273,6 +273,29 @@ TEST(ServerHostile, SignupOnlyFromOwnPagesAndCapped) {
   EXPECT_FALSE(std::filesystem::exists(online.base + "Eve-3"));
 }
 
+// Behind a trusted proxy the client it names is counted and logged, each
+// client apart; a header that does not parse leaves the proxy's address.
+TEST(ServerHostile, TrustedProxyNamesTheClient) {
+  OnlineCompetition online(1);
+  ServerProcess server(online.base, online.state,
+                       {"--trusted-proxy", "127.0.0.0/8", "--rate-limit", "2"});
+  const std::pair<std::string, int> table[] = {
+      {"X-Forwarded-For: 198.51.100.1", 200}, {"X-Forwarded-For: 198.51.100.1", 200},
+      {"X-Forwarded-For: 198.51.100.1", 429}, {"Forwarded: for=\"[2001:db8::5]:4711\"", 200},
+      {"X-Forwarded-For: junk", 200},         {"X-Forwarded-For: 198.51.100.1, x", 200},
+  };
+  for (const auto& [header, status] : table) {
+    EXPECT_EQ(Curl({"-H", header}, server.Url() + "/upload").status, status) << header;
+  }
+  Exchange(server.Port(), "GET /\x1b[2J\x07 HTTP/1.1\r\nHost: x\r\n\r\n");
+  EXPECT_EQ(server.Stop(), 0);
+  const std::string log = server.Log();
+  EXPECT_NE(log.find("\n198.51.100.1 GET /upload 429 "), std::string::npos) << log;
+  EXPECT_NE(log.find("\n2001:db8::5 GET /upload 200 "), std::string::npos) << log;
+  EXPECT_EQ(log.find('\x1b'), std::string::npos);
+  EXPECT_NE(log.find("\n127.0.0.1 GET /\\x1b[2J"), std::string::npos) << log;
+}
+
 TEST(ServerHostile, ClosedUploadsAndTooManyRequests) {
   OnlineCompetition online(1);
   const auto tokens = IssueTokens(online.base, online.state, online.samples);
