@@ -49,7 +49,9 @@ struct Request {
   std::string staging;
   std::unique_ptr<UploadParts> parts;
   MHD_PostProcessor* processor = nullptr;
-  std::optional<Reply> deferred;  // made by a worker while the connection waited
+  // Made by a worker while the connection waits suspended: written before the
+  // worker resumes the connection, read by the polling thread only after.
+  std::optional<Reply> deferred;
 };
 
 namespace {
@@ -63,8 +65,11 @@ constexpr unsigned kPollThreads = 2;
 constexpr size_t kWorkers = 4;
 constexpr size_t kConnections = 1024;
 constexpr size_t kPerAddress = 32;  // a club behind one router uploads together
-// Connections the library takes beyond the cap, to answer them 503.
+// Connections the library takes beyond the cap and the share, to answer
+// them 503; beyond these it refuses them itself. Behind trusted proxies
+// the library cannot tell clients apart and takes any number per address.
 constexpr size_t kOverCap = 64;
+constexpr size_t kOverShare = kPerAddress;
 constexpr size_t kConnectionMemory = 256 * 1024;
 constexpr const char* kBusyWait = "2";
 
@@ -235,11 +240,13 @@ Result<uint16_t> HttpServer::Start() {
   daemon_ = MHD_start_daemon(
       flags, options_.port, nullptr, nullptr, &OnRequest, this, MHD_OPTION_SOCK_ADDR, address,
       MHD_OPTION_THREAD_POOL_SIZE, kPollThreads, MHD_OPTION_CONNECTION_TIMEOUT,
-      static_cast<unsigned>(options_.idle_timeout), MHD_OPTION_CONNECTION_LIMIT,
-      static_cast<unsigned>(kConnections + kOverCap), MHD_OPTION_CONNECTION_MEMORY_LIMIT,
-      kConnectionMemory, MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, this,
-      MHD_OPTION_NOTIFY_CONNECTION, &OnConnection, this, MHD_OPTION_URI_LOG_CALLBACK, &OnBegin,
-      this, MHD_OPTION_EXTERNAL_LOGGER, &IgnoreLibraryMessage, nullptr, MHD_OPTION_END);
+      static_cast<unsigned>(options_.idle_timeout), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+      proxies_.Empty() ? static_cast<unsigned>(kPerAddress + kOverShare) : 0u,
+      MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(kConnections + kOverCap),
+      MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_NOTIFY_COMPLETED,
+      &OnCompleted, this, MHD_OPTION_NOTIFY_CONNECTION, &OnConnection, this,
+      MHD_OPTION_URI_LOG_CALLBACK, &OnBegin, this, MHD_OPTION_EXTERNAL_LOGGER,
+      &IgnoreLibraryMessage, nullptr, MHD_OPTION_END);
   if (daemon_ == nullptr)
     return Fail({"cannot listen on " + options_.host + ":" + std::to_string(options_.port) +
                      " (in use, or not an address of this machine)",

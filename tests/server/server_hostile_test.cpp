@@ -83,10 +83,12 @@ TEST(ServerHostile, EveryRefusalLeavesTheBaseFolderAsItWas) {
       online.dir.WriteFile("open.txt",
                            "--XYZ\r\nContent-Disposition: form-data; name=\"track\"; "
                            "filename=\"a.trk\"\r\n\r\nabc");
-  ServerProcess server(online.base, online.state, {"--idle-timeout", "2"});
+  ServerProcess server(online.base, online.state,
+                       {"--idle-timeout", "2", "--request-timeout", "5"});
   ASSERT_EQ(online.Upload(server.Url(), anna, tokens.at(anna)).first, 200);
   WaitForPage(server.Url(), 1);
   const auto before = FolderContents(online.base);
+  const auto versions = FolderContents(online.state + "versions");
 
   const std::string bearer = "Authorization: Bearer " + tokens.at(anna);
   const std::vector<Hostile> table = {
@@ -179,7 +181,21 @@ TEST(ServerHostile, EveryRefusalLeavesTheBaseFolderAsItWas) {
   EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(10));
   close(slow);
 
+  // One that keeps trickling is dropped when the whole request's time is up.
+  const int trickle = Connect(server.Port());
+  Send(trickle, head);
+  const auto began = std::chrono::steady_clock::now();
+  bool dropped = false;
+  while (!dropped && std::chrono::steady_clock::now() - began < std::chrono::seconds(12)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    dropped = send(trickle, "x", 1, MSG_NOSIGNAL) != 1;
+  }
+  EXPECT_TRUE(dropped);
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(8));
+  close(trickle);
+
   EXPECT_EQ(FolderContents(online.base), before);
+  EXPECT_EQ(FolderContents(online.state + "versions"), versions);
   EXPECT_TRUE(FolderEmpty(online.state + "staging"));
   EXPECT_EQ(server.Stop(), 0);
 }
