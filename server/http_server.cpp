@@ -485,8 +485,11 @@ std::optional<Reply> HttpServer::RefuseSignupAtStart(MHD_Connection* connection,
 // What is refused before a byte of the body is read (no 100 Continue).
 std::optional<Reply> HttpServer::RefuseAtStart(MHD_Connection* connection, Request& request) {
   if (stopping_) return ErrorReply(503, "the server is shutting down; try again in a minute");
-  if (!share_.Admitted(connection))
-    return ErrorReply(503, "the server has too many connections; try again in a moment");
+  if (!share_.Admitted(connection)) {
+    Reply reply = ErrorReply(503, "the server has too many connections; try again in a moment");
+    reply.close = true;  // its slot goes to someone else
+    return reply;
+  }
   if (const auto wait = address_limit_.Take(request.client, Now())) {
     request.retry_after = std::to_string(*wait);
     return ErrorReply(
