@@ -2,9 +2,9 @@
 # Builds the Debian package from a finished build and checks it as a user
 # would meet it: the control data, the files it installs, and the unpacked
 # programs evaluating the sample competition like the build tree does.
-# Usage: check_deb.sh CPACK BINARY_DIR VERSION APP_ID
+# Usage: check_deb.sh CPACK BINARY_DIR VERSION APP_ID CMAKE
 set -euo pipefail
-cpack=$1 binary_dir=$2 version=$3 app_id=$4
+cpack=$1 binary_dir=$2 version=$3 app_id=$4 cmake=$5
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -76,6 +76,11 @@ exposure=$(sed -n 's/.*Overall exposure level for [^:]*: \([0-9.]*\).*/\1/p' "$w
 echo "unit exposure: ${exposure:-unknown}"
 awk -v level="$exposure" 'BEGIN { exit !(level != "" && level + 0 <= 2.0) }' ||
   { cat "$work/security" >&2; fail "systemd-analyze rates the unit ${exposure:-unknown}, above 2.0"; }
+# Installed elsewhere, the unit starts that install's program.
+"$cmake" --install "$binary_dir" --prefix "$work/prefix" >/dev/null
+grep -q "^ExecStart=$work/prefix/bin/hotlap-eval serve " \
+  "$work/prefix/lib/systemd/system/hotlap-eval.service" ||
+  fail "the unit of an install with --prefix does not start its own program"
 
 # The same evaluation from the unpacked and the built program: same report,
 # same chart, byte for byte.
