@@ -130,12 +130,26 @@ PageData Entry(const record::CompetitionRecord& competition, const record::Entry
   return values;
 }
 
+// The banner of a stated standing: its class, its word and what it means.
+PageData StandingBanner(Standing standing) {
+  PageData banner;
+  const bool provisional = standing == Standing::kProvisional;
+  banner.set("name", provisional ? "provisional" : "final");
+  banner.set("label", provisional ? "Provisional" : "Final");
+  banner.set("meaning", provisional ? "Uploads are open or the results are not yet declared "
+                                      "final: places may still change."
+                                    : "Uploads are closed and the results are declared final.");
+  return banner;
+}
+
 }  // namespace
 
 std::string ResultsPage(const record::CompetitionRecord& competition, const PageContent& content) {
   const std::string name = competition.track.empty() ? "Hot lap" : competition.track;
   const std::string entries = text::FormatInteger(static_cast<int64_t>(competition.entries.size()));
   PageData values;
+  if (content.standing != Standing::kUnstated)
+    values.set("standing", StandingBanner(content.standing));
   values.set("title", name + " results");
   values.set("description", "Results of the " + name + " hot lap competition: " + entries +
                                 " entries ranked by lap time, evaluated on " + content.run_date +

@@ -111,10 +111,7 @@ int Serve(const ServerOptions& options, std::ostream& err) {
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  LiveResults live(folders, options.evaluation_file, [&options] {
-    const bool open = !options.closes || std::time(nullptr) < options.closes->utc_seconds;
-    return open || !options.final;
-  });
+  LiveResults live(folders, options.evaluation_file, options.closes, options.final);
   live.Start();
   HttpServer http(options, folders, **store, live, err);
   const auto port = http.Start();
