@@ -131,14 +131,25 @@ PageData Entry(const record::CompetitionRecord& competition, const record::Entry
 }
 
 // The banner of a stated standing: its class, its word and what it means.
+// Without a default, a new standing does not build until it has its banner.
 PageData StandingBanner(Standing standing) {
   PageData banner;
-  const bool provisional = standing == Standing::kProvisional;
-  banner.set("name", provisional ? "provisional" : "final");
-  banner.set("label", provisional ? "Provisional" : "Final");
-  banner.set("meaning", provisional ? "Uploads are open or the results are not yet declared "
-                                      "final: places may still change."
-                                    : "Uploads are closed and the results are declared final.");
+  switch (standing) {
+    case Standing::kProvisional:
+      banner.set("name", "provisional");
+      banner.set("label", "Provisional");
+      banner.set("meaning",
+                 "Uploads are open or the results are not yet declared final: places may still "
+                 "change.");
+      break;
+    case Standing::kFinal:
+      banner.set("name", "final");
+      banner.set("label", "Final");
+      banner.set("meaning", "Uploads are closed and the results are declared final.");
+      break;
+    case Standing::kUnstated:
+      break;
+  }
   return banner;
 }
 
