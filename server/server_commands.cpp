@@ -66,10 +66,7 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  LiveResults live(folders, options.evaluation_file, [&options] {
-    const bool open = !options.closes || std::time(nullptr) < options.closes->utc_seconds;
-    return open || !options.final;
-  });
+  LiveResults live(folders, options.evaluation_file, options.closes, options.final);
   live.Start();
   HttpServer http(options, folders, **store, live, log);
   const auto port = http.Start();
