@@ -323,7 +323,11 @@ TEST(ServerHostile, ClosedUploadsAndTooManyRequests) {
   EXPECT_NE(closed["error"].get<std::string>().find("2026-01-01 00:00 UTC"), std::string::npos);
   EXPECT_EQ(Curl({"--data", "name=Eve"}, server.Url() + "/api/signup").status, 403);
   const HttpAnswer form = Curl({}, server.Url() + "/upload");
-  EXPECT_NE(form.body.find("2026-01-01 00:00 UTC (2026-01-01 01:00 +01:00)"), std::string::npos);
+  EXPECT_NE(form.body.find("No more laps are taken: uploads closed 2026-01-01 00:00 UTC "
+                           "(2026-01-01 01:00 +01:00)."),
+            std::string::npos)
+      << form.body;
+  EXPECT_EQ(form.body.find("<form"), std::string::npos) << "no form once closed";
   Curl({}, server.Url() + "/upload");
   const HttpAnswer limited = Curl({}, server.Url() + "/upload");
   EXPECT_EQ(limited.status, 429);
