@@ -91,6 +91,7 @@ std::optional<std::string> StoredNameProblem(FileField field, std::string_view n
 }
 
 Result<std::string> StoredName(FileField field, std::string_view received) {
+  if (!StoredNameProblem(field, received)) return std::string(received);
   std::string_view base = received;
   if (const size_t slash = base.find_last_of("/\\"); slash != std::string_view::npos)
     base.remove_prefix(slash + 1);
@@ -111,12 +112,11 @@ Result<std::string> StoredName(FileField field, std::string_view received) {
   const std::string_view stem =
       std::string_view(name).substr(0, std::max<size_t>(name.size(), 3) - 3);
   const bool has_stem = std::any_of(stem.begin(), stem.end(), IsAsciiAlnum);
-  auto problem = StoredNameProblem(field, name);
-  if (!problem && has_stem) return name;
-  if (!problem) problem = StoredNameProblem(field, "");
+  if (has_stem && !StoredNameProblem(field, name)) return name;
+  const std::string rule = *StoredNameProblem(field, "");
   std::string quoted(received.substr(0, 2 * kMaxFileName));
   if (quoted.size() < received.size()) quoted += "...";
-  return Fail({"the name \"" + LogSafe(quoted) + "\" cannot be stored: " + *problem});
+  return Fail({"the name \"" + LogSafe(quoted) + "\" cannot be stored: " + rule});
 }
 
 std::string EntryNameFromDriver(std::string_view driver) {

@@ -34,9 +34,9 @@ std::optional<std::string> StoredNameProblem(FileField field, std::string_view n
 // The name a received file is stored under: `received` itself when it keeps
 // the rules, else a safe name made from it ("eichwald (1).trk" ->
 // "eichwald_1_.trk"): the part after the last / or \, each run of other
-// characters as "_", leading dots dropped, the stem cut to fit. Fails, quoting
-// `received`, when no such name keeps the rules or nothing but the ending is
-// left.
+// characters as "_", leading dots dropped, the stem cut to fit. Fails,
+// quoting `received`, when that name breaks the rules (a wrong ending) or has
+// no letter or digit before its ending.
 Result<std::string> StoredName(FileField field, std::string_view received);
 
 // A folder name made from a driver's name: its letters and digits (ASCII,

@@ -1,5 +1,6 @@
 #include "tests/server/headless_browser.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -26,6 +27,8 @@ HeadlessBrowser::HeadlessBrowser(const std::string& profile, int width) {
   pid_ = fork();
   if (pid_ == 0) {
     setpgid(0, 0);
+    const int quiet = open("/dev/null", O_WRONLY);
+    dup2(quiet, STDERR_FILENO);
     dup2(commands[0], 3);
     dup2(answers[1], 4);
     for (int fd : {commands[0], commands[1], answers[0], answers[1]}) {
