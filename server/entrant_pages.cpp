@@ -107,9 +107,10 @@ std::string UploadFormPage(const std::optional<evaluation::ClosingTime>& closes,
   return publish::RenderPage(embedded::kUploadFormTemplate, std::move(values));
 }
 
-std::string SignupFormPage(const std::optional<evaluation::ClosingTime>& closes) {
+std::string SignupFormPage(const std::optional<evaluation::ClosingTime>& closes, bool closed) {
   PageData values = Titled("Sign up", "Sign up for the competition and get your upload token.");
-  if (closes) values.set("closes", ClosingSentence(*closes, false));
+  if (closes) values.set("closes", ClosingSentence(*closes, closed));
+  values.set("closed", closed);
   return publish::RenderPage(embedded::kSignupFormTemplate, std::move(values));
 }
 

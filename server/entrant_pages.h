@@ -15,9 +15,9 @@ namespace hl::server {
 
 enum class EntrantForm { kUpload, kSignup };
 
-// Once `closed`, the page says when uploads closed and shows no form.
+// Once `closed`, the forms' pages say when uploads closed and show no form.
 std::string UploadFormPage(const std::optional<evaluation::ClosingTime>& closes, bool closed);
-std::string SignupFormPage(const std::optional<evaluation::ClosingTime>& closes);
+std::string SignupFormPage(const std::optional<evaluation::ClosingTime>& closes, bool closed);
 std::string SignupAnswerPage(const std::string& entry, const std::string& token);
 // `answer` is the JSON answer of an accepted upload.
 std::string VerdictPage(const nlohmann::ordered_json& answer);

@@ -549,7 +549,9 @@ int HttpServer::StartRequest(MHD_Connection* connection, Request& request, const
                    .type = kHtmlType});
     case Route::kSignupForm:
       return Send(connection, request,
-                  {.status = 200, .body = SignupFormPage(options_.closes), .type = kHtmlType});
+                  {.status = 200,
+                   .body = SignupFormPage(options_.closes, ClosedAt(Now())),
+                   .type = kHtmlType});
     case Route::kApiEntry: {
       request.parts = std::make_unique<UploadParts>();
       CheckAccess(request, BearerTokenOf(Header(connection, MHD_HTTP_HEADER_AUTHORIZATION)));
