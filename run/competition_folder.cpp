@@ -13,12 +13,10 @@ std::optional<std::string> NotACompetitionFolder(const std::string& base_dir) {
   std::error_code ec;
   for (const std::filesystem::directory_entry& item :
        std::filesystem::directory_iterator(base_dir, ec)) {
-    if (item.is_directory(ec)) {
-      entry_folder = true;
-    } else if (item.is_regular_file(ec) &&
-               gamedata::IsCarFileName(item.path().filename().string())) {
-      car_file = true;
-    }
+    // A car file that cannot be read (a folder or a pipe by its name, say)
+    // still marks a competition; the run names what is wrong with it.
+    car_file = car_file || gamedata::IsCarFileName(item.path().filename().string());
+    entry_folder = entry_folder || item.is_directory(ec);
   }
   if (car_file && entry_folder) return std::nullopt;
   const std::string lacks = !car_file && !entry_folder ? "no car file and no entry folder"
