@@ -318,7 +318,7 @@ int HttpServer::AnswerEntry(MHD_Connection* connection, Request& request) {
   Json verdict;
   if (const auto latest = live_.Latest()) {
     const auto found = latest->find(entry);
-    if (found != latest->end()) verdict = found->second.verdict;
+    if (found != latest->end()) verdict = found->second->verdict;
   }
   const Json answer = {{"entry", entry}, {"verdict", verdict}, {"versions", versions}};
   return AnswerJson(connection, request, 200,
@@ -505,7 +505,7 @@ int HttpServer::FinishUpload(MHD_Connection* connection, Request& request) {
   if (evaluated) {
     const auto found = evaluated->find(entry);
     if (found != evaluated->end()) {
-      const EntryVerdict& verdict = found->second;
+      const EntryVerdict& verdict = *found->second;
       answer["verdict"] = verdict.verdict;
       answer["place"] = verdict.place;
       answer["log"] = verdict.log;
