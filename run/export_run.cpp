@@ -69,8 +69,11 @@ files::Sha256Digest PixelFingerprint(const raster::Image& picture) {
 
 }  // namespace
 
-ExportRun::ExportRun(std::string folder, Diagnostics& diagnostics)
-    : folder_(std::move(folder)), diagnostics_(diagnostics) {
+ExportRun::ExportRun(std::string folder, Diagnostics& diagnostics, files::Durability durability)
+    : folder_(std::move(folder)),
+      diagnostics_(diagnostics),
+      durability_(durability),
+      pictures_writer_(durability) {
   std::error_code ec;
   fs::create_directories(folder_, ec);
   if (!fs::is_directory(folder_, ec)) {
@@ -86,7 +89,7 @@ bool ExportRun::WriteFile(const std::string& relative, std::span<const uint8_t> 
   const std::string path = folder_ + relative;
   std::error_code ec;
   fs::create_directories(fs::path(path).parent_path(), ec);
-  if (!files::ReplaceFileAtomically(path, bytes)) {
+  if (!files::ReplaceFileAtomically(path, bytes, durability_)) {
     diagnostics_.Problem("could not write " + path);
     failed_ = true;
     return false;

@@ -20,7 +20,8 @@ namespace hl::run {
 class ExportRun {
  public:
   // `folder` is absolute and ends with "/"; it is created here.
-  ExportRun(std::string folder, Diagnostics& diagnostics);
+  ExportRun(std::string folder, Diagnostics& diagnostics,
+            files::Durability durability = files::Durability::kFlushed);
 
   // Right after the entry at `index` was shown: its track picture and
   // screen picture as the window shows them.
@@ -54,6 +55,7 @@ class ExportRun {
 
   std::string folder_;
   Diagnostics& diagnostics_;
+  files::Durability durability_;
   bool failed_ = false;
   bool folder_ready_ = true;
   std::optional<publish::ExportPlan> plan_;

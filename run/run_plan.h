@@ -8,6 +8,7 @@
 
 #include "audit/period.h"
 #include "evaluation/evaluation_file.h"
+#include "toolkit/files/file_slots.h"
 
 namespace hl::run {
 
@@ -23,7 +24,8 @@ struct RunPlan {
   std::string json_file;
   std::string csv_file;
   std::string export_dir;  // absolute, ends with "/"; "" when no results page is wanted
-  bool audit = false;      // the findings are printed after the report
+  files::Durability export_durability = files::Durability::kFlushed;
+  bool audit = false;                   // the findings are printed after the report
   std::optional<audit::Period> period;  // the days the laps had to be driven on
   // The saved evaluation: absolute, or "" without one; `record` writes this
   // run's fingerprints into it. `saved` is what the file holds, read just

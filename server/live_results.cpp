@@ -223,6 +223,9 @@ void LiveResults::BuildPage() {
   }
   run::RunPlan plan = Plan();
   plan.export_dir = folder;
+  // Every start builds the page afresh, so what a crash leaves of it is never
+  // read: its files need not wait for the disk.
+  plan.export_durability = files::Durability::kAtomicOnly;
   const int64_t uploads_before = [this] {
     std::lock_guard lock(mutex_);
     return uploads_merged_;
