@@ -3,6 +3,7 @@
 // sent in by more than one entrant.
 
 #include <cstddef>
+#include <vector>
 
 #include "record/competition_record.h"
 
@@ -12,5 +13,10 @@ namespace hl::audit {
 inline constexpr size_t kOthersListed = 20;
 
 void AddDuplicateFindings(record::CompetitionRecord& competition);
+
+// The findings AddDuplicateFindings gives the entry at `index`, in the same
+// order, without working out those of every other entry.
+std::vector<record::Finding> DuplicateFindingsOf(const record::CompetitionRecord& competition,
+                                                 size_t index);
 
 }  // namespace hl::audit

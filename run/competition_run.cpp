@@ -190,7 +190,8 @@ EvaluatedCompetition EvaluateCompetition(const RunPlan& given, const state::Outp
   if (const auto started = workflow::InitState(run.s); !started)
     return StoppedBefore(started.error(), ExitStatus::kBadUsage, diagnostics);
   if (!plan->export_dir.empty())
-    run.export_run.emplace(plan->export_dir, diagnostics, plan->publication);
+    run.export_run.emplace(plan->export_dir, diagnostics, plan->publication,
+                           plan->export_durability);
   if (!plan->pictures_dir.empty()) run.track_pictures.emplace(plan->pictures_dir, diagnostics);
 
   EvaluateEntries(run, needs);

@@ -71,8 +71,13 @@ files::Sha256Digest PixelFingerprint(const raster::Image& picture) {
 
 }  // namespace
 
-ExportRun::ExportRun(std::string folder, Diagnostics& diagnostics, publish::Publication publication)
-    : folder_(std::move(folder)), diagnostics_(diagnostics), publication_(publication) {
+ExportRun::ExportRun(std::string folder, Diagnostics& diagnostics, publish::Publication publication,
+                     files::Durability durability)
+    : folder_(std::move(folder)),
+      diagnostics_(diagnostics),
+      publication_(publication),
+      durability_(durability),
+      pictures_writer_(durability) {
   std::error_code ec;
   fs::create_directories(folder_, ec);
   if (!fs::is_directory(folder_, ec)) {
@@ -88,7 +93,7 @@ bool ExportRun::WriteFile(const std::string& relative, std::span<const uint8_t> 
   const std::string path = folder_ + relative;
   std::error_code ec;
   fs::create_directories(fs::path(path).parent_path(), ec);
-  if (!files::ReplaceFileAtomically(path, bytes)) {
+  if (!files::ReplaceFileAtomically(path, bytes, durability_)) {
     diagnostics_.Problem("could not write " + path);
     failed_ = true;
     return false;

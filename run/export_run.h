@@ -21,7 +21,8 @@ namespace hl::run {
 class ExportRun {
  public:
   // `folder` is absolute and ends with "/"; it is created here.
-  ExportRun(std::string folder, Diagnostics& diagnostics, publish::Publication publication = {});
+  ExportRun(std::string folder, Diagnostics& diagnostics, publish::Publication publication = {},
+            files::Durability durability = files::Durability::kFlushed);
 
   // Right after the entry at `index` was shown: its track picture and
   // screen picture as the window shows them.
@@ -56,6 +57,7 @@ class ExportRun {
   std::string folder_;
   Diagnostics& diagnostics_;
   publish::Publication publication_;
+  files::Durability durability_;
   bool failed_ = false;
   bool folder_ready_ = true;
   std::optional<publish::ExportPlan> plan_;

@@ -15,7 +15,8 @@ constexpr size_t kMostToWrite = 8;
 
 }  // namespace
 
-PictureWriter::PictureWriter() : file_writer_([this] { WriteFiles(); }) {}
+PictureWriter::PictureWriter(files::Durability durability)
+    : durability_(durability), file_writer_([this] { WriteFiles(); }) {}
 
 PictureWriter::~PictureWriter() { Finish(); }
 
@@ -46,7 +47,7 @@ void PictureWriter::WriteFiles() {
     to_write_.pop_front();
     changed_.notify_all();
     lock.unlock();
-    job.written = job.png && files::ReplaceFileAtomically(job.path, *job.png);
+    job.written = job.png && files::ReplaceFileAtomically(job.path, *job.png, durability_);
     job.png.reset();
   }
 }

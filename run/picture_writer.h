@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "toolkit/files/file_slots.h"
 #include "toolkit/raster/image.h"
 #include "toolkit/raster/image_files.h"
 
@@ -25,7 +26,7 @@ namespace hl::run {
 
 class PictureWriter {
  public:
-  PictureWriter();
+  explicit PictureWriter(files::Durability durability = files::Durability::kFlushed);
   PictureWriter(const PictureWriter&) = delete;
   PictureWriter& operator=(const PictureWriter&) = delete;
   ~PictureWriter();
@@ -53,6 +54,7 @@ class PictureWriter {
   void QueueForWriting(Job& job);
   void WriteFiles();
 
+  files::Durability durability_;
   std::mutex mutex_;      // guards jobs_ and the queue below
   std::deque<Job> jobs_;  // a deque: a job's address stays while others are added
   std::atomic<int> encoding_{0};

@@ -9,6 +9,7 @@
 #include "audit/period.h"
 #include "evaluation/evaluation_file.h"
 #include "publish/publication.h"
+#include "toolkit/files/file_slots.h"
 
 namespace hl::run {
 
@@ -27,6 +28,7 @@ struct RunPlan {
   // What the results page and JSON say beside the results (the server's
   // page: its standing, the folder's name alone).
   publish::Publication publication;
+  files::Durability export_durability = files::Durability::kFlushed;
   bool audit = false;                   // the findings are printed after the report
   std::optional<audit::Period> period;  // the days the laps had to be driven on
   // The saved evaluation: absolute, or "" without one; `record` writes this

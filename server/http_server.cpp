@@ -402,7 +402,7 @@ Reply HttpServer::EntryReply(Request& request) {
   Json verdict;
   if (const auto latest = live_.Latest()) {
     const auto found = latest->find(entry);
-    if (found != latest->end()) verdict = found->second.verdict;
+    if (found != latest->end()) verdict = found->second->verdict;
   }
   const Json answer = {{"entry", entry}, {"verdict", verdict}, {"versions", versions}};
   return JsonReply(200, answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
@@ -683,7 +683,7 @@ Reply HttpServer::FinishUpload(Request& request) {
   if (evaluated) {
     const auto found = evaluated->find(entry);
     if (found != evaluated->end()) {
-      const EntryVerdict& verdict = found->second;
+      const EntryVerdict& verdict = *found->second;
       answer["verdict"] = verdict.verdict;
       answer["place"] = verdict.place;
       answer["log"] = verdict.log;

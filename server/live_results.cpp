@@ -17,23 +17,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every entry's verdict and place; each entry's log is kept from `earlier`
-// (a run of one entry brings only its own).
+nlohmann::ordered_json PlaceJson(const ranking::RankedEntry& ranked) {
+  return ranked.time < record::kNoTime ? nlohmann::ordered_json(ranked.place) : nullptr;
+}
+
+// Every entry's verdict, place and log (by entry, folder order).
 std::shared_ptr<Evaluated> VerdictsOf(const record::CompetitionRecord& competition,
-                                      const Evaluated* earlier) {
-  auto evaluated = std::make_shared<Evaluated>();
-  for (const record::EntryRecord& entry : competition.entries) {
-    EntryVerdict& verdict = (*evaluated)[entry.folder];
-    verdict.verdict = publish::EntryJson(entry);
-    if (!earlier) continue;
-    if (const auto found = earlier->find(entry.folder); found != earlier->end())
-      verdict.log = found->second.log;
+                                      std::vector<std::vector<std::string>> logs) {
+  std::vector<EntryVerdict> verdicts(competition.entries.size());
+  for (size_t i = 0; i < verdicts.size(); ++i) {
+    verdicts[i].verdict = publish::EntryJson(competition.entries[i]);
+    if (i < logs.size()) verdicts[i].log = std::move(logs[i]);
   }
-  for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition)) {
-    EntryVerdict& verdict = (*evaluated)[competition.entries[ranked.entry].folder];
-    verdict.place = ranked.time < record::kNoTime ? nlohmann::ordered_json(ranked.place) : nullptr;
+  for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition))
+    verdicts[ranked.entry].place = PlaceJson(ranked);
+  auto evaluated = std::make_shared<Evaluated>();
+  for (size_t i = 0; i < verdicts.size(); ++i) {
+    (*evaluated)[competition.entries[i].folder] =
+        std::make_shared<const EntryVerdict>(std::move(verdicts[i]));
   }
   return evaluated;
+}
+
+// The place of the entry at `index`; null without a time.
+nlohmann::ordered_json PlaceOf(const record::CompetitionRecord& competition, size_t index) {
+  for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition)) {
+    if (ranked.entry == index) return PlaceJson(ranked);
+  }
+  return nullptr;
 }
 
 void RemoveOlderPages(const std::string& pages, int64_t keep_from) {
@@ -64,9 +75,9 @@ void LiveResults::Start() {
   RemoveOlderPages(folders_.Pages(), INT64_MAX);
   pages_.Start();
   verdicts_.Start();
-  // The page is built once at start, before any upload asks for it, and
-  // again when closing makes it final.
-  verdicts_.Request();
+  // One run at start gives both the page and the verdicts; the page is
+  // built again when closing makes it final.
+  pages_.Request();
   if (final_ && closes_ && Clock::now() < *closes_) pages_.RequestAt(*closes_);
 }
 
@@ -105,10 +116,8 @@ publish::Standing LiveResults::StandingNow() const {
 
 void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uploads_before) {
   if (!run.Ranked()) return;
-  auto evaluated = VerdictsOf(run.record, nullptr);
-  for (size_t i = 0; i < run.record.entries.size() && i < run.entry_logs.size(); ++i)
-    (*evaluated)[run.record.entries[i].folder].log = run.entry_logs[i];
-  auto alone = std::make_shared<const record::CompetitionRecord>(AsEvaluatedAlone(run.record));
+  auto evaluated = VerdictsOf(run.record, run.entry_logs);
+  auto alone = std::make_unique<record::CompetitionRecord>(AsEvaluatedAlone(run.record));
   std::lock_guard lock(mutex_);
   if (uploads_merged_ != uploads_before) return;
   latest_ = std::move(evaluated);
@@ -131,31 +140,32 @@ void LiveResults::EvaluateVerdicts() {
 
 std::shared_ptr<const Evaluated> LiveResults::EvaluateUpload(const std::string& entry) {
   const auto plan = run::WithSavedEvaluation(Plan());
-  std::shared_ptr<const record::CompetitionRecord> others;
+  std::optional<std::string> car_file;
   {
     std::lock_guard lock(mutex_);
-    others = alone_;
+    if (alone_) car_file = alone_->car_file;
   }
   // Before the first evaluation, or with an evaluation file that cannot be
   // read, the whole folder is evaluated as a batch run would.
-  if (!plan || !others || !others->car_file) return EvaluateNow();
+  if (!plan || !car_file) return EvaluateNow();
   run::EntryOptions options;
   options.period = plan->period;
   if (const auto penalty = plan->penalties.find(entry); penalty != plan->penalties.end())
     options.penalty = penalty->second;
-  auto evaluated =
-      run::EvaluateEntry(plan->base_dir + *others->car_file, plan->base_dir + entry, options);
+  auto evaluated = run::EvaluateEntry(plan->base_dir + *car_file, plan->base_dir + entry, options);
   if (!evaluated) return EvaluateNow();
 
   std::shared_ptr<const Evaluated> verdicts;
   {
     std::lock_guard lock(mutex_);
-    auto alone = std::make_shared<record::CompetitionRecord>(*alone_);
-    PutEntry(*alone, std::move(evaluated->record));
-    auto merged = VerdictsOf(FinishedAsAFullRun(*alone, *plan), latest_.get());
-    (*merged)[entry].log = std::move(evaluated->log_lines);
+    const size_t index = PutEntry(*alone_, std::move(evaluated->record));
+    auto verdict = std::make_shared<EntryVerdict>();
+    verdict->verdict = publish::EntryJson(FinishedAsAFullRun(*alone_, index, *plan));
+    verdict->place = PlaceOf(*alone_, index);
+    verdict->log = std::move(evaluated->log_lines);
+    auto merged = std::make_shared<Evaluated>(*latest_);
+    (*merged)[entry] = std::move(verdict);
     ++uploads_merged_;
-    alone_ = std::move(alone);
     latest_ = merged;
     verdicts = std::move(merged);
   }
@@ -179,6 +189,9 @@ void LiveResults::BuildPage() {
   run::RunPlan plan = Plan();
   plan.export_dir = folder;
   plan.publication.standing = StandingNow();
+  // Every start builds the page afresh, so what a crash leaves of it is never
+  // read: its files need not wait for the disk.
+  plan.export_durability = files::Durability::kAtomicOnly;
   const int64_t uploads_before = [this] {
     std::lock_guard lock(mutex_);
     return uploads_merged_;

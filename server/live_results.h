@@ -31,8 +31,9 @@ struct EntryVerdict {
   std::vector<std::string> log;    // its log lines as the window shows them
 };
 
-// One finished evaluation, by entry folder.
-using Evaluated = std::map<std::string, EntryVerdict>;
+// One finished evaluation, by entry folder. An upload replaces its entry's
+// verdict and shares the others'.
+using Evaluated = std::map<std::string, std::shared_ptr<const EntryVerdict>>;
 
 class LiveResults {
  public:
@@ -50,7 +51,8 @@ class LiveResults {
   // Evaluates the folder as it is now and hands back the verdicts.
   std::shared_ptr<const Evaluated> EvaluateNow();
   // The verdicts once the entry just committed is evaluated: the entry alone,
-  // among the others as the last evaluation left them.
+  // among the others as the last evaluation left them. The others' verdicts
+  // and places stay those of the last full run until the page's next run.
   std::shared_ptr<const Evaluated> EvaluateUpload(const std::string& entry);
   // The last finished evaluation; nullptr before the first.
   std::shared_ptr<const Evaluated> Latest() const;
@@ -74,8 +76,9 @@ class LiveResults {
   bool final_;
   mutable std::mutex mutex_;
   std::shared_ptr<const Evaluated> latest_;
-  // The entries as evaluated alone, behind `latest_`; null before the first run.
-  std::shared_ptr<const record::CompetitionRecord> alone_;
+  // The entries as evaluated alone, behind `latest_`; null before the first
+  // run. Changed in place, under `mutex_` only.
+  std::unique_ptr<record::CompetitionRecord> alone_;
   int64_t uploads_merged_ = 0;
   std::string page_folder_;
   int64_t pages_built_ = 0;

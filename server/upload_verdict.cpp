@@ -24,28 +24,37 @@ record::CompetitionRecord AsEvaluatedAlone(record::CompetitionRecord competition
   return competition;
 }
 
-void PutEntry(record::CompetitionRecord& competition, record::EntryRecord entry) {
+size_t PutEntry(record::CompetitionRecord& competition, record::EntryRecord entry) {
   auto& entries = competition.entries;
-  const auto place =
-      std::lower_bound(entries.begin(), entries.end(), entry.folder,
-                       [](const record::EntryRecord& held, const std::string& folder) {
-                         return held.folder < folder;
-                       });
+  auto place = std::lower_bound(entries.begin(), entries.end(), entry.folder,
+                                [](const record::EntryRecord& held, const std::string& folder) {
+                                  return held.folder < folder;
+                                });
   if (place != entries.end() && place->folder == entry.folder) {
     *place = std::move(entry);
   } else {
-    entries.insert(place, std::move(entry));
+    place = entries.insert(place, std::move(entry));
   }
+  return static_cast<size_t>(place - entries.begin());
 }
 
-record::CompetitionRecord FinishedAsAFullRun(record::CompetitionRecord alone,
-                                             const run::RunPlan& plan) {
-  audit::AddDuplicateFindings(alone);
+record::EntryRecord FinishedAsAFullRun(const record::CompetitionRecord& alone, size_t index,
+                                       const run::RunPlan& plan) {
+  // The saved evaluation finishes each entry by itself, so it is given the
+  // entry alone, with the findings that compare it with all the others.
+  record::CompetitionRecord one{.folder = alone.folder,
+                                .track = alone.track,
+                                .car_files = alone.car_files,
+                                .car_file = alone.car_file,
+                                .entries = {alone.entries[index]}};
+  std::vector<record::Finding>& findings = one.entries.front().findings;
+  for (record::Finding& finding : audit::DuplicateFindingsOf(alone, index))
+    findings.push_back(std::move(finding));
   run::Diagnostics ignored;
   run::RunPlan without_recording = plan;
   without_recording.record = false;
-  (void)run::FinishSavedEvaluation(without_recording, alone, ignored);
-  return alone;
+  (void)run::FinishSavedEvaluation(without_recording, one, ignored);
+  return std::move(one.entries.front());
 }
 
 }  // namespace hl::server

@@ -78,9 +78,21 @@ TEST(SharedFiles, GroupsEntriesHoldingOneDigest) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    record::CompetitionRecord competition = Competition(c.track_files, c.ghosts);
+    const record::CompetitionRecord alone = Competition(c.track_files, c.ghosts);
+    record::CompetitionRecord competition = alone;
     AddDuplicateFindings(competition);
     EXPECT_EQ(FindingLines(competition), c.lines);
+    // One entry's findings worked out alone are those of the whole, fields and all.
+    for (size_t i = 0; i < alone.entries.size(); ++i) {
+      const std::vector<record::Finding> own = DuplicateFindingsOf(alone, i);
+      const std::vector<record::Finding>& whole = competition.entries[i].findings;
+      ASSERT_EQ(own.size(), whole.size()) << i;
+      for (size_t f = 0; f < own.size(); ++f) {
+        EXPECT_EQ(own[f].code, whole[f].code);
+        EXPECT_EQ(own[f].message, whole[f].message);
+        EXPECT_EQ(own[f].fields, whole[f].fields);
+      }
+    }
   }
 }
 

@@ -37,10 +37,15 @@ class FileSlots {
   Slot* Get(int slot);
 };
 
+// Whether a replaced file is on disk before the call returns, or only whole
+// for every reader (for files made again after a crash anyway).
+enum class Durability { kFlushed, kAtomicOnly };
+
 // Replaces path with exactly these bytes: written to a new file in the same
 // folder, then renamed over the old one, so a failed or interrupted write
 // never leaves a truncated file where a good one was. A link at path is
 // replaced, never followed.
-bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
+bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes,
+                           Durability durability = Durability::kFlushed);
 
 }  // namespace hl::files

@@ -40,15 +40,17 @@ TemporaryFile CreateTemporaryBeside(const std::string& folder, const std::string
   return {};
 }
 
-bool WriteAndClose(int fd, std::span<const uint8_t> bytes) {
-  const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+bool WriteAndClose(int fd, std::span<const uint8_t> bytes, Durability durability) {
+  const bool written =
+      WriteAll(fd, bytes) && (durability == Durability::kAtomicOnly || ::fsync(fd) == 0);
   const bool closed = ::close(fd) == 0;
   return written && closed;
 }
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
+bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> bytes,
+                           Durability durability) {
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   const std::string name = path.substr(folder.size());
@@ -58,7 +60,8 @@ bool ReplaceFileAtomically(const std::string& path, std::span<const uint8_t> byt
   if (temporary.fd < 0) return false;
   // rename() swaps the directory entry itself: a link at path is replaced, a
   // folder at path makes it fail, and readers never see a partial file.
-  if (!WriteAndClose(temporary.fd, bytes) || ::rename(temporary.path.c_str(), path.c_str()) != 0) {
+  if (!WriteAndClose(temporary.fd, bytes, durability) ||
+      ::rename(temporary.path.c_str(), path.c_str()) != 0) {
     ::unlink(temporary.path.c_str());
     return false;
   }
