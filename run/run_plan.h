@@ -23,6 +23,7 @@ struct RunPlan {
   std::string json_file;
   std::string csv_file;
   std::string export_dir;  // absolute, ends with "/"; "" when no results page is wanted
+  std::string report_dir;  // absolute, ends with "/"; "" for the base folder
   bool audit = false;      // the findings are printed after the report
   std::optional<audit::Period> period;  // the days the laps had to be driven on
   // The saved evaluation: absolute, or "" without one; `record` writes this
