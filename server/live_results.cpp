@@ -21,6 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The folders under the state's reports/ of the two kinds of run, which
+// run at the same time.
+constexpr const char* kVerdictReports = "verdicts";
+constexpr const char* kPageReports = "page";
+
 constexpr const char* kProvisionalMarker = "<p class=\"provisional\">provisional</p>\n";
 
 std::string ReadWholeFile(const std::string& path) {
@@ -103,6 +108,9 @@ LiveResults::~LiveResults() { Stop(); }
 
 void LiveResults::Start() {
   RemoveOlderPages(folders_.Pages(), INT64_MAX);
+  std::error_code ec;
+  for (const char* reports : {kVerdictReports, kPageReports})
+    fs::create_directories(folders_.Reports() + reports, ec);
   pages_.Start();
   verdicts_.Start();
   // The page is built once at start, before any upload asks for it.
@@ -129,9 +137,10 @@ std::string LiveResults::PageFolder() const {
   return page_folder_;
 }
 
-run::RunPlan LiveResults::Plan() const {
+run::RunPlan LiveResults::Plan(const std::string& reports) const {
   run::RunPlan plan;
   plan.base_dir = folders_.Base();
+  plan.report_dir = folders_.Reports() + reports + "/";
   plan.evaluation_file = evaluation_file_;
   return plan;
 }
@@ -149,7 +158,7 @@ void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uplo
 }
 
 void LiveResults::EvaluateVerdicts() {
-  const run::RunPlan plan = Plan();
+  const run::RunPlan plan = Plan(kVerdictReports);
   state::OutputNeeds needs = run::NeedsOf(plan);
   // A verdict is the entry as results.json describes it, findings and all.
   needs.screen_verdicts = true;
@@ -162,22 +171,25 @@ void LiveResults::EvaluateVerdicts() {
   pages_.Request();
 }
 
-std::shared_ptr<const Evaluated> LiveResults::EvaluateUpload(const std::string& entry) {
-  const auto plan = run::WithSavedEvaluation(Plan());
-  std::shared_ptr<const record::CompetitionRecord> others;
-  {
+std::shared_ptr<const Evaluated> LiveResults::EvaluateUpload(const std::string& entry,
+                                                             int64_t version,
+                                                             const std::string& version_folder) {
+  const auto plan = run::WithSavedEvaluation(Plan(kVerdictReports));
+  const auto others = [this] {
     std::lock_guard lock(mutex_);
-    others = alone_;
-  }
-  // Before the first evaluation, or with an evaluation file that cannot be
-  // read, the whole folder is evaluated as a batch run would.
-  if (!plan || !others || !others->car_file) return EvaluateNow();
+    return alone_;
+  };
+  // The other entries come from the first full run, which may be under way.
+  if (!others()) EvaluateNow();
+  // With an evaluation file that cannot be read, or no car, the whole folder
+  // is evaluated as a batch run would.
+  if (!plan || !others() || !others()->car_file) return EvaluateNow();
   run::EntryOptions options;
   options.period = plan->period;
   if (const auto penalty = plan->penalties.find(entry); penalty != plan->penalties.end())
     options.penalty = penalty->second;
   auto evaluated =
-      run::EvaluateEntry(plan->base_dir + *others->car_file, plan->base_dir + entry, options);
+      run::EvaluateEntry(plan->base_dir + *others()->car_file, version_folder, options);
   if (!evaluated) return EvaluateNow();
 
   std::shared_ptr<const Evaluated> verdicts;
@@ -187,10 +199,13 @@ std::shared_ptr<const Evaluated> LiveResults::EvaluateUpload(const std::string& 
     PutEntry(*alone, std::move(evaluated->record));
     auto merged = VerdictsOf(FinishedAsAFullRun(*alone, *plan), latest_.get());
     (*merged)[entry].log = std::move(evaluated->log_lines);
+    verdicts = merged;
+    int64_t& newest = versions_merged_[entry];
+    if (version < newest) return verdicts;
+    newest = version;
     ++uploads_merged_;
     alone_ = std::move(alone);
-    latest_ = merged;
-    verdicts = std::move(merged);
+    latest_ = std::move(merged);
   }
   pages_.Request();
   return verdicts;
@@ -209,7 +224,7 @@ void LiveResults::BuildPage() {
              ec);
     if (ec) fs::remove_all(folder, ec);
   }
-  run::RunPlan plan = Plan();
+  run::RunPlan plan = Plan(kPageReports);
   plan.export_dir = folder;
   const int64_t uploads_before = [this] {
     std::lock_guard lock(mutex_);

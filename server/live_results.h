@@ -45,16 +45,20 @@ class LiveResults {
 
   // Evaluates the folder as it is now and hands back the verdicts.
   std::shared_ptr<const Evaluated> EvaluateNow();
-  // The verdicts once the entry just committed is evaluated: the entry alone,
-  // among the others as the last evaluation left them.
-  std::shared_ptr<const Evaluated> EvaluateUpload(const std::string& entry);
+  // The verdicts once version `version` of the entry, whose files are
+  // `version_folder` (named as the entry), is evaluated: the entry alone,
+  // among the others as the last evaluation left them. An older version
+  // finishing after a newer one is answered but leaves the latest as it is.
+  std::shared_ptr<const Evaluated> EvaluateUpload(const std::string& entry, int64_t version,
+                                                  const std::string& version_folder);
   // The last finished evaluation; nullptr before the first.
   std::shared_ptr<const Evaluated> Latest() const;
   // The folder of the page now published, ending with "/"; "" before the first.
   std::string PageFolder() const;
 
  private:
-  run::RunPlan Plan() const;
+  // `reports` is the folder of the run's report and chart under the state.
+  run::RunPlan Plan(const std::string& reports) const;
   void EvaluateVerdicts();
   void BuildPage();
   // Takes a full run's record as the latest, unless an upload was merged
@@ -69,6 +73,7 @@ class LiveResults {
   // The entries as evaluated alone, behind `latest_`; null before the first run.
   std::shared_ptr<const record::CompetitionRecord> alone_;
   int64_t uploads_merged_ = 0;
+  std::map<std::string, int64_t> versions_merged_;  // the newest merged of each entry
   std::string page_folder_;
   int64_t pages_built_ = 0;
   RunQueue pages_;

@@ -2,6 +2,8 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include "server/http_server.h"
 #include "server/live_results.h"
 #include "server/server_options.h"
+#include "server/state_lock.h"
 #include "server/upload_names.h"
 #include "server/version_store.h"
 
@@ -88,9 +91,17 @@ int WaitForStopSignal() {
 }
 
 int Serve(const ServerOptions& options, std::ostream& err) {
+  // Whatever the server writes under the state is its own; what it puts
+  // into the base folder gets its mode explicitly.
+  umask(077);
   StateFolders folders(options.base_dir, options.state_dir);
   if (auto prepared = folders.Prepare(); !prepared) {
     err << kProgram << " serve: " << prepared.error().Describe() << '\n';
+    return kBadUsage;
+  }
+  auto lock = StateLock::Take(options.base_dir, options.state_dir);
+  if (!lock) {
+    err << kProgram << " serve: " << lock.error().Describe() << '\n';
     return kBadUsage;
   }
   auto store = VersionStore::Open(folders.Database());
@@ -123,8 +134,10 @@ int Serve(const ServerOptions& options, std::ostream& err) {
     return kFailed;
   }
   const bool v6 = options.host.find(':') != std::string::npos;
-  err << "listening on http://" << (v6 ? "[" + options.host + "]" : options.host) << ':' << *port
-      << "/" << std::endl;
+  const std::string url = "http://" + (v6 ? "[" + options.host + "]" : options.host) + ':' +
+                          std::to_string(*port) + "/";
+  lock->Describe("process " + std::to_string(getpid()) + ", listening on " + url);
+  err << "listening on " << url << std::endl;
   WaitForStopSignal();
   http.Shutdown();
   live.Stop();
@@ -146,6 +159,12 @@ int RunServe(int argc, char** argv, std::ostream& out, std::ostream& err) {
       ->check(CLI::PositiveNumber);
   app.add_option("--idle-timeout", options.idle_timeout, "seconds a connection may stay silent")
       ->check(CLI::PositiveNumber);
+  app.add_option("--keep-versions", options.keep_versions,
+                 "an entrant's newest versions whose files are kept (0: all)")
+      ->check(CLI::NonNegativeNumber);
+  app.add_option("--entrant-quota", options.entrant_quota,
+                 "bytes an entrant's kept versions may take, e.g. 64MiB (0: no limit)")
+      ->transform(CLI::AsSizeValue(false));
   int status = kDone;
   if (!Parse(app, argc, argv, out, err, status)) return status;
 

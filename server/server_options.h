@@ -18,8 +18,10 @@ struct ServerOptions {
   std::optional<evaluation::ClosingTime> closes;
   bool final = false;  // the evaluation file says the results are final
   bool signup = false;
-  int64_t rate_limit = 120;   // requests a minute from one address
-  int64_t idle_timeout = 30;  // seconds
+  int64_t rate_limit = 120;    // requests a minute from one address
+  int64_t idle_timeout = 30;   // seconds
+  int64_t keep_versions = 10;  // an entrant's newest versions kept; older ones' files go
+  uint64_t entrant_quota = uint64_t{64} << 20;  // bytes of an entrant's kept versions
 };
 
 }  // namespace hl::server
