@@ -71,11 +71,15 @@ TEST(ServerStorage, EveryAnswerCarriesTheVerdictOfItsOwnVersion) {
   OnlineCompetition online(6);
   const auto tokens = IssueTokens(online.base, online.state, {"racer"});
   ServerProcess server(online.base, online.state, {"--rate-limit", "1000", "--keep-versions", "0"});
-  const std::vector<std::string> tracks = TrackFiles(online);
-  ASSERT_GE(tracks.size(), 3u);
-  const size_t clients = std::min<size_t>(tracks.size(), 4);
+  // Each client sends the files of a sample entry with a track file.
+  std::vector<std::string> samples;
+  for (const std::string& sample : online.samples) {
+    if (fs::exists(online.source + sample + "/eichwald.trk")) samples.push_back(sample);
+  }
+  ASSERT_GE(samples.size(), 3u);
+  const size_t clients = std::min<size_t>(samples.size(), 4);
   struct Answered {
-    std::string track;
+    std::string sample;
     Json answer;
   };
   std::vector<Answered> answers;
@@ -85,25 +89,24 @@ TEST(ServerStorage, EveryAnswerCarriesTheVerdictOfItsOwnVersion) {
     for (size_t c = 0; c < clients; ++c) {
       threads.emplace_back([&, c] {
         const HttpAnswer got =
-            Curl(TrackUpload(tokens.at("racer"), tracks[c]), server.Url() + "/api/upload");
+            Curl(online.UploadArgs(samples[c], tokens.at("racer")), server.Url() + "/api/upload");
         std::lock_guard lock(mutex);
         EXPECT_EQ(got.status, 200) << got.body;
-        answers.push_back({tracks[c], Json::parse(got.body, nullptr, false)});
+        answers.push_back({samples[c], Json::parse(got.body, nullptr, false)});
       });
     }
     for (std::thread& thread : threads) thread.join();
   }
   TempDir check;
-  for (const auto& [track, answer] : answers) {
+  for (const auto& [sample, answer] : answers) {
     const int64_t version = answer["version"].get<int64_t>();
-    const std::string kept =
-        online.state + "versions/racer/" + std::to_string(version) + "/racer/eichwald.trk";
-    ASSERT_EQ(Bytes(kept), Bytes(track)) << "version " << version << " holds another track";
+    const std::string kept = online.state + "versions/racer/" + std::to_string(version) + "/racer";
+    ASSERT_EQ(FolderContents(kept), FolderContents(online.source + sample))
+        << "version " << version << " holds other files";
     // A folder holding exactly this version, evaluated as a batch run.
     const std::string base = check.MakeDir(std::to_string(version));
     fs::copy_file(online.base + "reference.car", base + "reference.car");
-    fs::create_directory(base + "racer");
-    fs::copy_file(kept, base + "racer/eichwald.trk");
+    fs::copy(kept, base + "racer");
     const Json batch = BatchJson(base);
     ASSERT_EQ(batch["entries"].size(), 1u);
     EXPECT_EQ(answer["verdict"], batch["entries"][0]) << "version " << version;
