@@ -6,6 +6,8 @@
 #include <array>
 
 #include "cli/messages.h"
+#include "cli/server_arguments.h"
+#include "cli/usage_text.h"
 
 namespace hl::cli {
 namespace {
@@ -118,16 +120,32 @@ class CommandOptions {
   Bound operand_;
 };
 
+// serve and token take none of the program's own options.
+std::optional<std::string> ProgramOptionGiven(const CLI::App& app) {
+  for (const CLI::Option* option : app.get_options()) {
+    if (option->count() > 0) return option->get_name();
+  }
+  const std::vector<std::string> extras = app.remaining();
+  if (!extras.empty()) return extras.front();
+  return std::nullopt;
+}
+
+template <typename Given>
+Arguments ServerCommandArguments(const CLI::App& app, const CLI::App& command, Given given) {
+  if (const auto other = ProgramOptionGiven(app))
+    return UsageError{command.get_name() + " cannot be combined with " + *other,
+                      command.get_name()};
+  return given;
+}
+
 }  // namespace
 
 Arguments ReadArguments(const std::vector<std::string>& args) {
-  if (std::find(args.begin(), args.end(), "--help") != args.end()) return ShowHelp{};
-  if (std::find(args.begin(), args.end(), "--version") != args.end()) return ShowVersion{};
-
   const std::string name(kProgram);
   CLI::App app(name, name);
   app.set_help_flag();
   app.allow_extras();
+  app.require_subcommand(0, 1);
   CommandOptions program(app, /*names_the_run=*/true);
   CLI::App* batch = app.add_subcommand("batch")->allow_extras();
   CommandOptions batch_options(*batch, /*names_the_run=*/false);
@@ -135,14 +153,28 @@ Arguments ReadArguments(const std::vector<std::string>& args) {
   CLI::App* season = app.add_subcommand("season")->allow_extras();
   CommandOptions season_options(*season, /*names_the_run=*/false);
   season_options.AddOperand("FILE", &GivenArguments::season);
+  GivenServe serve_given;
+  CLI::App* serve = AddServeCommand(app, serve_given);
+  GivenToken token_given;
+  CLI::App* token = AddTokenCommand(app, token_given);
+
+  CLI::App* server_command = nullptr;
+  for (CLI::App* command : {serve, token}) {
+    if (!args.empty() && args.front() == command->get_name()) server_command = command;
+  }
+  if (std::find(args.begin(), args.end(), "--help") != args.end())
+    return ShowHelp{server_command ? server_command->help(name) : UsageText()};
+  if (std::find(args.begin(), args.end(), "--version") != args.end()) return ShowVersion{};
 
   // CLI11 parses the last argument first when handed a vector backwards.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
     app.parse(reversed);
   } catch (const CLI::ParseError& error) {
-    return UsageError{error.what()};
+    return UsageError{error.what(), server_command ? server_command->get_name() : ""};
   }
+  if (serve->parsed()) return ServerCommandArguments(app, *serve, serve_given);
+  if (token->parsed()) return ServerCommandArguments(app, *token, token_given);
   GivenArguments given;
   for (const CommandOptions* options : {&program, &batch_options, &season_options}) {
     if (auto problem = options->TakeInto(given)) return *problem;

@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "server/server_options.h"
+
 namespace hl::cli {
 
 // The options as given, each value option at most once.
@@ -21,16 +23,34 @@ struct GivenArguments {
   bool no_evaluation = false;
 };
 
-struct ShowHelp {};
-struct ShowVersion {};
-struct UsageError {
-  std::string message;  // one line, no line break
+// serve BASEDIR --state DIR [...]: the values checked against the file
+// system or read further are kept as typed, the others taken as they are.
+struct GivenServe {
+  std::string base, state;
+  std::string listen, evaluation, closes;  // "" when not given
+  server::ServerOptions options;
 };
 
-using Arguments = std::variant<GivenArguments, ShowHelp, ShowVersion, UsageError>;
+// token BASEDIR --state DIR ENTRY...
+struct GivenToken {
+  std::string base, state;
+  std::vector<std::string> entries;
+};
+
+struct ShowHelp {
+  std::string text;  // the program's usage, or a subcommand's own
+};
+struct ShowVersion {};
+struct UsageError {
+  std::string message;       // one line, no line break
+  std::string command = {};  // the subcommand whose --help explains; "" for the program's
+};
+
+using Arguments =
+    std::variant<GivenArguments, GivenServe, GivenToken, ShowHelp, ShowVersion, UsageError>;
 
 // The arguments after the program name. --help and --version win wherever
-// they stand.
+// they stand; --help after serve or token explains that subcommand.
 Arguments ReadArguments(const std::vector<std::string>& args);
 
 }  // namespace hl::cli

@@ -4,9 +4,10 @@
 #include <optional>
 #include <system_error>
 
+#include "cli/given_paths.h"
+#include "cli/server_checks.h"
 #include "evaluation/competition_file.h"
 #include "record/rules.h"
-#include "toolkit/files/file_identity.h"
 
 namespace hl::cli {
 namespace {
@@ -14,38 +15,12 @@ namespace {
 namespace fs = std::filesystem;
 using run::RunPlan;
 
-// Absolute and normal, without a closing "/" so a file given as a folder
-// is reported as a file.
-fs::path AbsolutePath(const std::string& given) {
-  std::error_code ec;
-  fs::path absolute = fs::absolute(fs::path(given), ec).lexically_normal();
-  if (ec) absolute = fs::path(given).lexically_normal();
-  if (!absolute.has_filename() && absolute.has_relative_path()) absolute = absolute.parent_path();
-  return absolute;
-}
-
-std::string AsFolderText(const fs::path& folder) {
-  std::string text = folder.string();
-  if (text.empty() || text.back() != '/') text += '/';
-  return text;
-}
-
 std::string OutputPath(const std::string& given) {
   return given == kStandardOutput ? given : AbsolutePath(given).string();
 }
 
 std::string OutputFolder(const std::optional<std::string>& given) {
   return given ? AsFolderText(AbsolutePath(*given)) : "";
-}
-
-std::optional<std::string> CheckBaseFolder(const std::string& given, const fs::path& absolute) {
-  if (const auto found = files::IdentityOf(absolute.string()); !found)
-    return "base folder '" + given + "'" + files::AsClause(found.error().what);
-  std::error_code ec;
-  if (!fs::is_directory(absolute, ec)) return "'" + given + "' is not a folder";
-  fs::directory_iterator listing(absolute, ec);
-  if (ec) return "base folder '" + given + "' cannot be read: " + ec.message();
-  return std::nullopt;
 }
 
 std::optional<std::string> AddPenalty(RunPlan& plan, const std::string& argument) {
@@ -143,6 +118,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         using Kind = std::decay_t<decltype(read)>;
         if constexpr (std::is_same_v<Kind, GivenArguments>) {
           return read.season ? CheckSeason(read) : CheckBatch(read);
+        } else if constexpr (std::is_same_v<Kind, GivenServe>) {
+          return CheckServe(read);
+        } else if constexpr (std::is_same_v<Kind, GivenToken>) {
+          return CheckToken(read);
         } else {
           return read;
         }

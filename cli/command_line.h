@@ -9,6 +9,8 @@
 
 #include "cli/arguments.h"
 #include "run/run_plan.h"
+#include "server/server_commands.h"
+#include "server/server_options.h"
 
 namespace hl::cli {
 
@@ -24,13 +26,12 @@ struct SeasonOptions {
   std::string export_dir;  // absolute, ends with "/"; "" when no pages are wanted
 };
 
-using ParsedCommandLine =
-    std::variant<run::RunPlan, SeasonOptions, ShowHelp, ShowVersion, UsageError>;
+using ParsedCommandLine = std::variant<run::RunPlan, SeasonOptions, server::ServerOptions,
+                                       server::TokenOptions, ShowHelp, ShowVersion, UsageError>;
 
 // Folders are made absolute against the working folder; the base folder and
-// the entries named by --penalty must exist. Creates nothing.
+// the entries named by --penalty must exist; serve's evaluation file is
+// read for its closing time. Creates nothing.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
-
-std::string UsageText();
 
 }  // namespace hl::cli

@@ -17,11 +17,26 @@
 #include "server/server_commands.h"
 
 namespace hl::cli {
+namespace {
+
+int RunServe(const server::ServerOptions& options, std::ostream& err) {
+  run::Diagnostics messages(PrintingTo(err));
+  return run::ProcessStatus(server::Serve(options, messages, err));
+}
+
+int RunToken(const server::TokenOptions& options, std::ostream& out, std::ostream& err) {
+  run::Diagnostics messages(PrintingTo(err));
+  return run::ProcessStatus(server::IssueTokens(options, out, messages));
+}
+
+std::string HelpHint(const UsageError& error) {
+  const std::string command = error.command.empty() ? "" : " " + error.command;
+  return " (see " + std::string(kProgram) + command + " --help)";
+}
+
+}  // namespace
 
 int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) {
-  // serve and token read their own command lines.
-  if (argc > 1 && server::IsServerCommand(argv[1]))
-    return server::RunServerCommand(argc - 1, argv + 1, out, err);
   const std::span<char*> all(argv, static_cast<size_t>(argc > 0 ? argc : 0));
   const std::vector<std::string> args(all.begin() + (all.empty() ? 0 : 1), all.end());
 
@@ -29,16 +44,20 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
       [&](auto&& parsed) -> int {
         using Kind = std::decay_t<decltype(parsed)>;
         if constexpr (std::is_same_v<Kind, ShowHelp>) {
-          out << UsageText();
+          out << parsed.text;
           return run::ProcessStatus(run::ExitStatus::kDone);
         } else if constexpr (std::is_same_v<Kind, ShowVersion>) {
           out << kProgram << " " HOTLAP_VERSION "\n";
           return run::ProcessStatus(run::ExitStatus::kDone);
         } else if constexpr (std::is_same_v<Kind, UsageError>) {
-          PrintProblem(err, parsed.message + " (see " + std::string(kProgram) + " --help)");
+          PrintProblem(err, parsed.message + HelpHint(parsed));
           return run::ProcessStatus(run::ExitStatus::kBadUsage);
         } else if constexpr (std::is_same_v<Kind, SeasonOptions>) {
           return RunSeason(parsed, out, err);
+        } else if constexpr (std::is_same_v<Kind, server::ServerOptions>) {
+          return RunServe(parsed, err);
+        } else if constexpr (std::is_same_v<Kind, server::TokenOptions>) {
+          return RunToken(parsed, out, err);
         } else {
           if (const auto clash = run::OutputClash(parsed)) {
             PrintProblem(err, *clash);

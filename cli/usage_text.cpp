@@ -1,4 +1,4 @@
-#include "cli/command_line.h"
+#include "cli/usage_text.h"
 
 namespace hl::cli {
 

@@ -10,9 +10,4 @@ namespace hl::publish {
 
 std::string ResultsCsv(const record::CompetitionRecord& competition);
 
-// One field, quoted when it holds a comma, a quote, a line break or spaces
-// at its ends; other control characters and bytes that are not UTF-8 become
-// U+FFFD, so no name can break a row.
-std::string CsvField(std::string_view text);
-
 }  // namespace hl::publish

@@ -55,8 +55,8 @@ void AddTrackFacts(Json& json, const std::optional<record::TrackFacts>& track) {
   json["record_date"] = track ? DateJson(track->record_date) : Json();
 }
 
-Json CompetitionJson(const record::CompetitionRecord& competition) {
-  return {{"folder", competition.folder},
+Json CompetitionJson(const record::CompetitionRecord& competition, const Publication& publication) {
+  return {{"folder", PublishedFolder(competition.folder, publication)},
           {"track", competition.track},
           {"car_files", competition.car_files},
           {"car_file", OptionalText(competition.car_file)},
@@ -78,12 +78,14 @@ Json RankingJson(const record::CompetitionRecord& competition) {
 }
 
 // Everything but the entries, which is an empty array.
-Json ResultsHead(const record::CompetitionRecord& competition) {
-  return {{"format", "hotlap-eval results"},
-          {"version", kResultsFormatVersion},
-          {"competition", CompetitionJson(competition)},
-          {"ranking", RankingJson(competition)},
-          {"entries", Json::array()}};
+Json ResultsHead(const record::CompetitionRecord& competition, const Publication& publication) {
+  Json head = {{"format", "hotlap-eval results"}, {"version", kResultsFormatVersion}};
+  if (publication.standing != Standing::kUnstated)
+    head["provisional"] = publication.standing == Standing::kProvisional;
+  head["competition"] = CompetitionJson(competition, publication);
+  head["ranking"] = RankingJson(competition);
+  head["entries"] = Json::array();
+  return head;
 }
 
 }  // namespace
@@ -104,8 +106,8 @@ Json EntryJson(const record::EntryRecord& entry) {
   return json;
 }
 
-Json ResultsJson(const record::CompetitionRecord& competition) {
-  Json json = ResultsHead(competition);
+Json ResultsJson(const record::CompetitionRecord& competition, const Publication& publication) {
+  Json json = ResultsHead(competition, publication);
   for (const record::EntryRecord& entry : competition.entries)
     json["entries"].push_back(EntryJson(entry));
   return json;
@@ -116,8 +118,8 @@ std::string JsonText(const Json& json) {
 }
 
 std::string ResultsJsonText(const record::CompetitionRecord& competition,
-                            const EntryExtension& extend) {
-  std::string text = JsonText(ResultsHead(competition));
+                            const Publication& publication, const EntryExtension& extend) {
+  std::string text = JsonText(ResultsHead(competition, publication));
   const size_t count = competition.entries.size();
   if (count == 0) return text;
   // Each entry dumped as the whole document's dump places it, two levels

@@ -130,12 +130,37 @@ PageData Entry(const record::CompetitionRecord& competition, const record::Entry
   return values;
 }
 
+// The banner of a stated standing: its class, its word and what it means.
+// Without a default, a new standing does not build until it has its banner.
+PageData StandingBanner(Standing standing) {
+  PageData banner;
+  switch (standing) {
+    case Standing::kProvisional:
+      banner.set("name", "provisional");
+      banner.set("label", "Provisional");
+      banner.set("meaning",
+                 "Uploads are open or the results are not yet declared final: places may still "
+                 "change.");
+      break;
+    case Standing::kFinal:
+      banner.set("name", "final");
+      banner.set("label", "Final");
+      banner.set("meaning", "Uploads are closed and the results are declared final.");
+      break;
+    case Standing::kUnstated:
+      break;
+  }
+  return banner;
+}
+
 }  // namespace
 
 std::string ResultsPage(const record::CompetitionRecord& competition, const PageContent& content) {
   const std::string name = competition.track.empty() ? "Hot lap" : competition.track;
   const std::string entries = text::FormatInteger(static_cast<int64_t>(competition.entries.size()));
   PageData values;
+  if (content.standing != Standing::kUnstated)
+    values.set("standing", StandingBanner(content.standing));
   values.set("title", name + " results");
   values.set("description", "Results of the " + name + " hot lap competition: " + entries +
                                 " entries ranked by lap time, evaluated on " + content.run_date +

@@ -15,6 +15,7 @@
 #include "run/saved_evaluation.h"
 #include "run/screen_checks.h"
 #include "run/track_pictures.h"
+#include "toolkit/ui/editor_lines.h"
 #include "toolkit/ui/headless_ui.h"
 #include "workflow/penalty.h"
 #include "workflow/startup.h"
@@ -34,7 +35,7 @@ struct Run {
   ui::HeadlessUi ui;
   std::optional<ExportRun> export_run;
   std::optional<TrackPictures> track_pictures;
-  std::vector<std::string> entry_logs;
+  std::vector<std::vector<std::string>> entry_logs;
   ExitStatus status = ExitStatus::kDone;
   std::optional<std::string> stopped;
 
@@ -110,7 +111,7 @@ void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
     workflow::TakeStep(s, run.ui);
     if (s.StepCounter == state::kFinished) break;
     HandleShownEntry(run);
-    run.entry_logs.push_back(run.ui.ReadText(state::id::kLogBox));
+    run.entry_logs.push_back(ui::EditorTextLines(run.ui.ReadText(state::id::kLogBox)));
   }
   if (run.track_pictures) run.Fails(run.track_pictures->Finish());
   if (run.plan.google) results::ExportGoogleChart(s, run.ui);
@@ -187,7 +188,8 @@ EvaluatedCompetition EvaluateCompetition(const RunPlan& given, const state::Outp
   if (const auto started = workflow::InitState(run.s); !started)
     return StoppedBefore(started.error(), diagnostics);
   run.s.ReportDir = plan->report_dir;
-  if (!plan->export_dir.empty()) run.export_run.emplace(plan->export_dir, diagnostics);
+  if (!plan->export_dir.empty())
+    run.export_run.emplace(plan->export_dir, diagnostics, plan->publication);
   if (!plan->pictures_dir.empty()) run.track_pictures.emplace(plan->pictures_dir, diagnostics);
 
   EvaluateEntries(run, needs);

@@ -26,8 +26,8 @@ struct EvaluatedCompetition {
   record::CompetitionRecord record;
   std::string report_text;  // as written to the report file, lines ended by CR LF
   std::string google_text;  // "" unless asked for and its template was read
-  // Each entry's log as the report holds it, in folder order.
-  std::vector<std::string> entry_logs;
+  // Each entry's log lines as the report holds them, in folder order.
+  std::vector<std::vector<std::string>> entry_logs;
   std::vector<Diagnostic> diagnostics;
 
   bool Ranked() const { return !stopped.has_value(); }

@@ -5,6 +5,7 @@
 
 #include "audit/audit.h"
 #include "gamedata/base_folder.h"
+#include "toolkit/ui/editor_lines.h"
 #include "toolkit/ui/headless_ui.h"
 #include "workflow/penalty.h"
 #include "workflow/startup.h"
@@ -32,18 +33,6 @@ void LoadAlone(state::AppState& s, const fs::path& car, const fs::path& entry) {
   s.StepCounter = 1;
 }
 
-// The log editor's text is its lines joined by CR LF.
-std::vector<std::string> LogLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find(state::kNewLine, start)) != std::string::npos;
-       start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  lines.push_back(text.substr(start));
-  return lines;
-}
-
 std::optional<raster::Image> Picture(const state::AppState& s, int image, bool wanted) {
   const raster::Image* picture = wanted ? s.Images.Get(image) : nullptr;
   if (picture == nullptr) return std::nullopt;
@@ -69,7 +58,7 @@ Result<EvaluatedEntry> EvaluateEntry(const std::string& reference_car,
   audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = options.period});
 
   EvaluatedEntry evaluated;
-  evaluated.log_lines = LogLines(ui.ReadText(state::id::kLogBox));
+  evaluated.log_lines = ui::EditorTextLines(ui.ReadText(state::id::kLogBox));
   if (!s.Record.entries.empty()) evaluated.record = std::move(s.Record.entries.front());
   evaluated.track_picture =
       Picture(s, state::id::kLineImage, options.pictures && !s.TrackFileInvalid);

@@ -48,15 +48,17 @@ std::span<const uint8_t> TextBytes(const std::string& text) {
 
 // The results JSON, each entry with the pictures the page shows.
 std::string ExportedJson(const record::CompetitionRecord& competition,
+                         const publish::Publication& publication,
                          const std::vector<publish::EntryPictures>& pictures) {
   const auto path = [](const std::optional<publish::PagePicture>& p) {
     return p ? nlohmann::ordered_json(p->path) : nlohmann::ordered_json();
   };
-  return publish::ResultsJsonText(competition, [&](size_t i, nlohmann::ordered_json& entry) {
-    const publish::EntryPictures shown =
-        i < pictures.size() ? pictures[i] : publish::EntryPictures{};
-    entry["pictures"] = {{"track", path(shown.track)}, {"screen", path(shown.screen)}};
-  });
+  return publish::ResultsJsonText(
+      competition, publication, [&](size_t i, nlohmann::ordered_json& entry) {
+        const publish::EntryPictures shown =
+            i < pictures.size() ? pictures[i] : publish::EntryPictures{};
+        entry["pictures"] = {{"track", path(shown.track)}, {"screen", path(shown.screen)}};
+      });
 }
 
 // What a chart is made from: its size and its pixels.
@@ -70,8 +72,8 @@ files::Sha256Digest PixelFingerprint(const raster::Image& picture) {
 
 }  // namespace
 
-ExportRun::ExportRun(std::string folder, Diagnostics& diagnostics)
-    : folder_(std::move(folder)), diagnostics_(diagnostics) {
+ExportRun::ExportRun(std::string folder, Diagnostics& diagnostics, publish::Publication publication)
+    : folder_(std::move(folder)), diagnostics_(diagnostics), publication_(publication) {
   std::error_code ec;
   fs::create_directories(folder_, ec);
   if (!fs::is_directory(folder_, ec)) {
@@ -246,7 +248,8 @@ bool ExportRun::Finish(const state::AppState& s) {
   content.pictures.resize(s.Record.entries.size());
   content.chart = CopyChart(s);
   content.ghosts = WriteGhosts(s);
-  WriteText("results.json", ExportedJson(s.Record, content.pictures));
+  content.standing = publication_.standing;
+  WriteText("results.json", ExportedJson(s.Record, publication_, content.pictures));
   WriteText("results.csv", publish::ResultsCsv(s.Record));
   // The page goes last, so whoever opens it finds every file it shows; the
   // files of an earlier export go after it, once no page shows them.

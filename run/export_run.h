@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "publish/export_plan.h"
+#include "publish/publication.h"
 #include "publish/results_page.h"
 #include "run/diagnostics.h"
 #include "run/picture_writer.h"
@@ -20,7 +21,7 @@ namespace hl::run {
 class ExportRun {
  public:
   // `folder` is absolute and ends with "/"; it is created here.
-  ExportRun(std::string folder, Diagnostics& diagnostics);
+  ExportRun(std::string folder, Diagnostics& diagnostics, publish::Publication publication = {});
 
   // Right after the entry at `index` was shown: its track picture and
   // screen picture as the window shows them.
@@ -54,6 +55,7 @@ class ExportRun {
 
   std::string folder_;
   Diagnostics& diagnostics_;
+  publish::Publication publication_;
   bool failed_ = false;
   bool folder_ready_ = true;
   std::optional<publish::ExportPlan> plan_;

@@ -10,8 +10,8 @@
 namespace hl::run {
 namespace {
 
-std::string JsonOf(const record::CompetitionRecord& competition) {
-  return publish::ResultsJsonText(competition);
+std::string JsonOf(const record::CompetitionRecord& competition, const RunPlan& plan) {
+  return publish::ResultsJsonText(competition, plan.publication);
 }
 
 }  // namespace
@@ -38,7 +38,8 @@ bool WriteResultsFiles(const record::CompetitionRecord& competition, const RunPl
                        Diagnostics& diagnostics) {
   bool complete = true;
   if (!plan.json_file.empty() && plan.json_file != kStandardOutput)
-    complete &= WriteOutputFile(plan.json_file, JsonOf(competition), "JSON results", diagnostics);
+    complete &=
+        WriteOutputFile(plan.json_file, JsonOf(competition, plan), "JSON results", diagnostics);
   if (!plan.csv_file.empty() && plan.csv_file != kStandardOutput) {
     complete &= WriteOutputFile(plan.csv_file, publish::ResultsCsv(competition), "CSV results",
                                 diagnostics);
@@ -47,7 +48,7 @@ bool WriteResultsFiles(const record::CompetitionRecord& competition, const RunPl
 }
 
 std::string PrintedResults(const record::CompetitionRecord& competition, const RunPlan& plan) {
-  if (plan.json_file == kStandardOutput) return JsonOf(competition);
+  if (plan.json_file == kStandardOutput) return JsonOf(competition, plan);
   if (plan.csv_file == kStandardOutput) return publish::ResultsCsv(competition);
   return "";
 }

@@ -8,6 +8,7 @@
 
 #include "audit/period.h"
 #include "evaluation/evaluation_file.h"
+#include "publish/publication.h"
 
 namespace hl::run {
 
@@ -24,7 +25,10 @@ struct RunPlan {
   std::string csv_file;
   std::string export_dir;  // absolute, ends with "/"; "" when no results page is wanted
   std::string report_dir;  // absolute, ends with "/"; "" for the base folder
-  bool audit = false;      // the findings are printed after the report
+  // What the results page and JSON say beside the results (the server's
+  // page: its standing, the folder's name alone).
+  publish::Publication publication;
+  bool audit = false;                   // the findings are printed after the report
   std::optional<audit::Period> period;  // the days the laps had to be driven on
   // The saved evaluation: absolute, or "" without one; `record` writes this
   // run's fingerprints into it. `saved` is what the file holds, read just

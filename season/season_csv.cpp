@@ -1,33 +1,23 @@
-#include "publish/results_csv.h"
+#include "publish/csv_cells.h"
 #include "season/season_outputs.h"
 
 namespace hl::season {
-namespace {
 
-constexpr const char* kRowEnd = "\r\n";
-
-std::string Row(const std::vector<std::string>& fields) {
-  std::string row;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) row += ',';
-    row += publish::CsvField(fields[i]);
-  }
-  return row + kRowEnd;
-}
-
-}  // namespace
+using publish::CsvText;
+using publish::CsvValue;
 
 std::string SeasonCsv(const Season& season, const std::vector<DriverStanding>& standings) {
-  std::vector<std::string> header = {"place", "driver", "points"};
+  std::vector<publish::CsvCell> header = {CsvText("place"), CsvText("driver"), CsvText("points")};
   for (const SeasonCompetition& competition : season.competitions)
-    header.push_back(competition.folder);
-  std::string csv = Row(header);
+    header.push_back(CsvText(competition.folder));
+  std::string csv = publish::CsvRow(header);
   for (const DriverStanding& standing : standings) {
-    std::vector<std::string> fields = {std::to_string(standing.place), standing.driver,
-                                       std::to_string(standing.points)};
+    std::vector<publish::CsvCell> cells = {CsvValue(std::to_string(standing.place)),
+                                           CsvText(standing.driver),
+                                           CsvValue(std::to_string(standing.points))};
     for (const DriverResult& result : standing.results)
-      fields.push_back(result.place ? std::to_string(*result.place) : "");
-    csv += Row(fields);
+      cells.push_back(CsvValue(result.place ? std::to_string(*result.place) : ""));
+    csv += publish::CsvRow(cells);
   }
   return csv;
 }

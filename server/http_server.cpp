@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <microhttpd.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 
 #include "server/access_token.h"
 #include "server/entrant_pages.h"
+#include "server/request_checks.h"
 #include "server/routes.h"
 #include "server/upload_commit.h"
 #include "server/upload_parts.h"
@@ -22,20 +24,35 @@ namespace hl::server {
 
 using Json = nlohmann::ordered_json;
 
+// An answer made before it is queued, so a worker can make it off the
+// polling threads.
+struct Reply {
+  unsigned status = 200;
+  std::string body;
+  const char* type = "application/json; charset=utf-8";
+  bool close = false;  // the request's framing cannot be trusted: no second request
+};
+
 struct Request {
+  HttpServer* server = nullptr;
   std::chrono::steady_clock::time_point began = std::chrono::steady_clock::now();
   std::string path;
   std::string method;
+  std::string client;  // the address that counts: the peer, or who a trusted proxy names
   unsigned status = 0;
   uint64_t bytes = 0;
   bool started = false;
   Routed routed;
-  std::string retry_after;           // seconds, for a 429
+  std::string retry_after;           // seconds, for a 429 or 503
   std::optional<std::string> entry;  // whose token came with the request
   uint64_t received = 0;
+  int64_t last_byte = 0;  // when the body's last byte so far arrived (seconds, UTC)
   std::string staging;
   std::unique_ptr<UploadParts> parts;
   MHD_PostProcessor* processor = nullptr;
+  // Made by a worker while the connection waits suspended: written before the
+  // worker resumes the connection, read by the polling thread only after.
+  std::optional<Reply> deferred;
 };
 
 namespace {
@@ -44,8 +61,18 @@ namespace fs = std::filesystem;
 
 constexpr size_t kFormBuffer = 64 * 1024;
 constexpr int64_t kShutdownWaitSeconds = 120;
-constexpr const char* kJsonType = "application/json; charset=utf-8";
 constexpr const char* kHtmlType = "text/html; charset=utf-8";
+constexpr unsigned kPollThreads = 2;
+constexpr size_t kWorkers = 4;
+constexpr size_t kConnections = 1024;
+constexpr size_t kPerAddress = 32;  // a club behind one router uploads together
+// Connections the library takes beyond the cap and the share, to answer
+// them 503; beyond these it refuses them itself. Behind trusted proxies
+// the library cannot tell clients apart and takes any number per address.
+constexpr size_t kOverCap = 64;
+constexpr size_t kOverShare = kPerAddress;
+constexpr size_t kConnectionMemory = 256 * 1024;
+constexpr const char* kBusyWait = "2";
 
 MHD_Result Verdict(bool yes) { return yes ? MHD_YES : MHD_NO; }
 
@@ -55,7 +82,15 @@ std::string ErrorJson(const std::string& message) {
   return Json{{"error", message}}.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-std::string ClientAddress(MHD_Connection* connection) {
+Reply JsonReply(unsigned status, std::string body) {
+  return {.status = status, .body = std::move(body)};
+}
+
+Reply ErrorReply(unsigned status, const std::string& message) {
+  return JsonReply(status, ErrorJson(message));
+}
+
+std::string PeerAddress(MHD_Connection* connection) {
   const MHD_ConnectionInfo* info =
       MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
   if (info == nullptr || info->client_addr == nullptr) return "?";
@@ -70,29 +105,48 @@ std::string ClientAddress(MHD_Connection* connection) {
   return text;
 }
 
+MHD_Result CollectHeader(void* cls, MHD_ValueKind, const char* key, const char* value) {
+  static_cast<HeaderLines*>(cls)->emplace_back(key ? key : "", value ? value : "");
+  return MHD_YES;
+}
+
+HeaderLines Headers(MHD_Connection* connection) {
+  HeaderLines lines;
+  MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectHeader, &lines);
+  return lines;
+}
+
 std::string Header(MHD_Connection* connection, const char* name) {
   const char* value = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name);
   return value ? value : "";
 }
 
-// The token of an "Authorization: Bearer TOKEN" header; "" without one.
-std::string BearerToken(MHD_Connection* connection) {
-  const std::string header = Header(connection, MHD_HTTP_HEADER_AUTHORIZATION);
-  constexpr std::string_view kScheme = "Bearer ";
-  if (header.size() <= kScheme.size() || header.compare(0, kScheme.size(), kScheme) != 0) return "";
-  return header.substr(kScheme.size());
+// Every line of a header that may be sent more than once, joined by ", ".
+std::string JoinedHeader(const HeaderLines& lines, std::string_view name) {
+  std::string joined;
+  for (const auto& [key, value] : lines) {
+    if (key.size() != name.size() || strncasecmp(key.c_str(), name.data(), name.size()) != 0)
+      continue;
+    joined += joined.empty() ? "" : ", ";
+    joined += value;
+  }
+  return joined;
 }
 
-bool IsMultipart(const std::string& type) { return type.rfind("multipart/form-data", 0) == 0; }
-
-void AddCommonHeaders(MHD_Response* response, const char* type) {
+void AddCommonHeaders(MHD_Response* response, const char* type, bool no_store) {
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
   MHD_add_response_header(response, "Content-Security-Policy",
                           "default-src 'none'; img-src 'self'; style-src 'unsafe-inline'; "
                           "form-action 'self'; frame-ancestors 'none'; base-uri 'none'");
   MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
   MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
-  MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-cache");
+  MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL,
+                          no_store ? "no-store" : "no-cache");
+}
+
+// Answers to requests that carry a token, or hand one out, are never stored.
+bool CarriesToken(Route route) {
+  return route == Route::kApiEntry || route == Route::kApiSignup || TakesForm(route);
 }
 
 // A driver's name: 1 to 40 characters of valid UTF-8, none a control character.
@@ -117,15 +171,15 @@ bool IsDriverName(const std::string& name) {
 
 MHD_Result OnFormPart(void* cls, MHD_ValueKind, const char* key, const char* filename, const char*,
                       const char*, const char* data, uint64_t off, size_t size) {
-  auto* parts = static_cast<UploadParts*>(cls);
-  return Verdict(parts->Take(key ? key : "", filename, data, off, size));
+  auto* request = static_cast<Request*>(cls);
+  return Verdict(request->server->TakeFormPart(*request, key, filename, data, off, size));
 }
 
 MHD_Result OnRequest(void* cls, MHD_Connection* connection, const char* url, const char* method,
-                     const char*, const char* upload_data, size_t* upload_data_size,
+                     const char* version, const char* upload_data, size_t* upload_data_size,
                      void** context) {
   return static_cast<MHD_Result>(static_cast<HttpServer*>(cls)->Handle(
-      connection, url, method, upload_data, upload_data_size, context));
+      connection, url, method, version, upload_data, upload_data_size, context));
 }
 
 void OnCompleted(void* cls, MHD_Connection*, void** context, MHD_RequestTerminationCode how) {
@@ -135,6 +189,11 @@ void OnCompleted(void* cls, MHD_Connection*, void** context, MHD_RequestTerminat
 
 void* OnBegin(void* cls, const char* uri, MHD_Connection*) {
   return static_cast<HttpServer*>(cls)->Began(uri);
+}
+
+void OnConnection(void* cls, MHD_Connection* connection, void**,
+                  MHD_ConnectionNotificationCode code) {
+  static_cast<HttpServer*>(cls)->Connected(connection, code == MHD_CONNECTION_NOTIFY_STARTED);
 }
 
 void IgnoreLibraryMessage(void*, const char*, va_list) {}
@@ -149,9 +208,14 @@ HttpServer::HttpServer(const ServerOptions& options, const StateFolders& folders
       live_(live),
       log_(log),
       address_limit_(options.rate_limit),
-      token_limit_(options.rate_limit) {}
+      token_limit_(options.rate_limit),
+      signup_limit_(options.signups_per_hour, 3600),
+      share_(kConnections, kPerAddress) {
+  for (const std::string& proxy : options.trusted_proxies) proxies_.Add(proxy);
+}
 
 HttpServer::~HttpServer() {
+  workers_.reset();
   if (daemon_ != nullptr) MHD_stop_daemon(daemon_);
 }
 
@@ -159,7 +223,7 @@ Result<uint16_t> HttpServer::Start() {
   sockaddr_in6 address6{};
   sockaddr_in address4{};
   const sockaddr* address = nullptr;
-  unsigned flags = MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_ITC |
+  unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME |
                    MHD_USE_ERROR_LOG;
   if (inet_pton(AF_INET, options_.host.c_str(), &address4.sin_addr) == 1) {
     address4.sin_family = AF_INET;
@@ -173,15 +237,16 @@ Result<uint16_t> HttpServer::Start() {
   } else {
     return Fail({"'" + options_.host + "' is no IP address to listen on", "", std::nullopt});
   }
-  constexpr unsigned kPerAddress = 32;  // a club behind one router uploads together
-  constexpr unsigned kConnections = 512;
-  constexpr size_t kConnectionMemory = 256 * 1024;
+  workers_ = std::make_unique<WorkerPool>(kWorkers);
   daemon_ = MHD_start_daemon(
       flags, options_.port, nullptr, nullptr, &OnRequest, this, MHD_OPTION_SOCK_ADDR, address,
-      MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(options_.idle_timeout),
-      MHD_OPTION_PER_IP_CONNECTION_LIMIT, kPerAddress, MHD_OPTION_CONNECTION_LIMIT, kConnections,
+      MHD_OPTION_THREAD_POOL_SIZE, kPollThreads, MHD_OPTION_CONNECTION_TIMEOUT,
+      static_cast<unsigned>(options_.idle_timeout), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+      proxies_.Empty() ? static_cast<unsigned>(kPerAddress + kOverShare) : 0u,
+      MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(kConnections + kOverCap),
       MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_NOTIFY_COMPLETED,
-      &OnCompleted, this, MHD_OPTION_URI_LOG_CALLBACK, &OnBegin, this, MHD_OPTION_EXTERNAL_LOGGER,
+      &OnCompleted, this, MHD_OPTION_NOTIFY_CONNECTION, &OnConnection, this,
+      MHD_OPTION_URI_LOG_CALLBACK, &OnBegin, this, MHD_OPTION_EXTERNAL_LOGGER,
       &IgnoreLibraryMessage, nullptr, MHD_OPTION_END);
   if (daemon_ == nullptr)
     return Fail({"cannot listen on " + options_.host + ":" + std::to_string(options_.port) +
@@ -201,12 +266,24 @@ void HttpServer::Shutdown() {
     idle_.wait_for(lock, std::chrono::seconds(kShutdownWaitSeconds),
                    [this] { return in_flight_ == 0; });
   }
+  // A worker still at work resumes its connection: it ends before the daemon.
+  workers_.reset();
   MHD_stop_daemon(daemon_);
   daemon_ = nullptr;
 }
 
+void HttpServer::Connected(MHD_Connection* connection, bool open) {
+  if (!open) {
+    share_.Release(connection);
+    return;
+  }
+  const std::string peer = PeerAddress(connection);
+  share_.Admit(connection, peer, proxies_.Contains(peer));
+}
+
 void* HttpServer::Began(const char* uri) {
   auto* request = new Request;
+  request->server = this;
   const std::string_view text = uri ? uri : "";
   request->path = std::string(text.substr(0, text.find('?')));
   std::lock_guard lock(mutex_);
@@ -231,59 +308,57 @@ void HttpServer::Completed(Request* request, int how) {
     std::lock_guard lock(mutex_);
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1fms", static_cast<double>(micros) / 1000.0);
-    log_ << request->method << ' ' << request->path << ' ' << status << ' ' << request->bytes << ' '
-         << duration << std::endl;
+    log_ << LogSafe(request->client.empty() ? "-" : request->client) << ' '
+         << LogSafe(request->method) << ' ' << LogSafe(request->path) << ' ' << status << ' '
+         << request->bytes << ' ' << duration << std::endl;
     --in_flight_;
   }
   idle_.notify_all();
   delete request;
 }
 
-int HttpServer::Answer(MHD_Connection* connection, Request& request, unsigned status,
-                       std::string body, const char* type) {
-  MHD_Response* response =
-      MHD_create_response_from_buffer(body.size(), body.data(), MHD_RESPMEM_MUST_COPY);
+int HttpServer::Send(MHD_Connection* connection, Request& request, const Reply& reply) {
+  MHD_Response* response = MHD_create_response_from_buffer(
+      reply.body.size(), const_cast<char*>(reply.body.data()), MHD_RESPMEM_MUST_COPY);
   if (response == nullptr) return MHD_NO;
-  AddCommonHeaders(response, type);
-  if (status == 405)
+  AddCommonHeaders(response, reply.type, CarriesToken(request.routed.route));
+  if (reply.status == 405)
     MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, request.routed.allow.c_str());
-  if (status == 429 || status == 503) {
-    const std::string wait = status == 503 ? "2" : request.retry_after;
+  if (reply.status == 401) MHD_add_response_header(response, "WWW-Authenticate", "Bearer");
+  if (reply.status == 429 || reply.status == 503) {
+    const std::string wait = request.retry_after.empty() ? kBusyWait : request.retry_after;
     MHD_add_response_header(response, MHD_HTTP_HEADER_RETRY_AFTER, wait.c_str());
   }
-  request.status = status;
-  request.bytes = body.size();
-  const MHD_Result queued = MHD_queue_response(connection, status, response);
+  if (reply.close) MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+  request.status = reply.status;
+  request.bytes = reply.body.size();
+  const MHD_Result queued = MHD_queue_response(connection, reply.status, response);
   MHD_destroy_response(response);
   return queued;
 }
 
-int HttpServer::AnswerJson(MHD_Connection* connection, Request& request, unsigned status,
-                           const std::string& body) {
-  return Answer(connection, request, status, body, kJsonType);
-}
-
-int HttpServer::AnswerRefusal(MHD_Connection* connection, Request& request) {
+Reply HttpServer::RefusalReply(const Request& request) const {
   const Refusal& refusal = *request.parts->Refused();
   if (request.routed.route == Route::kUploadPost)
-    return Answer(connection, request, refusal.status, RefusalPage(refusal.status, refusal.message),
-                  kHtmlType);
-  return AnswerJson(connection, request, refusal.status, ErrorJson(refusal.message));
+    return {.status = refusal.status,
+            .body = RefusalPage(refusal.status, refusal.message),
+            .type = kHtmlType};
+  return ErrorReply(refusal.status, refusal.message);
 }
 
 int HttpServer::AnswerPageFile(MHD_Connection* connection, Request& request) {
   const std::string folder = live_.PageFolder();
   if (folder.empty()) {
-    return AnswerJson(connection, request, 503,
-                      ErrorJson("the results page is being built; try again in a moment"));
+    return Send(connection, request,
+                ErrorReply(503, "the results page is being built; try again in a moment"));
   }
   const std::string path = folder + request.routed.file;
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   struct stat status {};
   if (fd < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     if (fd >= 0) close(fd);
-    return AnswerJson(connection, request, 404,
-                      ErrorJson("there is no " + request.path + " on this server"));
+    return Send(connection, request,
+                ErrorReply(404, "there is no " + request.path + " on this server"));
   }
   const auto size = static_cast<uint64_t>(status.st_size);
   MHD_Response* response = MHD_create_response_from_fd64(size, fd);
@@ -291,7 +366,7 @@ int HttpServer::AnswerPageFile(MHD_Connection* connection, Request& request) {
     close(fd);
     return MHD_NO;
   }
-  AddCommonHeaders(response, PageFileType(request.routed.file));
+  AddCommonHeaders(response, PageFileType(request.routed.file), false);
   request.status = 200;
   request.bytes = size;
   const MHD_Result queued = MHD_queue_response(connection, 200, response);
@@ -299,7 +374,7 @@ int HttpServer::AnswerPageFile(MHD_Connection* connection, Request& request) {
   return queued;
 }
 
-int HttpServer::AnswerEntry(MHD_Connection* connection, Request& request) {
+Reply HttpServer::EntryReply(Request& request) {
   const std::string& entry = *request.entry;
   Json versions = Json::array();
   for (const VersionRow& row : store_.Versions(entry)) {
@@ -322,12 +397,11 @@ int HttpServer::AnswerEntry(MHD_Connection* connection, Request& request) {
     if (found != latest->end()) verdict = found->second.verdict;
   }
   const Json answer = {{"entry", entry}, {"verdict", verdict}, {"versions", versions}};
-  return AnswerJson(connection, request, 200,
-                    answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
+  return JsonReply(200, answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
 }
 
-bool HttpServer::UploadsClosed() const {
-  return options_.closes && Now() >= options_.closes->utc_seconds;
+bool HttpServer::ClosedAt(int64_t seconds) const {
+  return options_.closes && seconds >= options_.closes->utc_seconds;
 }
 
 std::shared_ptr<std::mutex> HttpServer::EntryLock(const std::string& entry) {
@@ -339,103 +413,203 @@ std::shared_ptr<std::mutex> HttpServer::EntryLock(const std::string& entry) {
 
 // Who sent the request: its token names an entrant, and the entrant's
 // requests are counted as well as the address's.
-void HttpServer::CheckAccess(MHD_Connection* connection, Request& request) {
-  const std::string token = request.routed.route == Route::kUploadPost
-                                ? request.parts->Value("token")
-                                : BearerToken(connection);
+void HttpServer::CheckAccess(Request& request, const std::string& token) {
+  UploadParts& parts = *request.parts;
   if (token.empty()) {
-    request.parts->Refuse(401, "a token is needed: send the one the organiser gave you");
+    parts.Refuse(401, request.routed.route == Route::kUploadPost
+                          ? "a token is needed before the files: send the field token first"
+                          : "a token is needed: send the one the organiser gave you");
     return;
   }
   request.entry = store_.EntryOfToken(TokenHash(token));
   if (!request.entry) {
-    request.parts->Refuse(401,
-                          "the token is not known: check it, or ask the organiser for a new "
-                          "one");
+    parts.Refuse(401, "the token is not known: check it, or ask the organiser for a new one");
     return;
   }
   if (const auto wait = token_limit_.Take(*request.entry, Now())) {
     request.retry_after = std::to_string(*wait);
-    request.parts->Refuse(
-        429, "too many requests for this entry; wait " + std::to_string(*wait) + " seconds");
+    parts.Refuse(429,
+                 "too many requests for this entry; wait " + std::to_string(*wait) + " seconds");
   }
 }
 
+bool HttpServer::OpenStaging(Request& request) {
+  auto made = folders_.NewStagingFolder();
+  if (!made) {
+    request.parts->Refuse(500, "the server could not store the upload; please try again later");
+    return false;
+  }
+  request.staging = *made;
+  request.parts->SetStaging(*made);
+  return true;
+}
+
+// Files are stored only from a known sender: the form's token field must
+// come before its first file.
+bool HttpServer::TakeFormPart(Request& request, const char* key, const char* filename,
+                              const char* data, uint64_t offset, size_t size) {
+  UploadParts& parts = *request.parts;
+  if (filename != nullptr && request.routed.route != Route::kApiSignup && !parts.HasStaging() &&
+      !parts.Refused()) {
+    if (!request.entry) CheckAccess(request, parts.Value("token"));
+    if (parts.Refused() || !OpenStaging(request)) return false;
+  }
+  return parts.Take(key ? key : "", filename, data, offset, size);
+}
+
+std::optional<Reply> HttpServer::RefuseUploadAtStart(MHD_Connection* connection, Request& request) {
+  UploadParts& parts = *request.parts;
+  if (!IsMultipartForm(Header(connection, MHD_HTTP_HEADER_CONTENT_TYPE)))
+    parts.Refuse(415, "send the files as multipart/form-data");
+  if (request.routed.route == Route::kApiUpload)
+    CheckAccess(request, BearerTokenOf(Header(connection, MHD_HTTP_HEADER_AUTHORIZATION)));
+  if (ClosedAt(Now()))
+    parts.Refuse(403, "uploads are closed: " + ClosingSentence(*options_.closes, true));
+  if (parts.Refused()) return RefusalReply(request);
+  return std::nullopt;
+}
+
+std::optional<Reply> HttpServer::RefuseSignupAtStart(MHD_Connection* connection, Request& request) {
+  if (ClosedAt(Now()))
+    return ErrorReply(403, "sign-up is closed: " + ClosingSentence(*options_.closes, true));
+  if (!PostedFromOwnPages(Header(connection, "Origin"), Header(connection, "Referer"),
+                          Header(connection, MHD_HTTP_HEADER_HOST)))
+    return ErrorReply(403, "sign-up takes forms from this server's own pages only");
+  if (const auto wait = signup_limit_.Take(request.client, Now())) {
+    request.retry_after = std::to_string(*wait);
+    return ErrorReply(
+        429, "too many sign-ups from this address; wait " + std::to_string(*wait) + " seconds");
+  }
+  return std::nullopt;
+}
+
+// What is refused before a byte of the body is read (no 100 Continue).
+std::optional<Reply> HttpServer::RefuseAtStart(MHD_Connection* connection, Request& request) {
+  if (stopping_) return ErrorReply(503, "the server is shutting down; try again in a minute");
+  if (!share_.Admitted(connection)) {
+    Reply reply = ErrorReply(503, "the server has too many connections; try again in a moment");
+    reply.close = true;  // its slot goes to someone else
+    return reply;
+  }
+  if (const auto wait = address_limit_.Take(request.client, Now())) {
+    request.retry_after = std::to_string(*wait);
+    return ErrorReply(
+        429, "too many requests from this address; wait " + std::to_string(*wait) + " seconds");
+  }
+  if (request.routed.route == Route::kNone) {
+    if (request.routed.status == 405)
+      return ErrorReply(405, request.path + " takes only " + request.routed.allow);
+    return ErrorReply(request.routed.status, "there is no " + request.path + " on this server");
+  }
+  if (!TakesForm(request.routed.route)) return std::nullopt;
+  const std::string length = Header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH);
+  if (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > kRequestLimit)
+    return ErrorReply(413, "the request is larger than the 12 MiB allowed");
+  if (request.routed.route == Route::kApiSignup) return RefuseSignupAtStart(connection, request);
+  return RefuseUploadAtStart(connection, request);
+}
+
 int HttpServer::StartRequest(MHD_Connection* connection, Request& request, const char* method,
-                             const char* url) {
+                             const char* url, const char* version) {
   request.method = method ? method : "";
   if (request.path.empty()) request.path = url ? url : "";
+  const HeaderLines headers = Headers(connection);
+  const std::string peer = PeerAddress(connection);
+  request.client = ClientAddressOf(peer, JoinedHeader(headers, "X-Forwarded-For"),
+                                   JoinedHeader(headers, "Forwarded"), proxies_);
+  if (proxies_.Contains(peer)) share_.Move(connection, request.client, request.client == peer);
   request.routed = RouteRequest(request.method, request.path, options_.signup);
-  if (stopping_) {
-    return AnswerJson(connection, request, 503,
-                      ErrorJson("the server is shutting down; try again in a minute"));
+  if (const auto problem = FramingProblem(version ? version : "", headers)) {
+    Reply reply = ErrorReply(400, *problem);
+    reply.close = true;
+    return Send(connection, request, reply);
   }
-  if (const auto wait = address_limit_.Take(ClientAddress(connection), Now())) {
-    request.retry_after = std::to_string(*wait);
-    return AnswerJson(connection, request, 429,
-                      ErrorJson("too many requests from this address; wait " +
-                                std::to_string(*wait) + " seconds"));
-  }
+  if (TakesForm(request.routed.route)) request.parts = std::make_unique<UploadParts>();
+  if (auto refused = RefuseAtStart(connection, request)) return Send(connection, request, *refused);
   switch (request.routed.route) {
-    case Route::kNone:
-      if (request.routed.status == 405) {
-        return AnswerJson(connection, request, 405,
-                          ErrorJson(request.path + " takes only " + request.routed.allow));
-      }
-      return AnswerJson(connection, request, request.routed.status,
-                        ErrorJson("there is no " + request.path + " on this server"));
     case Route::kPageFile:
       return AnswerPageFile(connection, request);
     case Route::kUploadForm:
-      return Answer(connection, request, 200, UploadFormPage(options_.closes), kHtmlType);
+      return Send(connection, request,
+                  {.status = 200, .body = UploadFormPage(options_.closes), .type = kHtmlType});
     case Route::kApiEntry: {
-      request.parts = std::make_unique<UploadParts>("");
-      CheckAccess(connection, request);
-      if (request.parts->Refused()) return AnswerRefusal(connection, request);
-      return AnswerEntry(connection, request);
+      request.parts = std::make_unique<UploadParts>();
+      CheckAccess(request, BearerTokenOf(Header(connection, MHD_HTTP_HEADER_AUTHORIZATION)));
+      if (request.parts->Refused()) return Send(connection, request, RefusalReply(request));
+      return Send(connection, request, EntryReply(request));
     }
     default:
       break;
   }
   // A form: read as it streams in; a refusal is answered once the body is read.
-  const bool upload = request.routed.route != Route::kApiSignup;
-  std::string staging;
-  if (upload) {
-    auto made = folders_.NewStagingFolder();
-    if (made) request.staging = *made;
-  }
-  request.parts = std::make_unique<UploadParts>(request.staging);
-  UploadParts& parts = *request.parts;
-  const std::string type = Header(connection, MHD_HTTP_HEADER_CONTENT_TYPE);
-  const std::string length = Header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH);
-  if (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > kRequestLimit) {
-    parts.Refuse(413, "the request is larger than the 12 MiB allowed");
-    return AnswerRefusal(connection, request);
-  }
-  if (upload && request.staging.empty())
-    parts.Refuse(500, "the server could not store the upload; please try again later");
-  if (upload && !IsMultipart(type)) parts.Refuse(415, "send the files as multipart/form-data");
-  if (request.routed.route == Route::kApiUpload) CheckAccess(connection, request);
-  if (upload && UploadsClosed()) {
-    parts.Refuse(403, "uploads are closed: " + ClosingSentence(*options_.closes, true));
-  }
-  if (!parts.Refused()) {
-    request.processor = MHD_create_post_processor(connection, kFormBuffer, &OnFormPart, &parts);
-    if (request.processor == nullptr)
-      parts.Refuse(upload ? 400 : 415,
-                   "the form data cannot be read: send it as "
-                   "multipart/form-data");
+  request.last_byte = Now();
+  request.processor = MHD_create_post_processor(connection, kFormBuffer, &OnFormPart, &request);
+  if (request.processor == nullptr) {
+    request.parts->Refuse(request.routed.route == Route::kApiSignup ? 415 : 400,
+                          "the form data cannot be read: send it as multipart/form-data");
   }
   return MHD_YES;
 }
 
+int HttpServer::TakeBody(Request& request, const char* data, size_t size) {
+  // The library cannot answer in the middle of a body: a request past its
+  // time is dropped.
+  if (std::chrono::steady_clock::now() - request.began >
+      std::chrono::seconds(options_.request_timeout))
+    return MHD_NO;
+  request.received += size;
+  request.last_byte = Now();
+  UploadParts& parts = *request.parts;
+  if (request.received > kRequestLimit)
+    parts.Refuse(413, "the request is larger than the 12 MiB allowed");
+  if (request.routed.route != Route::kApiSignup && ClosedAt(request.last_byte))
+    parts.Refuse(403, "uploads are closed: " + ClosingSentence(*options_.closes, true));
+  if (!parts.Refused() && request.processor != nullptr &&
+      MHD_post_process(request.processor, data, size) != MHD_YES) {
+    parts.Refuse(400, "the form data is malformed");
+  }
+  return MHD_YES;
+}
+
+int HttpServer::FinishBody(MHD_Connection* connection, Request& request) {
+  UploadParts& parts = *request.parts;
+  if (request.processor != nullptr) {
+    const bool whole = MHD_destroy_post_processor(request.processor) == MHD_YES;
+    request.processor = nullptr;
+    if (!whole) parts.Refuse(400, "the form data ends before its last part is complete");
+  }
+  if (request.routed.route == Route::kApiSignup) {
+    if (parts.Refused()) return Send(connection, request, RefusalReply(request));
+    return Defer(connection, request, [this, &request] { return FinishSignup(request); });
+  }
+  // An upload is received when its last byte is.
+  if (ClosedAt(request.last_byte))
+    parts.Refuse(403, "uploads are closed: " + ClosingSentence(*options_.closes, true));
+  if (!parts.Refused() && !request.entry) CheckAccess(request, parts.Value("token"));
+  if (parts.Refused()) return Send(connection, request, RefusalReply(request));
+  return Defer(connection, request, [this, &request] { return FinishUpload(request); });
+}
+
+// Runs `work` on a worker while the connection waits suspended; the library
+// calls Handle again once it is resumed, and the reply is sent then.
+int HttpServer::Defer(MHD_Connection* connection, Request& request, std::function<Reply()> work) {
+  MHD_suspend_connection(connection);
+  workers_->Post([connection, &request, work = std::move(work)] {
+    request.deferred = work();
+    MHD_resume_connection(connection);
+  });
+  return MHD_YES;
+}
+
 int HttpServer::Handle(MHD_Connection* connection, const char* url, const char* method,
-                       const char* upload_data, size_t* upload_data_size, void** context) {
+                       const char* version, const char* upload_data, size_t* upload_data_size,
+                       void** context) {
   Request& request = *static_cast<Request*>(*context);
   if (!request.started) {
     request.started = true;
-    return StartRequest(connection, request, method, url);
+    return StartRequest(connection, request, method, url, version);
   }
+  if (request.deferred) return Send(connection, request, *request.deferred);
   if (!request.parts || request.status != 0) {  // answered on the first call
     *upload_data_size = 0;
     return MHD_YES;
@@ -443,32 +617,15 @@ int HttpServer::Handle(MHD_Connection* connection, const char* url, const char* 
   if (*upload_data_size > 0) {
     const size_t size = *upload_data_size;
     *upload_data_size = 0;
-    request.received += size;
-    if (request.received > kRequestLimit) {
-      request.parts->Refuse(413, "the request is larger than the 12 MiB allowed");
-      return AnswerRefusal(connection, request);
-    }
-    if (!request.parts->Refused() && request.processor != nullptr &&
-        MHD_post_process(request.processor, upload_data, size) != MHD_YES) {
-      request.parts->Refuse(400, "the form data is malformed");
-    }
-    return MHD_YES;
+    return TakeBody(request, upload_data, size);
   }
-  if (request.processor != nullptr) {
-    const bool whole = MHD_destroy_post_processor(request.processor) == MHD_YES;
-    request.processor = nullptr;
-    if (!whole) request.parts->Refuse(400, "the form data ends before its last part is complete");
-  }
-  if (request.routed.route == Route::kApiSignup) return FinishSignup(connection, request);
-  return FinishUpload(connection, request);
+  return FinishBody(connection, request);
 }
 
-int HttpServer::FinishUpload(MHD_Connection* connection, Request& request) {
+Reply HttpServer::FinishUpload(Request& request) {
   UploadParts& parts = *request.parts;
-  if (request.routed.route == Route::kUploadPost && !parts.Refused())
-    CheckAccess(connection, request);
   const auto files = parts.Finish();
-  if (!files) return AnswerRefusal(connection, request);
+  if (!files) return RefusalReply(request);
   const std::string entry = *request.entry;
   CommittedUpload committed;
   std::shared_ptr<const Evaluated> evaluated;
@@ -492,7 +649,7 @@ int HttpServer::FinishUpload(MHD_Connection* connection, Request& request) {
   }
   if (!committed.version) {
     parts.Refuse(committed.status, committed.refusal);
-    return AnswerRefusal(connection, request);
+    return RefusalReply(request);
   }
   const int64_t version = *committed.version;
   Json answer = {{"entry", entry},
@@ -516,21 +673,21 @@ int HttpServer::FinishUpload(MHD_Connection* connection, Request& request) {
     }
   }
   if (request.routed.route == Route::kUploadPost)
-    return Answer(connection, request, 200, VerdictPage(answer), kHtmlType);
-  return AnswerJson(connection, request, 200,
-                    answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
+    return {.status = 200, .body = VerdictPage(answer), .type = kHtmlType};
+  return JsonReply(200, answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
 }
 
-int HttpServer::FinishSignup(MHD_Connection* connection, Request& request) {
+Reply HttpServer::FinishSignup(Request& request) {
   UploadParts& parts = *request.parts;
   const std::string name = parts.Value("name");
-  if (!parts.Refused() && !IsDriverName(name))
-    parts.Refuse(400, "name must be the driver's name, 1 to 40 characters");
-  if (parts.Refused()) return AnswerRefusal(connection, request);
+  if (!IsDriverName(name)) parts.Refuse(400, "name must be the driver's name, 1 to 40 characters");
+  if (parts.Refused()) return RefusalReply(request);
   const auto token = NewToken();
   std::string entry;
   {
     std::lock_guard lock(signup_mutex_);
+    if (signups_ >= options_.signup_limit)
+      return ErrorReply(403, "sign-up is full; ask the organiser for a token");
     const std::string stem = EntryNameFromDriver(name);
     entry = stem;
     std::error_code ec;
@@ -543,11 +700,12 @@ int HttpServer::FinishSignup(MHD_Connection* connection, Request& request) {
     const bool made = token && folders_.MakeEntryFolder(entry);
     if (!made || !store_.SetToken(entry, TokenHash(*token))) {
       parts.Refuse(500, "the server could not sign you up; please try again later");
-      return AnswerRefusal(connection, request);
+      return RefusalReply(request);
     }
+    ++signups_;
   }
   const Json answer = {{"entry", entry}, {"token", *token}};
-  return AnswerJson(connection, request, 201, answer.dump(2) + "\n");
+  return JsonReply(201, answer.dump(2) + "\n");
 }
 
 }  // namespace hl::server

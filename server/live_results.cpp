@@ -1,9 +1,6 @@
 #include "server/live_results.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <system_error>
 
 #include "publish/results_json.h"
@@ -14,7 +11,6 @@
 #include "run/output_needs.h"
 #include "run/saved_evaluation.h"
 #include "server/upload_verdict.h"
-#include "toolkit/files/file_slots.h"
 
 namespace hl::server {
 namespace {
@@ -25,44 +21,6 @@ namespace fs = std::filesystem;
 // run at the same time.
 constexpr const char* kVerdictReports = "verdicts";
 constexpr const char* kPageReports = "page";
-
-constexpr const char* kProvisionalMarker = "<p class=\"provisional\">provisional</p>\n";
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::span<const uint8_t> Bytes(const std::string& text) {
-  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-}
-
-// The page and the JSON say that the results may still change.
-void MarkProvisional(const std::string& folder) {
-  std::string page = ReadWholeFile(folder + "index.html");
-  const size_t body = page.find("<body>\n");
-  if (body != std::string::npos) {
-    page.insert(body + 7, kProvisionalMarker);
-    files::ReplaceFileAtomically(folder + "index.html", Bytes(page));
-  }
-  auto json = nlohmann::ordered_json::parse(ReadWholeFile(folder + "results.json"), nullptr, false);
-  if (json.is_object()) {
-    json["provisional"] = true;
-    files::ReplaceFileAtomically(folder + "results.json", Bytes(publish::JsonText(json)));
-  }
-}
-
-// An entry's log as the window shows it, a line each.
-std::vector<std::string> LogLines(const std::string& log) {
-  std::vector<std::string> lines;
-  std::istringstream in(log);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 // Every entry's verdict and place; each entry's log is kept from `earlier`
 // (a run of one entry brings only its own).
@@ -96,10 +54,11 @@ void RemoveOlderPages(const std::string& pages, int64_t keep_from) {
 }  // namespace
 
 LiveResults::LiveResults(const StateFolders& folders, std::string evaluation_file,
-                         std::function<bool()> provisional)
+                         std::optional<evaluation::ClosingTime> closes, bool final)
     : folders_(folders),
       evaluation_file_(std::move(evaluation_file)),
-      provisional_(std::move(provisional)),
+      closes_(closes ? std::optional(Clock::from_time_t(closes->utc_seconds)) : std::nullopt),
+      final_(final),
       // A burst of uploads shares one page, which is still fresh within 2 s.
       pages_([this] { BuildPage(); }, std::chrono::milliseconds(250)),
       verdicts_([this] { EvaluateVerdicts(); }) {}
@@ -113,8 +72,10 @@ void LiveResults::Start() {
     fs::create_directories(folders_.Reports() + reports, ec);
   pages_.Start();
   verdicts_.Start();
-  // The page is built once at start, before any upload asks for it.
+  // The page is built once at start, before any upload asks for it, and
+  // again when closing makes it final.
   verdicts_.Request();
+  if (final_ && closes_ && Clock::now() < *closes_) pages_.RequestAt(*closes_);
 }
 
 void LiveResults::Stop() {
@@ -142,14 +103,20 @@ run::RunPlan LiveResults::Plan(const std::string& reports) const {
   plan.base_dir = folders_.Base();
   plan.report_dir = folders_.Reports() + reports + "/";
   plan.evaluation_file = evaluation_file_;
+  plan.publication.folder_by_name = true;
   return plan;
+}
+
+publish::Standing LiveResults::StandingNow() const {
+  const bool closed = closes_ && Clock::now() >= *closes_;
+  return closed && final_ ? publish::Standing::kFinal : publish::Standing::kProvisional;
 }
 
 void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uploads_before) {
   if (!run.Ranked()) return;
   auto evaluated = VerdictsOf(run.record, nullptr);
   for (size_t i = 0; i < run.record.entries.size() && i < run.entry_logs.size(); ++i)
-    (*evaluated)[run.record.entries[i].folder].log = LogLines(run.entry_logs[i]);
+    (*evaluated)[run.record.entries[i].folder].log = run.entry_logs[i];
   auto alone = std::make_shared<const record::CompetitionRecord>(AsEvaluatedAlone(run.record));
   std::lock_guard lock(mutex_);
   if (uploads_merged_ != uploads_before) return;
@@ -226,6 +193,7 @@ void LiveResults::BuildPage() {
   }
   run::RunPlan plan = Plan(kPageReports);
   plan.export_dir = folder;
+  plan.publication.standing = StandingNow();
   const int64_t uploads_before = [this] {
     std::lock_guard lock(mutex_);
     return uploads_merged_;
@@ -233,7 +201,6 @@ void LiveResults::BuildPage() {
   const run::EvaluatedCompetition run = run::EvaluateCompetition(plan, run::NeedsOf(plan));
   if (!run.Ranked()) return;
   TakeFullRun(run, uploads_before);
-  if (provisional_()) MarkProvisional(folder);
   {
     std::lock_guard lock(mutex_);
     page_folder_ = folder;

@@ -5,6 +5,7 @@
 // the state, switched to when it is complete, so a reader never sees half a
 // page. Uploads that arrive while a run is under way share the next run.
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -14,6 +15,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "evaluation/closing_time.h"
+#include "publish/publication.h"
 #include "record/competition_record.h"
 #include "run/competition_run.h"
 #include "run/run_plan.h"
@@ -33,9 +36,10 @@ using Evaluated = std::map<std::string, EntryVerdict>;
 
 class LiveResults {
  public:
-  // `provisional` is asked before each page is published whether it is to say so.
+  // The page is provisional until `closes` has passed with the results
+  // `final`; it is rebuilt when they turn final.
   LiveResults(const StateFolders& folders, std::string evaluation_file,
-              std::function<bool()> provisional);
+              std::optional<evaluation::ClosingTime> closes, bool final);
   ~LiveResults();
   LiveResults(const LiveResults&) = delete;
   LiveResults& operator=(const LiveResults&) = delete;
@@ -57,8 +61,11 @@ class LiveResults {
   std::string PageFolder() const;
 
  private:
+  using Clock = std::chrono::system_clock;
+
   // `reports` is the folder of the run's report and chart under the state.
   run::RunPlan Plan(const std::string& reports) const;
+  publish::Standing StandingNow() const;
   void EvaluateVerdicts();
   void BuildPage();
   // Takes a full run's record as the latest, unless an upload was merged
@@ -67,7 +74,8 @@ class LiveResults {
 
   const StateFolders& folders_;
   std::string evaluation_file_;
-  std::function<bool()> provisional_;
+  std::optional<Clock::time_point> closes_;
+  bool final_;
   mutable std::mutex mutex_;
   std::shared_ptr<const Evaluated> latest_;
   // The entries as evaluated alone, behind `latest_`; null before the first run.

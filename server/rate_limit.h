@@ -1,6 +1,6 @@
 #pragma once
-// Requests a minute per address (or per token), counted in memory in
-// windows of one minute; a restart starts afresh.
+// Requests per address (or per token) in a window of time (a minute unless
+// told), counted in memory; a restart starts afresh.
 
 #include <cstdint>
 #include <map>
@@ -12,7 +12,8 @@ namespace hl::server {
 
 class RateLimit {
  public:
-  explicit RateLimit(int64_t per_minute) : per_minute_(per_minute) {}
+  explicit RateLimit(int64_t per_window, int64_t window_seconds = 60)
+      : per_window_(per_window), window_seconds_(window_seconds) {}
 
   // Counts one request of `key` at `now` (seconds); nullopt when it is
   // allowed, else the seconds until the next one is.
@@ -23,7 +24,8 @@ class RateLimit {
     int64_t start = 0;
     int64_t count = 0;
   };
-  int64_t per_minute_;
+  int64_t per_window_;
+  int64_t window_seconds_;
   std::mutex mutex_;
   std::map<std::string, Window> windows_;
   int64_t last_sweep_ = 0;

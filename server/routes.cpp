@@ -4,6 +4,8 @@
 #include <array>
 #include <vector>
 
+#include "publish/page_pictures.h"
+
 namespace hl::server {
 namespace {
 
@@ -21,7 +23,8 @@ constexpr std::array kFixedRoutes = {
 
 constexpr std::array<std::string_view, 5> kTopFiles = {"results.json", "results.csv", "chart.png",
                                                        "ghosts.png", "index.html"};
-constexpr std::array<std::string_view, 2> kEntryPictures = {"track.png", "screen.png"};
+constexpr std::array<std::string_view, 2> kEntryPictures = {"track.png",
+                                                            publish::kScreenPictureName};
 
 bool IsSafeSegment(std::string_view segment) {
   return !segment.empty() && segment.size() <= 64 && segment.front() != '.' &&
@@ -71,7 +74,7 @@ Routed RouteRequest(std::string_view method, std::string_view path, bool signup)
   for (const Fixed& fixed : kFixedRoutes) {
     if (fixed.path != path) continue;
     if (fixed.route == Route::kApiSignup && !signup) return Answered(404);
-    if (fixed.method == method) {
+    if (fixed.method == method || (fixed.method == "GET" && method == "HEAD")) {
       Routed routed;
       routed.route = fixed.route;
       routed.status = 200;
@@ -79,6 +82,7 @@ Routed RouteRequest(std::string_view method, std::string_view path, bool signup)
     }
     allow += allow.empty() ? "" : ", ";
     allow += fixed.method;
+    if (fixed.method == "GET") allow += ", HEAD";
   }
   if (!allow.empty()) return Answered(405, allow);
   Routed routed;
@@ -95,6 +99,7 @@ const char* PageFileType(std::string_view file) {
   if (file.ends_with(".json")) return "application/json; charset=utf-8";
   if (file.ends_with(".csv")) return "text/csv; charset=utf-8";
   if (file.ends_with(".png")) return "image/png";
+  if (file.ends_with(".jpg")) return "image/jpeg";
   return "application/octet-stream";
 }
 

@@ -30,6 +30,27 @@ void RunQueue::RequestAndWait() {
   changed_.wait(lock, [&] { return finished_ >= wanted || stopping_; });
 }
 
+void RunQueue::RequestAt(std::chrono::system_clock::time_point when) {
+  {
+    std::lock_guard lock(mutex_);
+    due_ = when;
+  }
+  changed_.notify_all();
+}
+
+// Sleeps until a run is requested or the queue stops; the time of RequestAt
+// counts as a request once it comes.
+void RunQueue::WaitForRequest(std::unique_lock<std::mutex>& lock) {
+  while (requested_ <= finished_ && !stopping_) {
+    if (!due_) {
+      changed_.wait(lock);
+    } else if (changed_.wait_until(lock, *due_) == std::cv_status::timeout) {
+      due_.reset();
+      ++requested_;
+    }
+  }
+}
+
 void RunQueue::Settle(std::unique_lock<std::mutex>& lock) {
   const auto latest = std::chrono::steady_clock::now() + 3 * settle_;
   int64_t seen = requested_;
@@ -43,7 +64,7 @@ void RunQueue::Settle(std::unique_lock<std::mutex>& lock) {
 void RunQueue::Loop() {
   std::unique_lock lock(mutex_);
   while (true) {
-    changed_.wait(lock, [&] { return requested_ > finished_ || stopping_; });
+    WaitForRequest(lock);
     if (stopping_) break;
     if (settle_.count() > 0) Settle(lock);
     if (stopping_) break;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace hl::server {
@@ -28,9 +29,13 @@ class RunQueue {
   void Request();
   // Requests a run and waits until one that started after the call is over.
   void RequestAndWait();
+  // Requests a run once the wall clock reaches `when` (at once when it has);
+  // replaces a time asked for before that has not come yet.
+  void RequestAt(std::chrono::system_clock::time_point when);
 
  private:
   void Loop();
+  void WaitForRequest(std::unique_lock<std::mutex>& lock);
   void Settle(std::unique_lock<std::mutex>& lock);
 
   std::function<void()> job_;
@@ -39,6 +44,7 @@ class RunQueue {
   std::condition_variable changed_;
   int64_t requested_ = 0;
   int64_t finished_ = 0;
+  std::optional<std::chrono::system_clock::time_point> due_;  // of RequestAt
   bool stopping_ = false;
   std::thread thread_;
 };

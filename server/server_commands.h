@@ -1,12 +1,29 @@
 #pragma once
-// `hotlap-eval serve` and `hotlap-eval token`: argv[0] is the subcommand's
-// name. Both return the process exit status (2 for a bad command line).
+// `hotlap-eval serve` and `hotlap-eval token` on their checked command
+// lines (cli/ reads and checks them). Problems are told to `messages`, the
+// server's log of requests goes to `log`.
 
 #include <ostream>
+#include <string>
+#include <vector>
+
+#include "run/diagnostics.h"
+#include "run/exit_status.h"
+#include "server/server_options.h"
 
 namespace hl::server {
 
-bool IsServerCommand(const char* first_argument);
-int RunServerCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
+// Serves until SIGINT or SIGTERM, then lets the requests in flight finish.
+run::ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::ostream& log);
+
+struct TokenOptions {
+  std::string base_dir;              // absolute, ends with "/"
+  std::string state_dir;             // absolute, ends with "/"
+  std::vector<std::string> entries;  // existing entry folders or valid new names
+};
+
+// Prints "ENTRY TOKEN" on `out` for each entry, replacing its old token.
+run::ExitStatus IssueTokens(const TokenOptions& options, std::ostream& out,
+                            run::Diagnostics& messages);
 
 }  // namespace hl::server

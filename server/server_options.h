@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "evaluation/closing_time.h"
 
@@ -18,8 +19,12 @@ struct ServerOptions {
   std::optional<evaluation::ClosingTime> closes;
   bool final = false;  // the evaluation file says the results are final
   bool signup = false;
-  int64_t rate_limit = 120;    // requests a minute from one address
-  int64_t idle_timeout = 30;   // seconds
+  int64_t rate_limit = 120;                  // requests a minute from one address
+  int64_t idle_timeout = 30;                 // seconds
+  int64_t request_timeout = 120;             // seconds for a whole request, however it trickles in
+  std::vector<std::string> trusted_proxies;  // addresses or ranges whose forwarded client counts
+  int64_t signups_per_hour = 5;              // from one address
+  int64_t signup_limit = 1000;               // sign-ups while the server runs
   int64_t keep_versions = 10;  // an entrant's newest versions kept; older ones' files go
   uint64_t entrant_quota = uint64_t{64} << 20;  // bytes of an entrant's kept versions
 };

@@ -26,8 +26,12 @@ struct Refusal {
 
 class UploadParts {
  public:
-  // `staging` is an empty folder ("" for a form without files).
-  explicit UploadParts(std::string staging) : staging_(std::move(staging)) {}
+  // Files are refused until a staging folder is set; it is opened only once
+  // the sender is known, so nothing of a stranger's is ever stored.
+  UploadParts() = default;
+  // `staging` is an empty folder.
+  void SetStaging(std::string staging) { staging_ = std::move(staging); }
+  bool HasStaging() const { return !staging_.empty(); }
 
   // One piece of a part: `filename` is null for a text field; `offset` is
   // where the piece lies in its part. False once the upload is refused.

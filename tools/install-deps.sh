@@ -7,10 +7,11 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1g-
   nlohmann-json3-dev libtomlplusplus-dev nettle-dev libtbb-dev libexpected-dev libcli11-dev
   libkainjow-mustache-dev libmicrohttpd-dev libsqlite3-dev ccache)
 # The fuzz smoke needs clang and its fuzzer runtime; the package tests build
-# the .deb (dpkg-shlibdeps, file) and validate the desktop files; the format
-# check needs clang-format, the server tests curl.
+# the .deb (dpkg-shlibdeps, file), validate the desktop files and rate the
+# systemd unit (systemd-analyze); the format check needs clang-format, the
+# server tests curl.
 test_packages=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev chromium
-  desktop-file-utils appstream dpkg-dev file clang-format curl)
+  desktop-file-utils appstream dpkg-dev file systemd clang-format curl)
 packages=("${build_packages[@]}")
 case "${1:-}" in
   "") ;;

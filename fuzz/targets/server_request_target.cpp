@@ -5,6 +5,7 @@
 #include "evaluation/closing_time.h"
 #include "fuzz/targets/fuzz_app.h"
 #include "fuzz/targets/fuzz_targets.h"
+#include "server/client_address.h"
 #include "server/routes.h"
 #include "server/upload_names.h"
 #include "server/upload_parts.h"
@@ -66,7 +67,7 @@ void CheckClosingTime(std::string_view text) {
 
 // The rest of the input as text fields in pieces: never more is kept than the limit.
 void CheckFieldLimit(std::string_view rest) {
-  server::UploadParts parts("");
+  server::UploadParts parts;
   uint64_t offset = 0;
   for (size_t at = 0; at < rest.size(); at += 7) {
     const std::string_view piece = rest.substr(at, 7);
@@ -77,17 +78,26 @@ void CheckFieldLimit(std::string_view rest) {
   Require(!parts.Finish(), "an upload without a track file is refused");
 }
 
+// Forwarding headers from a trusted proxy name a client address or none.
+void CheckForwarded(std::string_view forwarded_for, std::string_view forwarded) {
+  server::TrustedProxies proxies;
+  proxies.Add("10.0.0.0/8");
+  const std::string client = server::ClientAddressOf("10.0.0.1", forwarded_for, forwarded, proxies);
+  Require(server::ParseAddressRange(client).has_value(), "a forwarded client is an address");
+}
+
 }  // namespace
 
 void FuzzServerRequest(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   auto lines = Lines(text);
-  lines.resize(std::max<size_t>(lines.size(), 6));
+  lines.resize(std::max<size_t>(lines.size(), 8));
   const bool signup = size > 0 && (data[0] & 1) != 0;
   CheckRoute(lines[0], lines[1], signup);
   CheckNames(lines[2], lines[3]);
   CheckClosingTime(lines[4]);
   CheckFieldLimit(lines[5]);
+  CheckForwarded(lines[6], lines[7]);
 }
 
 }  // namespace hl::fuzzing

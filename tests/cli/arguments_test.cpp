@@ -86,8 +86,42 @@ TEST(ReadArguments, MistakesAreNamedWithoutLookingAtFiles) {
 }
 
 TEST(ReadArguments, HelpAndVersionWinWhereverTheyStand) {
-  EXPECT_TRUE(std::holds_alternative<ShowHelp>(ReadArguments({"batch", "x", "--help"})));
+  const std::vector<std::pair<std::vector<std::string>, std::string>> helps = {
+      {{"batch", "x", "--help"}, "Usage: hotlap-eval\n"},
+      {{"serve", "--fast", "--help"}, "Usage: hotlap-eval serve [OPTIONS] BASEDIR"},
+      {{"token", "--help"}, "Usage: hotlap-eval token [OPTIONS] BASEDIR ENTRY..."},
+  };
+  for (const auto& [args, usage] : helps) {
+    const Arguments read = ReadArguments(args);
+    const auto* help = std::get_if<ShowHelp>(&read);
+    ASSERT_NE(help, nullptr) << args.front();
+    EXPECT_NE(help->text.find(usage), std::string::npos) << help->text;
+  }
   EXPECT_TRUE(std::holds_alternative<ShowVersion>(ReadArguments({"--fast", "--version"})));
+}
+
+// serve and token read into the server's options; a subcommand's name is
+// an entry's name after token.
+TEST(ReadArguments, ServeAndTokenTakeTheirOwnOptions) {
+  const Arguments serve =
+      ReadArguments({"serve", "cup", "--state", "st", "--listen", "[::1]:0", "--signup",
+                     "--rate-limit", "5", "--idle-timeout=9", "--closes", "2026-12-24T18:00:00Z"});
+  const auto* given = std::get_if<GivenServe>(&serve);
+  ASSERT_NE(given, nullptr);
+  EXPECT_EQ(given->base, "cup");
+  EXPECT_EQ(given->state, "st");
+  EXPECT_EQ(given->listen, "[::1]:0");
+  EXPECT_EQ(given->closes, "2026-12-24T18:00:00Z");
+  EXPECT_EQ(given->evaluation, "");
+  EXPECT_TRUE(given->options.signup);
+  EXPECT_EQ(given->options.rate_limit, 5);
+  EXPECT_EQ(given->options.idle_timeout, 9);
+
+  const Arguments token = ReadArguments({"token", "cup", "anna", "--state", "st", "serve"});
+  const auto* tokens = std::get_if<GivenToken>(&token);
+  ASSERT_NE(tokens, nullptr);
+  EXPECT_EQ(tokens->base, "cup");
+  EXPECT_EQ(tokens->entries, (std::vector<std::string>{"anna", "serve"}));
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 # Builds the Debian package from a finished build and checks it as a user
 # would meet it: the control data, the files it installs, and the unpacked
 # programs evaluating the sample competition like the build tree does.
-# Usage: check_deb.sh CPACK BINARY_DIR VERSION APP_ID
+# Usage: check_deb.sh CPACK BINARY_DIR VERSION APP_ID CMAKE
 set -euo pipefail
-cpack=$1 binary_dir=$2 version=$3 app_id=$4
+cpack=$1 binary_dir=$2 version=$3 app_id=$4 cmake=$5
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -45,7 +45,8 @@ for file in usr/bin/hotlap-eval usr/libexec/hotlap-eval/hotlap-eval-gui \
   "usr/share/applications/$app_id.desktop" "usr/share/metainfo/$app_id.metainfo.xml" \
   $icons/scalable/apps/hotlap-eval.svg $icons/48x48/apps/hotlap-eval.png \
   $icons/256x256/apps/hotlap-eval.png usr/share/man/man1/hotlap-eval.1.gz \
-  $doc/README.md $doc/copyright $doc/examples/google_charts.txt; do
+  $doc/README.md $doc/copyright $doc/examples/google_charts.txt \
+  usr/lib/systemd/system/hotlap-eval.service; do
   grep -qx "$file" "$work/contents" || fail "the package lacks /$file"
 done
 grep -qx usr/bin/hotlap-eval-gui "$work/contents" && fail "the window program is on the PATH"
@@ -65,6 +66,21 @@ appstreamcli validate-tree --no-net "$root" || fail "appstreamcli validate-tree"
 
 installed=$root/usr/bin/hotlap-eval
 [ "$("$installed" --version)" = "hotlap-eval $version" ] || fail "--version: $("$installed" --version)"
+
+# The unit starts the packaged program and keeps it as confined as systemd
+# rates 2.0 ("OK") or safer.
+unit=$root/usr/lib/systemd/system/hotlap-eval.service
+grep -q '^ExecStart=/usr/bin/hotlap-eval serve ' "$unit" || fail "the unit starts no /usr/bin/hotlap-eval"
+systemd-analyze security --offline=yes "$unit" >"$work/security" 2>&1 || true
+exposure=$(sed -n 's/.*Overall exposure level for [^:]*: \([0-9.]*\).*/\1/p' "$work/security")
+echo "unit exposure: ${exposure:-unknown}"
+awk -v level="$exposure" 'BEGIN { exit !(level != "" && level + 0 <= 2.0) }' ||
+  { cat "$work/security" >&2; fail "systemd-analyze rates the unit ${exposure:-unknown}, above 2.0"; }
+# Installed elsewhere, the unit starts that install's program.
+"$cmake" --install "$binary_dir" --prefix "$work/prefix" >/dev/null
+grep -q "^ExecStart=$work/prefix/bin/hotlap-eval serve " \
+  "$work/prefix/lib/systemd/system/hotlap-eval.service" ||
+  fail "the unit of an install with --prefix does not start its own program"
 
 # The same evaluation from the unpacked and the built program: same report,
 # same chart, byte for byte.

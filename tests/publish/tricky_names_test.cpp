@@ -1,5 +1,6 @@
 // Names from the files and the file system reach the results as text that
-// still parses: escaped in JSON, quoted in CSV, never a broken document.
+// still parses: escaped in JSON, quoted in CSV, never a broken document, and
+// never a formula to a spreadsheet.
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,13 @@ const Name kNames[] = {
     {"Zo\xC3\xAB, M\xC3\xBCller", "Zo\xC3\xAB, M\xC3\xBCller", "Zo\xC3\xAB, M\xC3\xBCller"},
     {"<img src=x>", "<img src=x>", "<img src=x>"},
     {"{{title}} {{{icon}}}", "{{title}} {{{icon}}}", "{{title}} {{{icon}}}"},
+    {"=2+5", "=2+5", "'=2+5"},
+    {"+49 170", "+49 170", "'+49 170"},
+    {"-cmd|' /C calc'!A0", "-cmd|' /C calc'!A0", "'-cmd|' /C calc'!A0"},
+    {"@SUM(A1:A9)", "@SUM(A1:A9)", "'@SUM(A1:A9)"},
+    {"\r=1", "\r=1", "'\r=1"},
+    {"\t=1", "\t=1", "\xEF\xBF\xBD=1"},
+    {"a=1", "a=1", "a=1"},
 };
 
 record::CompetitionRecord TrickyCompetition() {
@@ -56,6 +64,7 @@ TEST(TrickyNames, SurviveJsonAndCsv) {
   record::CompetitionRecord competition = TrickyCompetition();
   competition.entries[1].findings.push_back(
       {"duplicate-ghost", "m", {{"entries", {"a", "b"}}, {"group", "a"}, {"group_size", 3}}});
+  competition.entries[2].penalty = record::Penalty{"-5", "=cut"};
   const std::string text = publish::JsonText(publish::ResultsJson(competition));
   // Made entry by entry, the text is that of the whole document.
   EXPECT_EQ(publish::ResultsJsonText(competition), text);
@@ -75,6 +84,12 @@ TEST(TrickyNames, SurviveJsonAndCsv) {
     EXPECT_EQ(row[4], kNames[i].in_csv);  // driver
     EXPECT_EQ(row[5], kNames[i].in_csv);  // car
   }
+  // A number the program formatted stays a number, even a negative one.
+  EXPECT_EQ(rows[3][7], "-5");
+  EXPECT_EQ(rows[3][8], "'=cut");
+  EXPECT_EQ(rows[1][0], "1");
+  EXPECT_EQ(rows[1][2], "5000");
+  EXPECT_EQ(rows[1][3], "50.00");
 }
 
 TEST(TrickyNames, PagesReplaceWhatTheCsvReplaces) {

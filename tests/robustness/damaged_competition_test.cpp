@@ -15,7 +15,6 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/program.h"
-#include "fuzz/targets/log_lines.h"
 #include "run/competition_run.h"
 #include "run/entry_run.h"
 #include "tests/support/full_and_lean.h"
@@ -277,7 +276,7 @@ TEST_P(DamagedCompetition, EachEntryAloneAsInTheFullRun) {
       options.penalty = penalty->second;
     const auto alone = run::EvaluateEntry(car, base + in_full.folder, options);
     ASSERT_TRUE(alone.has_value());
-    EXPECT_EQ(alone->log_lines, fuzzing::SplitCrLf(full.entry_logs[i]));
+    EXPECT_EQ(alone->log_lines, full.entry_logs[i]);
     ExpectSameFacts(alone->record, in_full);
   }
 }

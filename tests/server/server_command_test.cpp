@@ -29,6 +29,7 @@ TEST(ServerCommand, MistakesEndWithStatusTwoAndCreateNothing) {
        "2026-12-24T18:00:00Z"},
       {"serve", base, "--state", state, "--closes", "2026-12-24 18:00"},
       {"serve", base, "--state", state, "--listen", "localhost"},
+      {"serve", base, "--state", state, "--trusted-proxy", "10.0.0.0/33"},
       {"serve", base},
   };
   // Another file system, where the machine has one at hand.

@@ -5,6 +5,9 @@
 
 #include "evaluation/closing_time.h"
 #include "evaluation/evaluation_file.h"
+#include "server/client_address.h"
+#include "server/connection_share.h"
+#include "server/request_checks.h"
 #include "server/routes.h"
 #include "server/upload_names.h"
 #include "tests/support/temp_dir.h"
@@ -53,7 +56,9 @@ TEST(ServerRules, Routes) {
   const Case cases[] = {
       {"GET", "/", 200, "index.html"},
       {"HEAD", "/results.csv", 200, "results.csv"},
-      {"GET", "/entries/003-cleo/screen.png", 200, "entries/003-cleo/screen.png"},
+      {"GET", "/entries/003-cleo/screen.jpg", 200, "entries/003-cleo/screen.jpg"},
+      {"GET", "/entries/003-cleo/screen.png", 404, ""},  // the page has no PNG screens
+      {"HEAD", "/api/entry", 200, ""},
       {"GET", "/entries/../../hotlap-eval.sqlite", 404, ""},
       {"GET", "/entries/003-cleo/", 404, ""},
       {"GET", "/entries/.x/track.png", 404, ""},
@@ -69,6 +74,90 @@ TEST(ServerRules, Routes) {
     EXPECT_EQ(routed.file, c.file) << c.path;
   }
   EXPECT_EQ(RouteRequest("POST", "/api/signup", true).route, Route::kApiSignup);
+  EXPECT_EQ(RouteRequest("POST", "/api/entry", false).allow, "GET, HEAD");
+  EXPECT_STREQ(PageFileType("entries/003-cleo/screen.jpg"), "image/jpeg");
+}
+
+TEST(ServerRules, RequestHeads) {
+  struct Framing {
+    std::string version;
+    HeaderLines headers;
+    bool sound;
+  };
+  const Framing framings[] = {
+      {"HTTP/1.1", {{"Host", "x"}, {"Content-Length", "5"}}, true},
+      {"HTTP/1.0", {}, true},
+      {"HTTP/1.1", {}, false},
+      {"HTTP/1.1", {{"Host", "x"}, {"Content-Length", "5"}, {"content-length", "5"}}, false},
+      {"HTTP/1.1", {{"Host", "x"}, {"Content-Length", "5"}, {"Content-Length", "9"}}, false},
+      {"HTTP/1.1",
+       {{"Host", "x"}, {"Content-Length", "5"}, {"Transfer-Encoding", "chunked"}},
+       false},
+  };
+  for (const Framing& c : framings) {
+    EXPECT_EQ(!FramingProblem(c.version, c.headers), c.sound) << c.headers.size();
+  }
+  EXPECT_EQ(BearerTokenOf("bearer abc"), "abc");
+  EXPECT_EQ(BearerTokenOf("BEARER abc"), "abc");
+  EXPECT_EQ(BearerTokenOf("Basic abc"), "");
+  EXPECT_EQ(BearerTokenOf("Bearer "), "");
+  EXPECT_TRUE(IsMultipartForm("Multipart/Form-Data; boundary=x"));
+  EXPECT_FALSE(IsMultipartForm("multipart/form-datax"));
+  EXPECT_TRUE(PostedFromOwnPages("", "", "h:8080"));  // a program, not a browser
+  EXPECT_TRUE(PostedFromOwnPages("http://h:8080", "", "h:8080"));
+  EXPECT_TRUE(PostedFromOwnPages("", "https://h:8080/upload?x", "h:8080"));
+  EXPECT_FALSE(PostedFromOwnPages("https://evil.example", "http://h:8080/", "h:8080"));
+  EXPECT_FALSE(PostedFromOwnPages("null", "", "h:8080"));
+  EXPECT_FALSE(PostedFromOwnPages("", "http://h:8080.evil.example/", "h:8080"));
+  EXPECT_EQ(LogSafe("/a\x1b[31m\r\n\x7f\\"), "/a\\x1b[31m\\x0d\\x0a\\x7f\\x5c");
+}
+
+TEST(ServerRules, ClientBehindTrustedProxies) {
+  TrustedProxies proxies;
+  ASSERT_TRUE(proxies.Add("10.0.0.0/8"));
+  ASSERT_TRUE(proxies.Add("fd00::1"));
+  for (const char* bad : {"10.0.0.0/33", "10.0.0/8", "host", "::1/129", "1.2.3.4/"}) {
+    EXPECT_FALSE(ParseAddressRange(bad)) << bad;
+  }
+  struct Case {
+    std::string peer, forwarded_for, forwarded, client;
+  };
+  const Case cases[] = {
+      {"192.0.2.7", "198.51.100.1", "", "192.0.2.7"},  // not a proxy: its header is ignored
+      {"10.1.2.3", "198.51.100.1", "", "198.51.100.1"},
+      {"10.1.2.3", "203.0.113.9, 198.51.100.1, 10.9.9.9", "", "198.51.100.1"},
+      {"10.1.2.3", "10.2.2.2, 10.3.3.3", "", "10.2.2.2"},
+      {"::ffff:10.1.2.3", "198.51.100.1", "", "198.51.100.1"},
+      {"fd00::1", "2001:db8::5", "", "2001:db8::5"},
+      {"10.1.2.3", "198.51.100.1, junk", "", "10.1.2.3"},
+      {"10.1.2.3", "", "", "10.1.2.3"},
+      {"10.1.2.3", "203.0.113.1", R"(for=198.51.100.1;proto=https, for="[2001:db8::5]:443")",
+       "2001:db8::5"},
+      {"10.1.2.3", "", "for=198.51.100.1:8080", "198.51.100.1"},
+      {"10.1.2.3", "", "for=unknown", "10.1.2.3"},
+      {"10.1.2.3", "", "proto=https", "10.1.2.3"},
+      {"10.1.2.3", "", "for=1.2.3.4;for=5.6.7.8", "10.1.2.3"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ClientAddressOf(c.peer, c.forwarded_for, c.forwarded, proxies), c.client)
+        << c.peer << " | " << c.forwarded_for << " | " << c.forwarded;
+  }
+}
+
+TEST(ServerRules, ConnectionShare) {
+  ConnectionShare share(4, 2);
+  const int connections[6] = {};
+  EXPECT_TRUE(share.Admit(&connections[0], "a", false));
+  EXPECT_TRUE(share.Admit(&connections[1], "a", false));
+  EXPECT_FALSE(share.Admit(&connections[2], "a", false));  // a's share is used
+  EXPECT_TRUE(share.Admit(&connections[3], "p", true));    // a proxy: no share of its own
+  EXPECT_TRUE(share.Admit(&connections[4], "b", false));
+  EXPECT_FALSE(share.Admit(&connections[5], "c", false));  // the cap is reached
+  EXPECT_FALSE(share.Move(&connections[3], "a", false));   // the proxy's client is a
+  EXPECT_FALSE(share.Admitted(&connections[3]));
+  share.Release(&connections[0]);
+  EXPECT_TRUE(share.Admit(&connections[2], "a", false));
+  EXPECT_TRUE(share.Admitted(&connections[2]));
 }
 
 TEST(ServerRules, ClosingTimes) {

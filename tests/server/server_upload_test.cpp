@@ -55,7 +55,7 @@ TEST(ServerUpload, VerdictsAreThoseOfABatchRunAndEveryVersionIsKept) {
   EXPECT_EQ(live["ranking"], batch["ranking"]);
   const HttpAnswer page = Curl({}, server.Url() + "/");
   EXPECT_EQ(page.status, 200);
-  EXPECT_NE(page.body.find("<p class=\"provisional\">provisional</p>"), std::string::npos);
+  EXPECT_NE(page.body.find("<div class=\"standing provisional\""), std::string::npos);
   EXPECT_NE(page.headers.find("Content-Security-Policy: default-src 'none'"), std::string::npos);
   EXPECT_NE(page.headers.find("X-Content-Type-Options: nosniff"), std::string::npos);
 

@@ -62,6 +62,17 @@ std::string SingleLine(std::string_view line) {
   return out;
 }
 
+std::vector<std::string> EditorTextLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find(kLineBreak, start)) != std::string_view::npos;
+       start = end + kLineBreak.size()) {
+    lines.emplace_back(text.substr(start, end - start));
+  }
+  lines.emplace_back(text.substr(start));
+  return lines;
+}
+
 void EditorLines::AppendLine(std::string_view line) {
   const AppendStep step = PlanAppendLine(flag_, text_.empty(), line.empty());
   for (int i = 0; i < step.breaks_before; ++i) text_ += kLineBreak;

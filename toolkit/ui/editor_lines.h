@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hl::ui {
 
@@ -36,6 +37,10 @@ std::string NormalizeLineBreaks(std::string_view text);
 std::string SingleLine(std::string_view line);
 
 inline constexpr std::string_view kLineBreak = "\r\n";
+
+// An editor's text (as ReadText answers it) as its lines: the empty text is
+// one empty line.
+std::vector<std::string> EditorTextLines(std::string_view text);
 
 // The editor of a backend without a widget: its text is kept with CR LF
 // between the lines, which is exactly what ReadText answers.

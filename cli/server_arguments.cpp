@@ -1,0 +1,58 @@
+#include "cli/server_arguments.h"
+
+#include "server/client_address.h"
+
+namespace hl::cli {
+
+CLI::App* AddServeCommand(CLI::App& app, GivenServe& given) {
+  CLI::App* serve = app.add_subcommand(
+      "serve", "Runs the competition online: entrants upload, the results page is live.");
+  serve->allow_extras(false);  // the program allows them, to name them in its own words
+  server::ServerOptions& options = given.options;
+  serve->add_option("BASEDIR", given.base, "the competition folder")->required();
+  serve->add_option("--state", given.state, "the server's own data; not inside BASEDIR")
+      ->required();
+  serve->add_option("--listen", given.listen, "HOST:PORT to listen on (port 0 picks a free one)");
+  serve->add_option("--evaluation", given.evaluation, "the saved evaluation, as for --batch");
+  serve->add_option("--closes", given.closes, "when uploads close (RFC 3339 with offset)");
+  serve->add_flag("--signup", options.signup, "entrants may sign up themselves");
+  serve->add_option("--rate-limit", options.rate_limit, "requests a minute from one address")
+      ->check(CLI::PositiveNumber);
+  serve->add_option("--idle-timeout", options.idle_timeout, "seconds a connection may stay silent")
+      ->check(CLI::PositiveNumber);
+  serve
+      ->add_option("--request-timeout", options.request_timeout, "seconds a whole request may take")
+      ->check(CLI::PositiveNumber);
+  serve
+      ->add_option("--trusted-proxy", options.trusted_proxies,
+                   "a reverse proxy (address or CIDR range) whose X-Forwarded-For counts")
+      ->check([](const std::string& text) {
+        return server::ParseAddressRange(text) ? "" : "'" + text + "' is no address or CIDR range";
+      });
+  serve->add_option("--signups-per-hour", options.signups_per_hour, "sign-ups from one address")
+      ->check(CLI::PositiveNumber);
+  serve->add_option("--signup-limit", options.signup_limit, "sign-ups while the server runs")
+      ->check(CLI::PositiveNumber);
+  serve
+      ->add_option("--keep-versions", options.keep_versions,
+                   "an entrant's newest versions whose files are kept (0: all)")
+      ->check(CLI::NonNegativeNumber);
+  serve
+      ->add_option("--entrant-quota", options.entrant_quota,
+                   "bytes an entrant's kept versions may take, e.g. 64MiB (0: no limit)")
+      ->transform(CLI::AsSizeValue(false));
+  return serve;
+}
+
+CLI::App* AddTokenCommand(CLI::App& app, GivenToken& given) {
+  CLI::App* token =
+      app.add_subcommand("token", "Issues entrants' tokens; each replaces the entrant's old one.");
+  token->allow_extras(false);
+  token->add_option("BASEDIR", given.base, "the competition folder")->required();
+  token->add_option("ENTRY", given.entries, "entry folders (created when missing)")->required();
+  token->add_option("--state", given.state, "the server's own data; not inside BASEDIR")
+      ->required();
+  return token;
+}
+
+}  // namespace hl::cli

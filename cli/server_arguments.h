@@ -1,0 +1,15 @@
+#pragma once
+// The subcommands serve and token as CLI11 reads them: one line per option.
+
+#include <CLI/CLI.hpp>
+
+#include "cli/arguments.h"
+
+namespace hl::cli {
+
+// Each adds its subcommand to `app`, reading into `given`, which must
+// outlive the parsing.
+CLI::App* AddServeCommand(CLI::App& app, GivenServe& given);
+CLI::App* AddTokenCommand(CLI::App& app, GivenToken& given);
+
+}  // namespace hl::cli

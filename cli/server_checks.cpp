@@ -1,0 +1,94 @@
+#include "cli/server_checks.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "cli/given_paths.h"
+#include "evaluation/closing_time.h"
+#include "evaluation/evaluation_file.h"
+#include "server/upload_names.h"
+
+namespace hl::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// "HOST:PORT" or "[V6]:PORT".
+bool TakeListen(const std::string& text, server::ServerOptions& options) {
+  const size_t colon = text.rfind(':');
+  if (colon == std::string::npos || colon + 1 >= text.size()) return false;
+  std::string host = text.substr(0, colon);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+    host = host.substr(1, host.size() - 2);
+  const std::string port = text.substr(colon + 1);
+  if (host.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  const unsigned long number = std::stoul(port);
+  if (number > 65535) return false;
+  options.host = host;
+  options.port = static_cast<uint16_t>(number);
+  return true;
+}
+
+// The closing time and finality from the evaluation file or --closes, not
+// both.
+std::optional<std::string> TakeClosing(const GivenServe& given, server::ServerOptions& options) {
+  if (!given.evaluation.empty()) {
+    options.evaluation_file = AbsolutePath(given.evaluation).string();
+    const auto saved =
+        evaluation::ReadEvaluationFile(options.evaluation_file, options.base_dir, false);
+    if (!saved) return saved.error().Describe();
+    options.closes = saved->closing.closes;
+    options.final = saved->closing.final;
+  }
+  if (given.closes.empty()) return std::nullopt;
+  if (options.closes) return "closes is given both in the evaluation file and by --closes";
+  const auto parsed = evaluation::ParseClosingTime(given.closes);
+  if (!parsed) return "--closes: " + parsed.error().what;
+  options.closes = *parsed;
+  return std::nullopt;
+}
+
+bool IsExistingEntry(const std::string& base, const std::string& entry) {
+  std::error_code ec;
+  const bool plain =
+      !entry.empty() && entry != "." && entry != ".." && entry.find('/') == std::string::npos;
+  return plain && fs::is_directory(base + entry, ec);
+}
+
+}  // namespace
+
+ParsedCommandLine CheckServe(const GivenServe& given) {
+  const auto usage = [](std::string message) { return UsageError{std::move(message), "serve"}; };
+  server::ServerOptions options = given.options;
+  const fs::path base = AbsolutePath(given.base);
+  if (auto problem = CheckBaseFolder(given.base, base)) return usage(*problem);
+  options.base_dir = AsFolderText(base);
+  options.state_dir = AsFolderText(AbsolutePath(given.state));
+  if (!given.listen.empty() && !TakeListen(given.listen, options))
+    return usage("--listen wants HOST:PORT, got '" + given.listen + "'");
+  if (auto problem = TakeClosing(given, options)) return usage(*problem);
+  return options;
+}
+
+// An existing entry folder may have any name; a new one is created later.
+ParsedCommandLine CheckToken(const GivenToken& given) {
+  const fs::path base = AbsolutePath(given.base);
+  if (auto problem = CheckBaseFolder(given.base, base)) return UsageError{*problem, "token"};
+  server::TokenOptions options;
+  options.base_dir = AsFolderText(base);
+  options.state_dir = AsFolderText(AbsolutePath(given.state));
+  for (const std::string& entry : given.entries) {
+    if (!IsExistingEntry(options.base_dir, entry) && !server::IsNewEntryName(entry)) {
+      return UsageError{"'" + entry +
+                            "' is no entry folder, and a new one must be named with 1 to 40 of "
+                            "A-Z a-z 0-9 _ -",
+                        "token"};
+    }
+  }
+  options.entries = given.entries;
+  return options;
+}
+
+}  // namespace hl::cli

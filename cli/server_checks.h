@@ -1,0 +1,14 @@
+#pragma once
+// serve and token checked in one step before the server starts: folders
+// made absolute, the base folder and the entries looked at, the listening
+// address and the closing time read. Creates nothing.
+
+#include "cli/arguments.h"
+#include "cli/command_line.h"
+
+namespace hl::cli {
+
+ParsedCommandLine CheckServe(const GivenServe& given);
+ParsedCommandLine CheckToken(const GivenToken& given);
+
+}  // namespace hl::cli

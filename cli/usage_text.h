@@ -1,0 +1,9 @@
+#pragma once
+#include <string>
+
+namespace hl::cli {
+
+// What `hotlap-eval --help` shows.
+std::string UsageText();
+
+}  // namespace hl::cli

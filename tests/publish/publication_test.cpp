@@ -1,0 +1,55 @@
+// The page and the JSON say what the run plan's publication says of the
+// results, and nothing when it says nothing (a batch export).
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "publish/results_json.h"
+#include "publish/results_page.h"
+
+namespace hl::testing {
+namespace {
+
+using publish::Standing;
+
+TEST(Publication, StandingAndFolderReachPageAndJson) {
+  struct Case {
+    Standing standing;
+    bool folder_by_name;
+    const char* banner;  // what follows <body>; "" for no banner
+    nlohmann::json provisional;
+    const char* folder;
+  };
+  const Case cases[] = {
+      {Standing::kUnstated, false, "", nullptr, "/srv/clubs/winter cup/"},
+      {Standing::kProvisional, true, "<div class=\"standing provisional\" role=\"status\">", true,
+       "winter cup"},
+      {Standing::kFinal, true, "<div class=\"standing final\" role=\"status\">", false,
+       "winter cup"},
+  };
+  record::CompetitionRecord competition{.folder = "/srv/clubs/winter cup/", .track = "eichwald"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.banner);
+    const publish::Publication publication{.standing = c.standing,
+                                           .folder_by_name = c.folder_by_name};
+    publish::PageContent content;
+    content.run_date = "2026-12-08";
+    content.standing = c.standing;
+    const std::string page = publish::ResultsPage(competition, content);
+    if (*c.banner == '\0') {
+      EXPECT_EQ(page.find("standing"), std::string::npos);
+    } else {
+      EXPECT_NE(page.find(std::string("<body>\n") + c.banner + "<strong>"), std::string::npos);
+    }
+
+    const std::string text = publish::ResultsJsonText(competition, publication);
+    EXPECT_EQ(text, publish::JsonText(publish::ResultsJson(competition, publication)));
+    const auto json = nlohmann::json::parse(text);
+    EXPECT_EQ(json.contains("provisional") ? json["provisional"] : nullptr, c.provisional);
+    EXPECT_EQ(json["competition"]["folder"], c.folder);
+  }
+}
+
+}  // namespace
+}  // namespace hl::testing
