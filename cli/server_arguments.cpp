@@ -33,6 +33,14 @@ CLI::App* AddServeCommand(CLI::App& app, GivenServe& given) {
       ->check(CLI::PositiveNumber);
   serve->add_option("--signup-limit", options.signup_limit, "sign-ups while the server runs")
       ->check(CLI::PositiveNumber);
+  serve
+      ->add_option("--keep-versions", options.keep_versions,
+                   "an entrant's newest versions whose files are kept (0: all)")
+      ->check(CLI::NonNegativeNumber);
+  serve
+      ->add_option("--entrant-quota", options.entrant_quota,
+                   "bytes an entrant's kept versions may take, e.g. 64MiB (0: no limit)")
+      ->transform(CLI::AsSizeValue(false));
   return serve;
 }
 

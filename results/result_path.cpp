@@ -10,9 +10,13 @@ bool ResultsWithheld(const state::AppState& s) {
                       [](const record::EntryRecord& entry) { return entry.TrackAccepted(); });
 }
 
+std::string ResultFolder(const state::AppState& s) {
+  return s.ReportDir.empty() ? s.BaseDir : s.ReportDir;
+}
+
 std::optional<std::string> ResultPath(const state::AppState& s, std::string_view suffix) {
   if (s.BaseDir.empty() || ResultsWithheld(s)) return std::nullopt;
-  return s.BaseDir + s.TrackBaseName + std::string(suffix);
+  return ResultFolder(s) + s.TrackBaseName + std::string(suffix);
 }
 
 }  // namespace hl::results

@@ -7,7 +7,10 @@
 
 namespace hl::results {
 
-// Where the report or chart goes: BaseDir + TrackBaseName + suffix. None when
+// The folder the report and chart go to: ReportDir, or else BaseDir.
+std::string ResultFolder(const state::AppState& s);
+
+// Where the report or chart goes: ResultFolder + TrackBaseName + suffix. None when
 // no base folder was chosen, so a cancelled run never drops files into the
 // working folder, or when the results are withheld.
 std::optional<std::string> ResultPath(const state::AppState& s, std::string_view suffix);

@@ -128,7 +128,7 @@ void NoteReportAndChart(Run& run) {
     run.Fails(false);
     return;
   }
-  const std::string stem = s.BaseDir + s.TrackBaseName;
+  const std::string stem = results::ResultFolder(s) + s.TrackBaseName;
   if (s.ReportSaved) {
     run.diagnostics.Note("Report written to " + stem + ".txt");
   } else {
@@ -152,7 +152,7 @@ void FinishOutputs(Run& run) {
     audit::AuditCompetition(s.Record, s.LoadedCar().Bytes(), {.period = run.plan.period});
   NoteReportAndChart(run);
   // The report and chart have their names only now.
-  if (auto clash = ReportClash(run.plan, {s.BaseDir, s.TrackBaseName})) {
+  if (auto clash = ReportClash(run.plan, {results::ResultFolder(s), s.TrackBaseName})) {
     run.diagnostics.Problem(*clash);
     run.status = ExitStatus::kBadUsage;
     run.stopped = std::move(clash);
@@ -189,6 +189,7 @@ EvaluatedCompetition EvaluateCompetition(const RunPlan& given, const state::Outp
   Run run(*plan, diagnostics);
   if (const auto started = workflow::InitState(run.s); !started)
     return StoppedBefore(started.error(), ExitStatus::kBadUsage, diagnostics);
+  run.s.ReportDir = plan->report_dir;
   if (!plan->export_dir.empty())
     run.export_run.emplace(plan->export_dir, diagnostics, plan->publication,
                            plan->export_durability);

@@ -15,6 +15,7 @@
 #include "publish/results_csv.h"
 #include "publish/results_json.h"
 #include "ranking/record_ranking.h"
+#include "results/result_path.h"
 #include "run/track_square.h"
 #include "toolkit/files/file_slots.h"
 #include "toolkit/files/link_target.h"
@@ -211,7 +212,7 @@ std::optional<std::vector<uint8_t>> ExportRun::EarlierChart(const raster::Image&
 
 std::optional<publish::PagePicture> ExportRun::CopyChart(const state::AppState& s) {
   if (!s.ChartSaved) return std::nullopt;
-  const std::vector<uint8_t> chart = FileBytes(s.BaseDir + s.TrackBaseName + ".png");
+  const std::vector<uint8_t> chart = FileBytes(results::ResultFolder(s) + s.TrackBaseName + ".png");
   const auto size = publish::PngSize(chart);
   if (!size || !WriteFile(kChartName, chart)) return std::nullopt;
   plan_->Note(folder_ + kChartName, chart_source_);

@@ -25,6 +25,7 @@ struct RunPlan {
   std::string json_file;
   std::string csv_file;
   std::string export_dir;  // absolute, ends with "/"; "" when no results page is wanted
+  std::string report_dir;  // absolute, ends with "/"; "" for the base folder
   // What the results page and JSON say beside the results (the server's
   // page: its standing, the folder's name alone).
   publish::Publication publication;

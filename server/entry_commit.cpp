@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "toolkit/files/posix_io.h"
@@ -33,33 +34,29 @@ bool SyncPath(const std::string& path) {
   return synced;
 }
 
-bool MakeFolder(const std::string& path) {
+constexpr mode_t kStateFolderMode = 0700;
+constexpr mode_t kEntryFolderMode = 0755;
+constexpr mode_t kVersionFileMode = 0444;
+
+// A folder of the state, the server's alone, whatever mode it had before.
+bool MakeStateFolder(const std::string& path) {
   std::error_code ec;
   fs::create_directories(path, ec);
-  return fs::is_directory(path, ec);
+  return fs::is_directory(path, ec) && chmod(path.c_str(), kStateFolderMode) == 0;
 }
 
-// Copies a regular file and flushes the copy to disk.
-bool CopyDurably(const std::string& from, const std::string& to) {
-  const int in = files::OpenRegularFileForReading(from);
-  if (in < 0) return false;
-  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  bool copied = out >= 0;
-  std::vector<uint8_t> block(1 << 16);
-  while (copied) {
-    const int64_t got = files::ReadSome(in, block);
-    if (got <= 0) {
-      copied = got == 0;
-      break;
-    }
-    copied = files::WriteAll(out, std::span(block).first(static_cast<size_t>(got)));
-  }
-  if (out >= 0) {
-    copied = copied && fsync(out) == 0;
-    close(out);
-  }
-  close(in);
-  return copied;
+// A folder for the base folder (mkdir's mode is cut by the server's umask).
+bool MakeEntryFolderAt(const std::string& path) {
+  return mkdir(path.c_str(), kEntryFolderMode) == 0 && chmod(path.c_str(), kEntryFolderMode) == 0;
+}
+
+// Plain numbers only: the name of a version's folder.
+std::optional<int64_t> VersionNumber(const std::string& name) {
+  const bool numbered =
+      !name.empty() && name.size() < 18 &&
+      std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (!numbered) return std::nullopt;
+  return std::stoll(name);
 }
 
 std::string FileHash(const std::string& path) {
@@ -124,15 +121,42 @@ Result<void> StateFolders::Prepare() const {
         {"the state folder must be on the same file system as the base folder, so an "
          "upload can replace an entry folder in one step",
          state_, std::nullopt});
-  for (const std::string& folder :
-       {state_, Staging(), state_ + "versions/", state_ + "swap/", state_ + "replaced/", Pages()}) {
-    if (!MakeFolder(folder)) return Fail(Failed("cannot create the folder", folder));
+  for (const std::string& folder : {state_, Staging(), state_ + "versions/", state_ + "swap/",
+                                    state_ + "replaced/", Pages(), Reports()}) {
+    if (!MakeStateFolder(folder)) return Fail(Failed("cannot create the folder", folder));
   }
   return {};
 }
 
-std::string StateFolders::VersionFolder(const std::string& entry, int64_t version) const {
+std::string StateFolders::VersionHolder(const std::string& entry, int64_t version) const {
   return state_ + "versions/" + entry + "/" + std::to_string(version);
+}
+
+std::string StateFolders::VersionFolder(const std::string& entry, int64_t version) const {
+  return VersionHolder(entry, version) + "/" + entry;
+}
+
+std::vector<int64_t> StateFolders::KeptVersions(const std::string& entry) const {
+  std::vector<int64_t> versions;
+  std::error_code ec;
+  for (const auto& item : fs::directory_iterator(state_ + "versions/" + entry, ec)) {
+    if (const auto number = VersionNumber(item.path().filename().string()))
+      versions.push_back(*number);
+  }
+  std::sort(versions.rbegin(), versions.rend());
+  return versions;
+}
+
+uint64_t StateFolders::StoredBytes(const std::string& entry, size_t newest) const {
+  uint64_t bytes = 0;
+  const std::vector<int64_t> versions = KeptVersions(entry);
+  for (size_t i = 0; i < versions.size() && i < newest; ++i) {
+    std::error_code ec;
+    for (const auto& item : fs::directory_iterator(VersionFolder(entry, versions[i]), ec)) {
+      if (item.is_regular_file(ec)) bytes += item.file_size(ec);
+    }
+  }
+  return bytes;
 }
 
 Result<std::string> StateFolders::NewStagingFolder() const {
@@ -144,11 +168,22 @@ Result<std::string> StateFolders::NewStagingFolder() const {
 Result<void> StateFolders::KeepVersion(const std::string& staging, const std::string& entry,
                                        int64_t version) const {
   const std::string entry_versions = state_ + "versions/" + entry;
-  if (!MakeFolder(entry_versions)) return Fail(Failed("cannot create", entry_versions));
-  const std::string target = VersionFolder(entry, version);
-  if (!SyncPath(staging)) return Fail(Failed("cannot flush", staging));
-  if (renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
-    return Fail(Failed("cannot keep the version", target));
+  if (!MakeStateFolder(entry_versions)) return Fail(Failed("cannot create", entry_versions));
+  // The version appears whole: its files are named as the entry inside a
+  // holder made in the staging folder, which then takes the version's number.
+  std::string holder = Staging() + "version-XXXXXX";
+  if (mkdtemp(holder.data()) == nullptr) return Fail(Failed("cannot create", holder));
+  const std::string named = holder + "/" + entry;
+  const std::string target = VersionHolder(entry, version);
+  const bool kept =
+      SyncPath(staging) && std::rename(staging.c_str(), named.c_str()) == 0 && SyncPath(holder) &&
+      renameat2(AT_FDCWD, holder.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
+  if (!kept) {
+    const Error failed = Failed("cannot keep the version", target);
+    std::error_code ec;
+    fs::remove_all(holder, ec);
+    return Fail(failed);
+  }
   if (!SyncPath(entry_versions) || !SyncPath(Staging()))
     return Fail(Failed("cannot flush", entry_versions));
   return {};
@@ -160,34 +195,76 @@ Result<void> StateFolders::SetAsideSwapFolder(const std::string& entry,
   std::error_code ec;
   if (!fs::exists(fs::symlink_status(swap, ec))) return {};
   const std::string kept = state_ + "replaced/" + entry;
-  if (!MakeFolder(kept)) return Fail(Failed("cannot create", kept));
+  if (!MakeStateFolder(kept)) return Fail(Failed("cannot create", kept));
   std::string target = kept + "/" + label;
   for (int n = 2; fs::exists(fs::symlink_status(target, ec)); ++n)
     target = kept + "/" + label + "." + std::to_string(n);
   if (std::rename(swap.c_str(), target.c_str()) != 0) return Fail(Failed("cannot move", swap));
+  chmod(target.c_str(), kStateFolderMode);  // a former entry folder, now the state's
   SyncPath(kept);
   SyncPath(state_ + "swap/");
   return {};
 }
 
+// Exchanges swap/ENTRY with the entry folder, or moves it there when the
+// entry has no folder yet.
+Result<void> StateFolders::Exchange(const std::string& entry) const {
+  const std::string swap = state_ + "swap/" + entry;
+  const std::string target = base_ + entry;
+  if (renameat2(AT_FDCWD, swap.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) return {};
+  if (errno == ENOENT &&
+      renameat2(AT_FDCWD, swap.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+    return {};
+  return Fail(Failed("cannot replace the entry folder", target));
+}
+
 Result<void> StateFolders::Install(const std::string& entry, int64_t version) const {
   const std::string swap = state_ + "swap/" + entry;
   const std::string source = VersionFolder(entry, version);
+  std::error_code ec;
+  if (!fs::is_directory(source, ec))
+    return Fail({"the version's files are missing", source, std::nullopt});
   if (auto aside = SetAsideSwapFolder(entry, "unfinished"); !aside) return aside;
-  if (mkdir(swap.c_str(), 0755) != 0) return Fail(Failed("cannot create", swap));
+  const auto undo = [&](const Error& failed) {
+    fs::remove_all(swap, ec);
+    return Fail(failed);
+  };
+  if (!MakeEntryFolderAt(swap)) return undo(Failed("cannot create", swap));
+  // The version's own files, linked: the entry folder holds no second copy.
   for (const std::string& name : FileNames(source)) {
-    if (!CopyDurably(source + "/" + name, swap + "/" + name))
-      return Fail(Failed("cannot copy the upload", swap + "/" + name));
+    if (link((source + "/" + name).c_str(), (swap + "/" + name).c_str()) != 0)
+      return undo(Failed("cannot link the upload", swap + "/" + name));
   }
-  if (!SyncPath(swap)) return Fail(Failed("cannot flush", swap));
-  const std::string target = base_ + entry;
-  const bool exchanged =
-      renameat2(AT_FDCWD, swap.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0;
-  if (!exchanged && (errno != ENOENT || renameat2(AT_FDCWD, swap.c_str(), AT_FDCWD, target.c_str(),
-                                                  RENAME_NOREPLACE) != 0))
-    return Fail(Failed("cannot replace the entry folder", target));
-  if (!SyncPath(base_) || !SyncPath(state_ + "swap/")) return Fail(Failed("cannot flush", base_));
+  if (!SyncPath(swap)) return undo(Failed("cannot flush", swap));
+  const bool existed = fs::exists(fs::symlink_status(base_ + entry, ec));
+  if (auto exchanged = Exchange(entry); !exchanged) return undo(exchanged.error());
+  if (!SyncPath(base_) || !SyncPath(state_ + "swap/")) {
+    const Error failed = Failed("cannot flush", base_);
+    // Back as it was: the old folder returns, or the new one goes.
+    const bool back = existed ? Exchange(entry).has_value()
+                              : std::rename((base_ + entry).c_str(), swap.c_str()) == 0;
+    if (!back) return Fail(Failed("cannot flush, nor put the entry folder back", base_));
+    SyncPath(base_);
+    return undo(failed);
+  }
+  return {};
+}
+
+Result<void> StateFolders::KeepReplaced(const std::string& entry, int64_t version) const {
   return SetAsideSwapFolder(entry, std::to_string(version));
+}
+
+void StateFolders::DropVersion(const std::string& entry, int64_t version) const {
+  std::error_code ec;
+  fs::remove_all(VersionHolder(entry, version), ec);
+  fs::remove_all(state_ + "replaced/" + entry + "/" + std::to_string(version + 1), ec);
+  const std::string entry_versions = state_ + "versions/" + entry;
+  SyncPath(entry_versions);
+  rmdir(entry_versions.c_str());  // only when no version is left
+}
+
+bool StateFolders::MakeEntryFolder(const std::string& entry) const {
+  return MakeEntryFolderAt(base_ + entry);
 }
 
 Result<void> StateFolders::Recover(VersionStore& store) const {
@@ -196,9 +273,8 @@ Result<void> StateFolders::Recover(VersionStore& store) const {
   for (const auto& entry_folder : fs::directory_iterator(state_ + "versions/", ec)) {
     const std::string entry = entry_folder.path().filename().string();
     for (const auto& version_folder : fs::directory_iterator(entry_folder.path(), ec)) {
-      const std::string name = version_folder.path().filename().string();
-      const bool numbered = !name.empty() && std::all_of(name.begin(), name.end(), ::isdigit);
-      if (numbered && name.size() < 18 && store.HasVersion(entry, std::stoll(name))) continue;
+      const auto number = VersionNumber(version_folder.path().filename().string());
+      if (number && store.HasVersion(entry, *number)) continue;
       // Never recorded, so never answered: the upload did not happen.
       fs::remove_all(version_folder.path(), ec);
     }
@@ -211,6 +287,7 @@ Result<void> StateFolders::Recover(VersionStore& store) const {
     const bool in_place = row != versions.end() && FolderHolds(base_ + entry, row->files);
     if (!in_place) {
       if (auto installed = Install(entry, version); !installed) return installed;
+      if (auto kept = KeepReplaced(entry, version); !kept) return kept;
     }
     if (auto ended = store.EndCommit(entry); !ended) return ended;
   }
@@ -223,8 +300,8 @@ StagedFile::~StagedFile() {
 
 bool StagedFile::Open(const std::string& path) {
   path_ = path;
-  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  failed_ = fd_ < 0;
+  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kVersionFileMode);
+  failed_ = fd_ < 0 || fchmod(fd_, kVersionFileMode) != 0;
   return !failed_;
 }
 

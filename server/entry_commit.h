@@ -1,10 +1,13 @@
 #pragma once
 // Putting a version of an entry into the base folder as one step. Every
-// version lives under the state folder (versions/ENTRY/N); a commit copies
-// it beside the entry folder (swap/ENTRY), makes it durable and exchanges the
-// two folders with renameat2(RENAME_EXCHANGE), so the base folder holds
-// either the old folder or the new one, never a mix. The folder it replaced
-// is kept under replaced/ENTRY/N.
+// version lives under the state folder (versions/ENTRY/N/ENTRY, named as the
+// entry so it can be evaluated as the entry), its files read-only; a commit
+// links them into a folder beside the entry folder (swap/ENTRY), so each
+// file is stored once, makes it durable and exchanges the two folders with
+// renameat2(RENAME_EXCHANGE): the base folder holds either the old folder or
+// the new one, never a mix. The folder it replaced is kept under
+// replaced/ENTRY/N. The state is the server's alone (folders 0700); what it
+// puts into the base folder the organiser can read.
 
 #include <cstdint>
 #include <string>
@@ -28,29 +31,48 @@ class StateFolders {
   const std::string& Base() const { return base_; }
   const std::string& State() const { return state_; }
   std::string Staging() const { return state_ + "staging/"; }
+  // The folder holding exactly the files of the version.
   std::string VersionFolder(const std::string& entry, int64_t version) const;
+  // The kept versions of the entry, newest first.
+  std::vector<int64_t> KeptVersions(const std::string& entry) const;
+  // The bytes of the entry's `newest` newest kept versions.
+  uint64_t StoredBytes(const std::string& entry, size_t newest) const;
   std::string Database() const { return state_ + "hotlap-eval.sqlite"; }
   std::string Pages() const { return state_ + "pages/"; }
+  // Where the server's runs write the report and the chart.
+  std::string Reports() const { return state_ + "reports/"; }
 
   // A fresh, empty folder for an upload under way.
   Result<std::string> NewStagingFolder() const;
   // Moves a complete staging folder to versions/ENTRY/N, durably.
   Result<void> KeepVersion(const std::string& staging, const std::string& entry,
                            int64_t version) const;
-  // Makes version N the entry folder of the base folder.
+  // Makes version N the entry folder of the base folder; on failure the
+  // entry folder is as it was.
   Result<void> Install(const std::string& entry, int64_t version) const;
+  // After Install: the folder version N replaced goes to replaced/ENTRY/N.
+  // Left in swap/ on failure, the next Install sets it aside.
+  Result<void> KeepReplaced(const std::string& entry, int64_t version) const;
+  // Removes a version's files (and the folder that version replaced), as
+  // if it had never been kept.
+  void DropVersion(const std::string& entry, int64_t version) const;
+  // A new, empty entry folder the organiser can read.
+  bool MakeEntryFolder(const std::string& entry) const;
   // At start: drops unfinished uploads and versions never recorded, and
   // completes every commit the database says was under way.
   Result<void> Recover(VersionStore& store) const;
 
  private:
+  std::string VersionHolder(const std::string& entry, int64_t version) const;
   Result<void> SetAsideSwapFolder(const std::string& entry, const std::string& label) const;
+  Result<void> Exchange(const std::string& entry) const;
 
   std::string base_;
   std::string state_;
 };
 
-// Writes, hashes and fsyncs one uploaded file as its bytes arrive.
+// Writes, hashes and fsyncs one uploaded file as its bytes arrive; the file
+// is read-only, for it becomes a version's.
 class StagedFile {
  public:
   StagedFile() = default;

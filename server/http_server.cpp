@@ -17,6 +17,7 @@
 #include "server/entrant_pages.h"
 #include "server/request_checks.h"
 #include "server/routes.h"
+#include "server/upload_commit.h"
 #include "server/upload_parts.h"
 
 namespace hl::server {
@@ -647,34 +648,31 @@ Reply HttpServer::FinishUpload(Request& request) {
   const auto files = parts.Finish();
   if (!files) return RefusalReply(request);
   const std::string entry = *request.entry;
-  int64_t version = 0;
+  CommittedUpload committed;
+  std::shared_ptr<const Evaluated> evaluated;
   {
+    // Held while the version is evaluated too, so no later commit of the
+    // entry drops its files meanwhile.
     const auto entry_lock = EntryLock(entry);
     std::lock_guard lock(*entry_lock);
-    auto next = store_.NextVersion(entry);
-    Result<void> done = next ? Result<void>{} : Fail(next.error());
-    if (done) {
-      version = *next;
-      done = folders_.KeepVersion(request.staging, entry, version);
-    }
-    if (done) {
-      request.staging.clear();
-      VersionRow row;
-      row.entry = entry;
-      row.version = version;
-      row.received = evaluation::Rfc3339Utc(Now());
-      row.files = *files;
-      done = store_.AddVersion(row);
-    }
-    if (done) done = folders_.Install(entry, version);
-    if (done) done = store_.EndCommit(entry);
-    if (!done) {
-      log_ << "hotlap-eval: upload of " << entry << ": " << done.error().Describe() << std::endl;
-      parts.Refuse(500, "the server could not store the upload; please try again later");
-      return RefusalReply(request);
+    committed = CommitUpload(folders_, store_, {options_.keep_versions, options_.entrant_quota},
+                             entry, request.staging, *files, evaluation::Rfc3339Utc(Now()));
+    request.staging.clear();
+    if (committed.version) {
+      evaluated = live_.EvaluateUpload(entry, *committed.version,
+                                       folders_.VersionFolder(entry, *committed.version));
     }
   }
-  const auto evaluated = live_.EvaluateUpload(entry);
+  if (committed.problem) {
+    std::lock_guard lock(mutex_);
+    log_ << "hotlap-eval: upload of " << entry << ": " << committed.problem->Describe()
+         << std::endl;
+  }
+  if (!committed.version) {
+    parts.Refuse(committed.status, committed.refusal);
+    return RefusalReply(request);
+  }
+  const int64_t version = *committed.version;
   Json answer = {{"entry", entry},
                  {"version", version},
                  {"verdict", nullptr},
@@ -687,16 +685,12 @@ Reply HttpServer::FinishUpload(Request& request) {
       answer["verdict"] = verdict.verdict;
       answer["place"] = verdict.place;
       answer["log"] = verdict.log;
-      // A later upload of the entry may have been evaluated in this one's place.
-      const bool still_current = store_.NextVersion(entry).value_or(0) == version + 1;
       const Json& time = verdict.verdict["time"];
       const Json& car_ok = verdict.verdict["car_ok"];
-      if (still_current) {
-        store_.NoteVerdict(
-            entry, version,
-            time.is_number() ? std::optional<int64_t>(time.get<int64_t>()) : std::nullopt,
-            car_ok.is_boolean() ? std::optional<bool>(car_ok.get<bool>()) : std::nullopt);
-      }
+      store_.NoteVerdict(
+          entry, version,
+          time.is_number() ? std::optional<int64_t>(time.get<int64_t>()) : std::nullopt,
+          car_ok.is_boolean() ? std::optional<bool>(car_ok.get<bool>()) : std::nullopt);
     }
   }
   if (request.routed.route == Route::kUploadPost)
@@ -726,7 +720,7 @@ Reply HttpServer::FinishSignup(Request& request) {
       const std::string suffix = "-" + std::to_string(n);
       entry = stem.substr(0, 40 - suffix.size()) + suffix;
     }
-    const bool made = token && fs::create_directory(folders_.Base() + entry, ec);
+    const bool made = token && folders_.MakeEntryFolder(entry);
     if (!made || !store_.SetToken(entry, TokenHash(*token))) {
       parts.Refuse(500, "the server could not sign you up; please try again later");
       return RefusalReply(request);

@@ -17,6 +17,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The folders under the state's reports/ of the two kinds of run, which
+// run at the same time.
+constexpr const char* kVerdictReports = "verdicts";
+constexpr const char* kPageReports = "page";
+
 nlohmann::ordered_json PlaceJson(const ranking::RankedEntry& ranked) {
   return ranked.time < record::kNoTime ? nlohmann::ordered_json(ranked.place) : nullptr;
 }
@@ -47,6 +52,18 @@ nlohmann::ordered_json PlaceOf(const record::CompetitionRecord& competition, siz
   return nullptr;
 }
 
+// The verdict of the entry at `index` of the entries evaluated alone, as a
+// full run gives it.
+std::shared_ptr<const EntryVerdict> VerdictAt(const record::CompetitionRecord& alone, size_t index,
+                                              const run::RunPlan& plan,
+                                              std::vector<std::string> log) {
+  auto verdict = std::make_shared<EntryVerdict>();
+  verdict->verdict = publish::EntryJson(FinishedAsAFullRun(alone, index, plan));
+  verdict->place = PlaceOf(alone, index);
+  verdict->log = std::move(log);
+  return verdict;
+}
+
 void RemoveOlderPages(const std::string& pages, int64_t keep_from) {
   std::error_code ec;
   for (const auto& item : fs::directory_iterator(pages, ec)) {
@@ -73,6 +90,9 @@ LiveResults::~LiveResults() { Stop(); }
 
 void LiveResults::Start() {
   RemoveOlderPages(folders_.Pages(), INT64_MAX);
+  std::error_code ec;
+  for (const char* reports : {kVerdictReports, kPageReports})
+    fs::create_directories(folders_.Reports() + reports, ec);
   pages_.Start();
   verdicts_.Start();
   // One run at start gives both the page and the verdicts; the page is
@@ -101,9 +121,10 @@ std::string LiveResults::PageFolder() const {
   return page_folder_;
 }
 
-run::RunPlan LiveResults::Plan() const {
+run::RunPlan LiveResults::Plan(const std::string& reports) const {
   run::RunPlan plan;
   plan.base_dir = folders_.Base();
+  plan.report_dir = folders_.Reports() + reports + "/";
   plan.evaluation_file = evaluation_file_;
   plan.publication.folder_by_name = true;
   return plan;
@@ -125,7 +146,7 @@ void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uplo
 }
 
 void LiveResults::EvaluateVerdicts() {
-  const run::RunPlan plan = Plan();
+  const run::RunPlan plan = Plan(kVerdictReports);
   state::OutputNeeds needs = run::NeedsOf(plan);
   // A verdict is the entry as results.json describes it, findings and all.
   needs.screen_verdicts = true;
@@ -138,33 +159,46 @@ void LiveResults::EvaluateVerdicts() {
   pages_.Request();
 }
 
-std::shared_ptr<const Evaluated> LiveResults::EvaluateUpload(const std::string& entry) {
-  const auto plan = run::WithSavedEvaluation(Plan());
-  std::optional<std::string> car_file;
-  {
+std::shared_ptr<const Evaluated> LiveResults::EvaluateUpload(const std::string& entry,
+                                                             int64_t version,
+                                                             const std::string& version_folder) {
+  const auto plan = run::WithSavedEvaluation(Plan(kVerdictReports));
+  // The car file of the last full run; nullopt before the first.
+  const auto full_run_car = [this]() -> std::optional<std::optional<std::string>> {
     std::lock_guard lock(mutex_);
-    if (alone_) car_file = alone_->car_file;
-  }
-  // Before the first evaluation, or with an evaluation file that cannot be
-  // read, the whole folder is evaluated as a batch run would.
+    if (!alone_) return std::nullopt;
+    return alone_->car_file;
+  };
+  // The other entries come from the first full run, which may be under way.
+  if (!full_run_car()) EvaluateNow();
+  const auto car_file = full_run_car().value_or(std::nullopt);
+  // With an evaluation file that cannot be read, or no car, the whole folder
+  // is evaluated as a batch run would.
   if (!plan || !car_file) return EvaluateNow();
   run::EntryOptions options;
   options.period = plan->period;
   if (const auto penalty = plan->penalties.find(entry); penalty != plan->penalties.end())
     options.penalty = penalty->second;
-  auto evaluated = run::EvaluateEntry(plan->base_dir + *car_file, plan->base_dir + entry, options);
+  auto evaluated = run::EvaluateEntry(plan->base_dir + *car_file, version_folder, options);
   if (!evaluated) return EvaluateNow();
 
   std::shared_ptr<const Evaluated> verdicts;
   {
     std::lock_guard lock(mutex_);
+    int64_t& newest = versions_merged_[entry];
+    if (version < newest) {
+      // An older version finishing after a newer one is answered among the
+      // others but leaves the latest as it is.
+      record::CompetitionRecord others = *alone_;
+      const size_t index = PutEntry(others, std::move(evaluated->record));
+      auto answer = std::make_shared<Evaluated>(*latest_);
+      (*answer)[entry] = VerdictAt(others, index, *plan, std::move(evaluated->log_lines));
+      return answer;
+    }
+    newest = version;
     const size_t index = PutEntry(*alone_, std::move(evaluated->record));
-    auto verdict = std::make_shared<EntryVerdict>();
-    verdict->verdict = publish::EntryJson(FinishedAsAFullRun(*alone_, index, *plan));
-    verdict->place = PlaceOf(*alone_, index);
-    verdict->log = std::move(evaluated->log_lines);
     auto merged = std::make_shared<Evaluated>(*latest_);
-    (*merged)[entry] = std::move(verdict);
+    (*merged)[entry] = VerdictAt(*alone_, index, *plan, std::move(evaluated->log_lines));
     ++uploads_merged_;
     latest_ = merged;
     verdicts = std::move(merged);
@@ -186,7 +220,7 @@ void LiveResults::BuildPage() {
              ec);
     if (ec) fs::remove_all(folder, ec);
   }
-  run::RunPlan plan = Plan();
+  run::RunPlan plan = Plan(kPageReports);
   plan.export_dir = folder;
   plan.publication.standing = StandingNow();
   // Every start builds the page afresh, so what a crash leaves of it is never

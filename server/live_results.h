@@ -50,10 +50,13 @@ class LiveResults {
 
   // Evaluates the folder as it is now and hands back the verdicts.
   std::shared_ptr<const Evaluated> EvaluateNow();
-  // The verdicts once the entry just committed is evaluated: the entry alone,
-  // among the others as the last evaluation left them. The others' verdicts
-  // and places stay those of the last full run until the page's next run.
-  std::shared_ptr<const Evaluated> EvaluateUpload(const std::string& entry);
+  // The verdicts once version `version` of the entry, whose files are
+  // `version_folder` (named as the entry), is evaluated: the entry alone,
+  // among the others as the last evaluation left them (the others' verdicts and places stay
+  // those of the last full run until the page's next run). An older version
+  // finishing after a newer one is answered but leaves the latest as it is.
+  std::shared_ptr<const Evaluated> EvaluateUpload(const std::string& entry, int64_t version,
+                                                  const std::string& version_folder);
   // The last finished evaluation; nullptr before the first.
   std::shared_ptr<const Evaluated> Latest() const;
   // The folder of the page now published, ending with "/"; "" before the first.
@@ -62,7 +65,8 @@ class LiveResults {
  private:
   using Clock = std::chrono::system_clock;
 
-  run::RunPlan Plan() const;
+  // `reports` is the folder of the run's report and chart under the state.
+  run::RunPlan Plan(const std::string& reports) const;
   publish::Standing StandingNow() const;
   void EvaluateVerdicts();
   void BuildPage();
@@ -80,6 +84,7 @@ class LiveResults {
   // run. Changed in place, under `mutex_` only.
   std::unique_ptr<record::CompetitionRecord> alone_;
   int64_t uploads_merged_ = 0;
+  std::map<std::string, int64_t> versions_merged_;  // the newest merged of each entry
   std::string page_folder_;
   int64_t pages_built_ = 0;
   RunQueue pages_;

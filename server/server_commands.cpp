@@ -2,6 +2,8 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <ctime>
 #include <string>
@@ -10,6 +12,7 @@
 #include "server/entry_commit.h"
 #include "server/http_server.h"
 #include "server/live_results.h"
+#include "server/state_lock.h"
 #include "server/version_store.h"
 
 namespace hl::server {
@@ -30,9 +33,17 @@ int WaitForStopSignal() {
 }  // namespace
 
 ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::ostream& log) {
+  // Whatever the server writes under the state is its own; what it puts
+  // into the base folder gets its mode explicitly.
+  umask(077);
   StateFolders folders(options.base_dir, options.state_dir);
   if (auto prepared = folders.Prepare(); !prepared) {
     messages.Problem(prepared.error().Describe());
+    return ExitStatus::kBadUsage;
+  }
+  auto lock = StateLock::Take(options.base_dir, options.state_dir);
+  if (!lock) {
+    messages.Problem(lock.error().Describe());
     return ExitStatus::kBadUsage;
   }
   auto store = VersionStore::Open(folders.Database());
@@ -61,8 +72,10 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
     return ExitStatus::kNotWritten;
   }
   const bool v6 = options.host.find(':') != std::string::npos;
-  messages.Note("listening on http://" + (v6 ? "[" + options.host + "]" : options.host) + ':' +
-                std::to_string(*port) + "/");
+  const std::string url = "http://" + (v6 ? "[" + options.host + "]" : options.host) + ':' +
+                          std::to_string(*port) + "/";
+  lock->Describe("process " + std::to_string(getpid()) + ", listening on " + url);
+  messages.Note("listening on " + url);
   WaitForStopSignal();
   http.Shutdown();
   live.Stop();

@@ -25,6 +25,8 @@ struct ServerOptions {
   std::vector<std::string> trusted_proxies;  // addresses or ranges whose forwarded client counts
   int64_t signups_per_hour = 5;              // from one address
   int64_t signup_limit = 1000;               // sign-ups while the server runs
+  int64_t keep_versions = 10;  // an entrant's newest versions kept; older ones' files go
+  uint64_t entrant_quota = uint64_t{64} << 20;  // bytes of an entrant's kept versions
 };
 
 }  // namespace hl::server

@@ -1,6 +1,12 @@
 #include "server/version_store.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <nlohmann/json.hpp>
 
@@ -86,9 +92,23 @@ std::vector<StoredFile> FilesOfText(const std::string& text) {
   return files;
 }
 
+// The database and its journals are the server's alone; SQLite gives the
+// journals the database file's mode.
+bool MakePrivate(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return false;
+  const bool done = fchmod(fd, 0600) == 0;
+  close(fd);
+  for (const char* journal : {"-wal", "-shm"}) chmod((path + journal).c_str(), 0600);
+  return done;
+}
+
 }  // namespace
 
 Result<std::unique_ptr<VersionStore>> VersionStore::Open(const std::string& path) {
+  if (!MakePrivate(path))
+    return Fail(
+        {"cannot create the database: " + std::string(std::strerror(errno)), path, std::nullopt});
   sqlite3* db = nullptr;
   const int opened =
       sqlite3_open_v2(path.c_str(), &db,
@@ -162,12 +182,28 @@ Result<void> VersionStore::AddVersion(const VersionRow& row) {
                              .Bind(4, FilesText(row.files))
                              .Step());
   if (added) added = Done(db_, commit.Bind(1, row.entry).Bind(2, row.version).Step());
+  if (added) added = Execute("COMMIT");
   if (!added) {
     // The failure that made the rollback necessary is the one worth telling.
     (void)Execute("ROLLBACK");
     return added;
   }
-  return Execute("COMMIT");
+  return {};
+}
+
+Result<void> VersionStore::DropVersion(const std::string& entry, int64_t version) {
+  std::lock_guard lock(mutex_);
+  if (auto begun = Execute("BEGIN IMMEDIATE"); !begun) return begun;
+  Statement drop(db_, "DELETE FROM versions WHERE entry = ?1 AND version = ?2");
+  Statement commit(db_, "DELETE FROM commits WHERE entry = ?1 AND version = ?2");
+  auto dropped = Done(db_, drop.Bind(1, entry).Bind(2, version).Step());
+  if (dropped) dropped = Done(db_, commit.Bind(1, entry).Bind(2, version).Step());
+  if (dropped) dropped = Execute("COMMIT");
+  if (!dropped) {
+    (void)Execute("ROLLBACK");
+    return dropped;
+  }
+  return {};
 }
 
 Result<void> VersionStore::EndCommit(const std::string& entry) {

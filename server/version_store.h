@@ -1,7 +1,8 @@
 #pragma once
 // The server's database under --state (SQLite in WAL mode): the entrants'
 // token hashes, every version of every entry, the commits under way and a
-// log of the requests. One connection, used by one thread at a time.
+// log of the requests. One connection, used by one thread at a time. The
+// file and its journals are readable by the server's user alone.
 
 #include <cstdint>
 #include <memory>
@@ -58,6 +59,8 @@ class VersionStore {
   Result<int64_t> NextVersion(const std::string& entry);
   // The version and its commit to the base folder, recorded in one step.
   Result<void> AddVersion(const VersionRow& row);
+  // Undoes AddVersion: the version and its commit are gone.
+  Result<void> DropVersion(const std::string& entry, int64_t version);
   Result<void> EndCommit(const std::string& entry);
   std::vector<std::pair<std::string, int64_t>> CommitsUnderWay();
   std::vector<VersionRow> Versions(const std::string& entry);

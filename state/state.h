@@ -81,6 +81,7 @@ struct AppState {
   std::string ReportText;
   std::string GoogleText;
   std::string TrackBaseName;
+  std::string ReportDir;  // the report's and chart's folder, ends with "/"; "" for BaseDir
   std::string StatsText;
 
   // Decoded from the entry's track file by the header step.

@@ -13,16 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-Json BatchJson(const std::string& base) {
-  FILE* pipe = popen((HotlapProgram() + " --batch " + base + " --json - 2>/dev/null").c_str(), "r");
-  std::string text;
-  char buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
-  pclose(pipe);
-  return Json::parse(text, nullptr, false);
-}
-
 TEST(ServerUpload, VerdictsAreThoseOfABatchRunAndEveryVersionIsKept) {
   OnlineCompetition online;
   const auto tokens = IssueTokens(online.base, online.state, online.samples);

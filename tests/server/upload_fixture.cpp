@@ -55,6 +55,16 @@ std::pair<int, nlohmann::json> OnlineCompetition::Upload(const std::string& url,
   return {answer.status, nlohmann::json::parse(answer.body, nullptr, false)};
 }
 
+nlohmann::json BatchJson(const std::string& base) {
+  FILE* pipe = popen((HotlapProgram() + " --batch " + base + " --json - 2>/dev/null").c_str(), "r");
+  std::string text;
+  char buffer[4096];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, got);
+  pclose(pipe);
+  return nlohmann::json::parse(text, nullptr, false);
+}
+
 nlohmann::json WaitForPage(const std::string& url, size_t tracks) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {

@@ -28,6 +28,9 @@ struct OnlineCompetition {
   std::vector<std::string> samples;  // the sample's entry folders
 };
 
+// `--batch BASE --json -`: its JSON.
+nlohmann::json BatchJson(const std::string& base);
+
 // Waits until the live results.json lists `tracks` entries with a track
 // file, the page of the folder as the uploads left it; its JSON.
 nlohmann::json WaitForPage(const std::string& url, size_t tracks);
