@@ -10,6 +10,7 @@
 #include "run/entry_run.h"
 #include "run/output_needs.h"
 #include "run/saved_evaluation.h"
+#include "server/entrant_pages.h"
 #include "server/upload_verdict.h"
 
 namespace hl::server {
@@ -52,7 +53,7 @@ LiveResults::LiveResults(const StateFolders& folders, std::string evaluation_fil
                          std::optional<evaluation::ClosingTime> closes, bool final)
     : folders_(folders),
       evaluation_file_(std::move(evaluation_file)),
-      closes_(closes ? std::optional(Clock::from_time_t(closes->utc_seconds)) : std::nullopt),
+      closes_(closes),
       final_(final),
       // A burst of uploads shares one page, which is still fresh within 2 s.
       pages_([this] { BuildPage(); }, std::chrono::milliseconds(250)),
@@ -65,9 +66,9 @@ void LiveResults::Start() {
   pages_.Start();
   verdicts_.Start();
   // The page is built once at start, before any upload asks for it, and
-  // again when closing makes it final.
+  // again when uploads close (which may make it final).
   verdicts_.Request();
-  if (final_ && closes_ && Clock::now() < *closes_) pages_.RequestAt(*closes_);
+  if (closes_ && !ClosedNow()) pages_.RequestAt(Clock::from_time_t(closes_->utc_seconds));
 }
 
 void LiveResults::Stop() {
@@ -98,9 +99,12 @@ run::RunPlan LiveResults::Plan() const {
   return plan;
 }
 
+bool LiveResults::ClosedNow() const {
+  return closes_ && Clock::to_time_t(Clock::now()) >= closes_->utc_seconds;
+}
+
 publish::Standing LiveResults::StandingNow() const {
-  const bool closed = closes_ && Clock::now() >= *closes_;
-  return closed && final_ ? publish::Standing::kFinal : publish::Standing::kProvisional;
+  return ClosedNow() && final_ ? publish::Standing::kFinal : publish::Standing::kProvisional;
 }
 
 void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uploads_before) {
@@ -179,6 +183,8 @@ void LiveResults::BuildPage() {
   run::RunPlan plan = Plan();
   plan.export_dir = folder;
   plan.publication.standing = StandingNow();
+  if (closes_) plan.publication.closing = ClosingSentence(*closes_, ClosedNow());
+  plan.publication.upload_link = "upload";  // relative: the page may be served below a path
   const int64_t uploads_before = [this] {
     std::lock_guard lock(mutex_);
     return uploads_merged_;

@@ -37,7 +37,7 @@ using Evaluated = std::map<std::string, EntryVerdict>;
 class LiveResults {
  public:
   // The page is provisional until `closes` has passed with the results
-  // `final`; it is rebuilt when they turn final.
+  // `final`; it states the closing time and is rebuilt when uploads close.
   LiveResults(const StateFolders& folders, std::string evaluation_file,
               std::optional<evaluation::ClosingTime> closes, bool final);
   ~LiveResults();
@@ -61,6 +61,7 @@ class LiveResults {
   using Clock = std::chrono::system_clock;
 
   run::RunPlan Plan() const;
+  bool ClosedNow() const;
   publish::Standing StandingNow() const;
   void EvaluateVerdicts();
   void BuildPage();
@@ -70,7 +71,7 @@ class LiveResults {
 
   const StateFolders& folders_;
   std::string evaluation_file_;
-  std::optional<Clock::time_point> closes_;
+  std::optional<evaluation::ClosingTime> closes_;
   bool final_;
   mutable std::mutex mutex_;
   std::shared_ptr<const Evaluated> latest_;
