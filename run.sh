@@ -1,16 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the tool and the sample generator (no
-# tests), and runs hotlap-eval on the bundled sample competition: in a window
-# when a display is there, as a batch run otherwise.
+# tests) into build/, and runs hotlap-eval on the bundled sample competition:
+# in a window when a display is there, as a batch run otherwise.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
-build=build-run
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-[ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DHOTLAP_BUILD_TESTS=OFF "${launcher[@]}"
-cmake --build "$build" -j"$(nproc)" --target hotlap-eval hotlap-eval-gui make-sample-competition
+# The tree and the flags of test.sh, so either script reuses what the other
+# compiled (the tests are built only by test.sh).
+build=build
+tools/build.sh "$build" -DHOTLAP_WERROR=ON -- hotlap-eval hotlap-eval-gui make-sample-competition
 sample=examples/sample-competition
 "$build/tools/make-sample-competition" "$sample"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -16,7 +16,7 @@ export QT_QPA_PLATFORM=offscreen
 results=build/ctest-results.xml
 rm -f "$results"
 ctest_status=0
-(cd build && ctest --output-on-failure -j"$(nproc)" --timeout 600 \
+(cd build && ctest --output-on-failure -j"$(nproc)" --timeout 600 --no-tests=error \
   --output-junit ctest-results.xml) || ctest_status=$?
 # The counts come from CTest's JUnit summary; whether the suite passed comes
 # from CTest's exit status, which also fails when CTest itself broke down.

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "cli/messages.h"
+#include "cli/option_suggestion.h"
 #include "cli/server_arguments.h"
 #include "cli/usage_text.h"
 
@@ -84,7 +85,7 @@ class CommandOptions {
       if (flag->count() == 0) continue;
       // "--google=x" is no flag of ours.
       if (flag->results() != std::vector<std::string>{"true"})
-        return UsageError{"unknown option '" + flag->get_name() + "'"};
+        return UsageError{UnknownOption(app_, flag->get_name())};
       given.*field = true;
     }
     for (const std::string& penalty : penalty_->results()) {
@@ -108,8 +109,7 @@ class CommandOptions {
     const std::vector<std::string> extras = app_.remaining();
     if (extras.empty()) return std::nullopt;
     const std::string& extra = extras.front();
-    if (extra.starts_with("-") && extra != "-")
-      return UsageError{"unknown option '" + extra.substr(0, extra.find('=')) + "'"};
+    if (extra.starts_with("-") && extra != "-") return UsageError{UnknownOption(app_, extra)};
     return UsageError{"unexpected argument '" + extra + "'"};
   }
 
@@ -128,6 +128,19 @@ std::optional<std::string> ProgramOptionGiven(const CLI::App& app) {
   const std::vector<std::string> extras = app.remaining();
   if (!extras.empty()) return extras.front();
   return std::nullopt;
+}
+
+// A mistake on a subcommand's command line: an option it does not know
+// first, since a typo there also leaves a required option missing; CLI11's
+// words otherwise.
+std::string ServerCommandProblem(const CLI::ParseError& error, const CLI::App& command,
+                                 const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg.starts_with("--") && arg != "--" &&
+        command.get_option_no_throw(arg.substr(0, arg.find('='))) == nullptr)
+      return UnknownOption(command, arg);
+  }
+  return error.what();
 }
 
 template <typename Given>
@@ -171,7 +184,9 @@ Arguments ReadArguments(const std::vector<std::string>& args) {
   try {
     app.parse(reversed);
   } catch (const CLI::ParseError& error) {
-    return UsageError{error.what(), server_command ? server_command->get_name() : ""};
+    if (server_command == nullptr) return UsageError{error.what()};
+    return UsageError{ServerCommandProblem(error, *server_command, args),
+                      server_command->get_name()};
   }
   if (serve->parsed()) return ServerCommandArguments(app, *serve, serve_given);
   if (token->parsed()) return ServerCommandArguments(app, *token, token_given);

@@ -8,6 +8,7 @@
 #include "cli/server_checks.h"
 #include "evaluation/competition_file.h"
 #include "record/rules.h"
+#include "run/competition_folder.h"
 
 namespace hl::cli {
 namespace {
@@ -66,10 +67,11 @@ std::optional<std::string> TakeEvaluationFile(RunPlan& plan, const GivenArgument
   if (given.evaluation) {
     plan.evaluation_file = AbsolutePath(*given.evaluation).string();
   } else if (!given.no_evaluation) {
-    plan.evaluation_file = evaluation::CompetitionFileIn(plan.base_dir).value_or("");
+    // The first --record creates the competition's own file.
+    plan.evaluation_file = plan.record ? evaluation::CompetitionFilePath(plan.base_dir)
+                                       : evaluation::CompetitionFileIn(plan.base_dir).value_or("");
   }
-  if (plan.record && plan.evaluation_file.empty())
-    return "--record needs --evaluation FILE or an evaluation.toml in BASEDIR";
+  if (plan.record && plan.evaluation_file.empty()) return "--record cannot go with --no-evaluation";
   return std::nullopt;
 }
 
@@ -100,6 +102,7 @@ ParsedCommandLine CheckBatch(const GivenArguments& given) {
   const fs::path base = AbsolutePath(*given.batch);
   if (auto problem = CheckBaseFolder(*given.batch, base)) return UsageError{*problem};
   plan.base_dir = AsFolderText(base);
+  if (auto problem = run::NotACompetitionFolder(plan.base_dir)) return UsageError{*problem};
   for (const std::string& argument : given.penalties) {
     if (auto problem = AddPenalty(plan, argument)) return UsageError{*problem};
   }

@@ -137,7 +137,7 @@ bool WriteSeasonPage(const SeasonOptions& options, const season::Season& season,
   for (size_t i = 0; i < outcomes.size(); ++i)
     links.push_back(outcomes[i].record ? run::SeasonRoundPage(i) + "index.html" : "");
   const std::string page = season::SeasonPage(season, outcomes, standings, links);
-  const std::string path = options.export_dir + "season.html";
+  const std::string path = options.export_dir + run::kSeasonPage;
   std::error_code ec;
   fs::create_directories(options.export_dir, ec);
   const auto* bytes = reinterpret_cast<const uint8_t*>(page.data());

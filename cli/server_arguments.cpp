@@ -41,7 +41,9 @@ CLI::App* AddTokenCommand(CLI::App& app, GivenToken& given) {
       app.add_subcommand("token", "Issues entrants' tokens; each replaces the entrant's old one.");
   token->allow_extras(false);
   token->add_option("BASEDIR", given.base, "the competition folder")->required();
-  token->add_option("ENTRY", given.entries, "entry folders (created when missing)")->required();
+  token
+      ->add_option("ENTRY", given.entries, "entry folders (each made by its first accepted upload)")
+      ->required();
   token->add_option("--state", given.state, "the server's own data; not inside BASEDIR")
       ->required();
   return token;

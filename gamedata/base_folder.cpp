@@ -11,10 +11,6 @@ namespace {
 
 constexpr int kLog = state::id::kLogBox;
 
-bool IsCarFileName(const std::string& name) {
-  return text::TextEquals(text::LowerCase(files::PathExtension(name)), "car");
-}
-
 // Collects the entry folders and notes every car file; false when the base
 // folder cannot be listed.
 bool ListBaseFolder(state::AppState& s, ui::Ui& ui) {
@@ -37,6 +33,10 @@ bool ListBaseFolder(state::AppState& s, ui::Ui& ui) {
 }
 
 }  // namespace
+
+bool IsCarFileName(const std::string& name) {
+  return text::TextEquals(text::LowerCase(files::PathExtension(name)), "car");
+}
 
 void ReadReferenceCar(state::AppState& s, const std::string& path) {
   constexpr int slot = state::id::kDataFileSlot;

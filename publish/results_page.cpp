@@ -1,5 +1,6 @@
 #include "publish/results_page.h"
 
+#include "publish/lap_time_text.h"
 #include "publish/page_render.h"
 #include "publish/page_templates.h"
 #include "ranking/record_ranking.h"
@@ -8,10 +9,6 @@
 
 namespace hl::publish {
 namespace {
-
-std::string Seconds(int64_t time) {
-  return time >= record::kNoTime ? "no time" : text::FormatHundredths(time);
-}
 
 // Sets "car_modified", or "car_verdict" to the verdict's text.
 void AddCarVerdict(PageData& values, const record::CompetitionRecord& competition,
@@ -27,7 +24,7 @@ void AddCarVerdict(PageData& values, const record::CompetitionRecord& competitio
 
 std::string PenaltyText(const record::EntryRecord& entry) {
   if (!entry.penalty) return "";
-  std::string text = Seconds(text::ParseInteger(entry.penalty->time));
+  std::string text = LapTimeText(text::ParseInteger(entry.penalty->time));
   if (!entry.penalty->reason.empty()) text += ": " + entry.penalty->reason;
   return text;
 }
@@ -54,7 +51,7 @@ PageList Ranking(const record::CompetitionRecord& competition) {
     PageData row;
     row.set("place", text::FormatInteger(ranked.place));
     row.set("driver", entry.track->driver);
-    row.set("time", Seconds(ranked.time));
+    row.set("time", LapTimeText(ranked.time));
     row.set("gap",
             ranked.place == 1 || !timed ? "" : "+" + text::FormatHundredths(ranked.time - leader));
     AddCarVerdict(row, competition, *entry.track);
@@ -113,7 +110,7 @@ PageData Entry(const record::CompetitionRecord& competition, const record::Entry
   if (entry.track) {
     PageData track;
     track.set("driver", entry.track->driver);
-    track.set("time", Seconds(entry.track->time));
+    track.set("time", LapTimeText(entry.track->time));
     track.set("car", entry.track->car);
     AddCarVerdict(track, competition, *entry.track);
     values.set("track", track);

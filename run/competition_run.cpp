@@ -43,22 +43,17 @@ struct Run {
 };
 
 Result<void> CreatePictureFolder(const std::string& folder) {
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (std::filesystem::is_directory(folder, ec)) return {};
-  return Fail({.what = "cannot create the picture folder " + folder, .file = "", .offset = {}});
-}
-
-// The saved evaluation read in and the picture folder made; a mistake in
-// either stops the run before anything is written.
-Result<RunPlan> Prepare(const RunPlan& given) {
-  auto with_saved = WithSavedEvaluation(given);
-  if (!with_saved) return with_saved;
-  if (!with_saved->pictures_dir.empty()) {
-    if (auto made = CreatePictureFolder(with_saved->pictures_dir); !made)
-      return Fail(std::move(made.error()));
-  }
-  return with_saved;
+  namespace fs = std::filesystem;
+  std::error_code made, checked;
+  fs::create_directories(folder, made);
+  if (fs::is_directory(folder, checked)) return {};
+  // `folder` ends with "/", so a file of its name is found without it.
+  const std::string why = fs::exists(fs::path(folder).parent_path(), checked)
+                              ? ": a file of that name is in the way"
+                          : made ? ": " + made.message()
+                                 : "";
+  return Fail(
+      {.what = "cannot create the picture folder " + folder + why, .file = "", .offset = {}});
 }
 
 // What the run does with the entry the workflow just showed: the penalty
@@ -168,10 +163,11 @@ void FinishOutputs(Run& run) {
   if (run.export_run) run.Fails(run.export_run->Finish(s));
 }
 
-EvaluatedCompetition StoppedBefore(const Error& reason, Diagnostics& diagnostics) {
+EvaluatedCompetition StoppedBefore(const Error& reason, ExitStatus status,
+                                   Diagnostics& diagnostics) {
   diagnostics.Problem(reason.Describe());
   EvaluatedCompetition stopped;
-  stopped.status = ExitStatus::kBadUsage;
+  stopped.status = status;
   stopped.stopped = reason.Describe();
   stopped.diagnostics = diagnostics.Take();
   return stopped;
@@ -182,11 +178,17 @@ EvaluatedCompetition StoppedBefore(const Error& reason, Diagnostics& diagnostics
 EvaluatedCompetition EvaluateCompetition(const RunPlan& given, const state::OutputNeeds& needs,
                                          Diagnostics::Listener live) {
   Diagnostics diagnostics(std::move(live));
-  const Result<RunPlan> plan = Prepare(given);
-  if (!plan) return StoppedBefore(plan.error(), diagnostics);
+  // A mistake in the saved evaluation, or a picture folder that cannot be
+  // made, stops the run before anything is written.
+  const Result<RunPlan> plan = WithSavedEvaluation(given);
+  if (!plan) return StoppedBefore(plan.error(), ExitStatus::kBadUsage, diagnostics);
+  if (!plan->pictures_dir.empty()) {
+    if (const auto made = CreatePictureFolder(plan->pictures_dir); !made)
+      return StoppedBefore(made.error(), ExitStatus::kNotWritten, diagnostics);
+  }
   Run run(*plan, diagnostics);
   if (const auto started = workflow::InitState(run.s); !started)
-    return StoppedBefore(started.error(), diagnostics);
+    return StoppedBefore(started.error(), ExitStatus::kBadUsage, diagnostics);
   if (!plan->export_dir.empty())
     run.export_run.emplace(plan->export_dir, diagnostics, plan->publication);
   if (!plan->pictures_dir.empty()) run.track_pictures.emplace(plan->pictures_dir, diagnostics);

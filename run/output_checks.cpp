@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "publish/export_plan.h"
 #include "run/season_round_page.h"
 #include "toolkit/files/output_plan.h"
 #include "toolkit/files/paths.h"
@@ -61,6 +62,17 @@ std::optional<std::string> Clash(const OutputPlan& plan, const char* consequence
 }
 
 constexpr const char* kNothingWritten = "nothing was written";
+
+// An export refreshes an empty folder or one that holds an earlier export
+// (`mark` is there); any other folder is someone else's, whose pages it
+// would replace.
+std::optional<std::string> ForeignExportFolder(const std::string& export_dir, const char* mark) {
+  std::error_code ec;
+  if (fs::is_empty(export_dir, ec) || ec || fs::exists(export_dir + mark, ec)) return std::nullopt;
+  return "--export '" + export_dir + "' holds files but no " + mark +
+         " of an earlier export; give an empty or new folder, or that of an earlier export; " +
+         kNothingWritten;
+}
 constexpr const char* kResultsNotWritten = "the results were not written";
 
 }  // namespace
@@ -89,7 +101,9 @@ std::optional<std::string> OutputClash(const RunPlan& options) {
     plan.owned_folders.push_back({"--export", options.export_dir + "entries"});
   }
   AddGoogleTemplate(plan);
-  return Clash(plan, kNothingWritten);
+  if (auto clash = Clash(plan, kNothingWritten)) return clash;
+  if (options.export_dir.empty()) return std::nullopt;
+  return ForeignExportFolder(options.export_dir, publish::kExportManifest);
 }
 
 std::optional<std::string> SeasonOutputClash(const SeasonOutputs& options,
@@ -110,10 +124,12 @@ std::optional<std::string> SeasonOutputClash(const SeasonOutputs& options,
   AddResultsFile("--csv", options.csv_file, plan);
   if (!options.export_dir.empty()) {
     plan.output_folders.push_back({"--export", options.export_dir});
-    plan.output_files.push_back({"--export", options.export_dir + "season.html"});
+    plan.output_files.push_back({"--export", options.export_dir + kSeasonPage});
   }
   AddGoogleTemplate(plan);
-  return Clash(plan, kNothingWritten);
+  if (auto clash = Clash(plan, kNothingWritten)) return clash;
+  if (options.export_dir.empty()) return std::nullopt;
+  return ForeignExportFolder(options.export_dir, kSeasonPage);
 }
 
 namespace {

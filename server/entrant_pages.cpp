@@ -1,5 +1,9 @@
 #include "server/entrant_pages.h"
 
+#include <algorithm>
+
+#include "audit/finding_advice.h"
+#include "publish/lap_time_text.h"
 #include "publish/page_render.h"
 #include "server/page_templates.h"
 
@@ -7,21 +11,77 @@ namespace hl::server {
 namespace {
 
 using Json = nlohmann::ordered_json;
+using publish::LapTimeText;
 using publish::PageData;
 using publish::PageList;
 
-std::string FactText(const Json& value) {
-  if (value.is_null()) return "none";
-  if (value.is_string()) return value.get<std::string>();
-  if (value.is_boolean()) return value.get<bool>() ? "yes" : "no";
-  return value.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
-PageData Fact(const std::string& label, const Json& value) {
+PageData Fact(const std::string& label, const std::string& text) {
   PageData fact;
   fact.set("label", label);
-  fact.set("text", FactText(value));
+  fact.set("text", text);
   return fact;
+}
+
+std::string TextOr(const Json& value, const std::string& otherwise) {
+  return value.is_string() ? value.get<std::string>() : otherwise;
+}
+
+bool HasFinding(const Json& verdict, std::string_view code) {
+  const Json& findings = verdict.value("findings", Json::array());
+  return std::any_of(findings.begin(), findings.end(),
+                     [code](const Json& found) { return found.value("code", "") == code; });
+}
+
+std::string TrackFileText(const Json& verdict) {
+  if (!verdict["track_file"].is_string()) return "none received";
+  const std::string name = verdict["track_file"].get<std::string>();
+  return verdict["track_valid"] == true ? name + ", read"
+                                        : name + ", not a track file the evaluation can read";
+}
+
+std::string CarCheckText(const Json& verdict) {
+  const Json& car_ok = verdict["car_ok"];
+  if (!car_ok.is_boolean() || HasFinding(verdict, "car-not-checked")) return "not checked";
+  return car_ok.get<bool>() ? "the reference car, unchanged"
+                            : "differs from the reference car (see below)";
+}
+
+std::string PenaltyText(const Json& penalty) {
+  std::string text = LapTimeText(penalty.value("time", int64_t{0}));
+  if (penalty["reason"].is_string()) text += ": " + penalty["reason"].get<std::string>();
+  return text;
+}
+
+PageList Facts(const Json& answer) {
+  const Json& verdict = answer["verdict"];
+  const Json& place = answer["place"];
+  const Json& time = verdict["time"];
+  PageList facts{
+      Fact("Provisional place", place.is_number() ? place.dump() : "not ranked"),
+      Fact("Lap time", time.is_number() ? LapTimeText(time.get<int64_t>()) : "none"),
+      Fact("Driver", TextOr(verdict["driver"], "none")),
+      Fact("Car", TextOr(verdict["car"], "none")),
+      Fact("Car check", CarCheckText(verdict)),
+      Fact("Track file", TrackFileText(verdict)),
+      Fact("Game file", TextOr(verdict["game_file"], "none received")),
+      Fact("Screen shot", TextOr(verdict["screen_file"], "none received")),
+      Fact("Track", TextOr(verdict["track_name"], "unknown without a game file")),
+  };
+  if (verdict["penalty"].is_object())
+    facts.push_back(Fact("Penalty", PenaltyText(verdict["penalty"])));
+  return facts;
+}
+
+PageList Findings(const Json& verdict) {
+  PageList findings;
+  for (const Json& found : verdict.value("findings", Json::array())) {
+    PageData finding;
+    finding.set("message", found.value("message", ""));
+    const std::string_view advice = audit::FindingAdvice(found.value("code", ""));
+    if (!advice.empty()) finding.set("advice", std::string(advice));
+    findings.push_back(finding);
+  }
+  return findings;
 }
 
 PageData Titled(const std::string& title, const std::string& description) {
@@ -38,34 +98,35 @@ std::string ClosingSentence(const evaluation::ClosingTime& closes, bool closed) 
          evaluation::UtcText(closes.utc_seconds) + " (" + evaluation::CompetitionText(closes) + ")";
 }
 
-std::string UploadFormPage(const std::optional<evaluation::ClosingTime>& closes) {
+std::string UploadFormPage(const std::optional<evaluation::ClosingTime>& closes, bool closed) {
   PageData values = Titled("Upload your lap",
                            "Upload your hot lap: track file, game file and "
                            "screen shot, and see the verdict at once.");
-  if (closes) values.set("closes", ClosingSentence(*closes, false));
+  if (closes) values.set("closes", ClosingSentence(*closes, closed));
+  values.set("closed", closed);
   return publish::RenderPage(embedded::kUploadFormTemplate, std::move(values));
 }
 
+std::string SignupFormPage(const std::optional<evaluation::ClosingTime>& closes, bool closed) {
+  PageData values = Titled("Sign up", "Sign up for the competition and get your upload token.");
+  if (closes) values.set("closes", ClosingSentence(*closes, closed));
+  values.set("closed", closed);
+  return publish::RenderPage(embedded::kSignupFormTemplate, std::move(values));
+}
+
+std::string SignupAnswerPage(const std::string& entry, const std::string& token) {
+  PageData values = Titled("You are signed up", "Your upload token.");
+  values.set("entry", entry);
+  values.set("token", token);
+  return publish::RenderPage(embedded::kSignupAnswerTemplate, std::move(values));
+}
+
 std::string VerdictPage(const Json& answer) {
-  const Json& verdict = answer["verdict"];
   PageData values = Titled("Your verdict", "The verdict on your upload.");
   values.set("version", answer["version"].dump());
   values.set("entry", answer["entry"].get<std::string>());
-  PageList facts{Fact("provisional place", answer["place"])};
-  for (const char* key : {"time", "driver", "car", "car_ok", "track_valid", "track_file",
-                          "game_file", "screen_file", "track_name"}) {
-    if (verdict.contains(key)) facts.push_back(Fact(key, verdict[key]));
-  }
-  values.set("facts", facts);
-  PageList findings;
-  if (verdict.contains("findings")) {
-    for (const Json& found : verdict["findings"]) {
-      PageData finding;
-      finding.set("code", found.value("code", ""));
-      finding.set("message", found.value("message", ""));
-      findings.push_back(finding);
-    }
-  }
+  values.set("facts", Facts(answer));
+  const PageList findings = Findings(answer["verdict"]);
   values.set("has_findings", !findings.empty());
   values.set("findings", findings);
   PageList log;
@@ -74,10 +135,14 @@ std::string VerdictPage(const Json& answer) {
   return publish::RenderPage(embedded::kVerdictTemplate, std::move(values));
 }
 
-std::string RefusalPage(unsigned status, const std::string& message) {
-  PageData values = Titled("Upload refused", "Your upload was refused.");
+std::string RefusalPage(EntrantForm form, unsigned status, const std::string& message) {
+  const bool upload = form == EntrantForm::kUpload;
+  PageData values = upload ? Titled("Upload refused", "Your upload was refused.")
+                           : Titled("Sign-up refused", "Your sign-up was refused.");
   values.set("message", message);
   values.set("status", std::to_string(status));
+  values.set("form", upload ? "/upload" : "/signup");
+  values.set("form_name", upload ? "upload form" : "sign-up form");
   return publish::RenderPage(embedded::kRefusalTemplate, std::move(values));
 }
 

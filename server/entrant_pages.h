@@ -1,7 +1,8 @@
 #pragma once
-// The entrants' pages: the upload form (no script; it works in any browser)
-// and the verdict after an upload, with the same facts as the JSON answer.
-// Every text from a file or a request is escaped.
+// The entrants' pages: the upload and sign-up forms (no script; they work in
+// any browser), the verdict after an upload in words, with the same facts as
+// the JSON answer, and the token after a sign-up. Every text from a file or a
+// request is escaped.
 
 #include <optional>
 #include <string>
@@ -12,10 +13,15 @@
 
 namespace hl::server {
 
-std::string UploadFormPage(const std::optional<evaluation::ClosingTime>& closes);
+enum class EntrantForm { kUpload, kSignup };
+
+// Once `closed`, the forms' pages say when uploads closed and show no form.
+std::string UploadFormPage(const std::optional<evaluation::ClosingTime>& closes, bool closed);
+std::string SignupFormPage(const std::optional<evaluation::ClosingTime>& closes, bool closed);
+std::string SignupAnswerPage(const std::string& entry, const std::string& token);
 // `answer` is the JSON answer of an accepted upload.
 std::string VerdictPage(const nlohmann::ordered_json& answer);
-std::string RefusalPage(unsigned status, const std::string& message);
+std::string RefusalPage(EntrantForm form, unsigned status, const std::string& message);
 
 // "uploads close 2026-12-24 17:00 UTC (2026-12-24 18:00 +01:00)"
 std::string ClosingSentence(const evaluation::ClosingTime& closes, bool closed);

@@ -45,6 +45,7 @@ struct Request {
   Routed routed;
   std::string retry_after;           // seconds, for a 429 or 503
   std::optional<std::string> entry;  // whose token came with the request
+  bool wants_page = false;           // a browser's sign-up form: answered with pages
   uint64_t received = 0;
   int64_t last_byte = 0;  // when the body's last byte so far arrived (seconds, UTC)
   std::string staging;
@@ -133,13 +134,18 @@ std::string JoinedHeader(const HeaderLines& lines, std::string_view name) {
   return joined;
 }
 
-void AddCommonHeaders(MHD_Response* response, const char* type, bool no_store) {
+// The server's own forms let the browser name their origin, which sign-up checks.
+const char* ReferrerPolicy(Route route) {
+  return route == Route::kUploadForm || route == Route::kSignupForm ? "same-origin" : "no-referrer";
+}
+
+void AddCommonHeaders(MHD_Response* response, const char* type, bool no_store, Route route) {
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
   MHD_add_response_header(response, "Content-Security-Policy",
                           "default-src 'none'; img-src 'self'; style-src 'unsafe-inline'; "
                           "form-action 'self'; frame-ancestors 'none'; base-uri 'none'");
   MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
-  MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
+  MHD_add_response_header(response, "Referrer-Policy", ReferrerPolicy(route));
   MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL,
                           no_store ? "no-store" : "no-cache");
 }
@@ -321,7 +327,7 @@ int HttpServer::Send(MHD_Connection* connection, Request& request, const Reply& 
   MHD_Response* response = MHD_create_response_from_buffer(
       reply.body.size(), const_cast<char*>(reply.body.data()), MHD_RESPMEM_MUST_COPY);
   if (response == nullptr) return MHD_NO;
-  AddCommonHeaders(response, reply.type, CarriesToken(request.routed.route));
+  AddCommonHeaders(response, reply.type, CarriesToken(request.routed.route), request.routed.route);
   if (reply.status == 405)
     MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, request.routed.allow.c_str());
   if (reply.status == 401) MHD_add_response_header(response, "WWW-Authenticate", "Bearer");
@@ -339,10 +345,13 @@ int HttpServer::Send(MHD_Connection* connection, Request& request, const Reply& 
 
 Reply HttpServer::RefusalReply(const Request& request) const {
   const Refusal& refusal = *request.parts->Refused();
-  if (request.routed.route == Route::kUploadPost)
+  if (request.routed.route == Route::kUploadPost || request.wants_page) {
+    const EntrantForm form =
+        request.routed.route == Route::kUploadPost ? EntrantForm::kUpload : EntrantForm::kSignup;
     return {.status = refusal.status,
-            .body = RefusalPage(refusal.status, refusal.message),
+            .body = RefusalPage(form, refusal.status, refusal.message),
             .type = kHtmlType};
+  }
   return ErrorReply(refusal.status, refusal.message);
 }
 
@@ -375,7 +384,7 @@ int HttpServer::AnswerPageFile(MHD_Connection* connection, Request& request) {
     if (response == nullptr) close(fd);
   }
   if (response == nullptr) return MHD_NO;
-  AddCommonHeaders(response, PageFileType(request.routed.file), false);
+  AddCommonHeaders(response, PageFileType(request.routed.file), false, Route::kPageFile);
   MHD_add_response_header(response, MHD_HTTP_HEADER_ETAG, validators.etag.c_str());
   MHD_add_response_header(response, MHD_HTTP_HEADER_LAST_MODIFIED,
                           validators.last_modified.c_str());
@@ -482,16 +491,18 @@ std::optional<Reply> HttpServer::RefuseUploadAtStart(MHD_Connection* connection,
 }
 
 std::optional<Reply> HttpServer::RefuseSignupAtStart(MHD_Connection* connection, Request& request) {
-  if (ClosedAt(Now()))
-    return ErrorReply(403, "sign-up is closed: " + ClosingSentence(*options_.closes, true));
-  if (!PostedFromOwnPages(Header(connection, "Origin"), Header(connection, "Referer"),
-                          Header(connection, MHD_HTTP_HEADER_HOST)))
-    return ErrorReply(403, "sign-up takes forms from this server's own pages only");
-  if (const auto wait = signup_limit_.Take(request.client, Now())) {
+  UploadParts& parts = *request.parts;
+  if (ClosedAt(Now())) {
+    parts.Refuse(403, "sign-up is closed: " + ClosingSentence(*options_.closes, true));
+  } else if (!PostedFromOwnPages(Header(connection, "Origin"), Header(connection, "Referer"),
+                                 Header(connection, MHD_HTTP_HEADER_HOST))) {
+    parts.Refuse(403, "sign-up takes forms from this server's own pages only");
+  } else if (const auto wait = signup_limit_.Take(request.client, Now())) {
     request.retry_after = std::to_string(*wait);
-    return ErrorReply(
-        429, "too many sign-ups from this address; wait " + std::to_string(*wait) + " seconds");
+    parts.Refuse(429,
+                 "too many sign-ups from this address; wait " + std::to_string(*wait) + " seconds");
   }
+  if (parts.Refused()) return RefusalReply(request);
   return std::nullopt;
 }
 
@@ -540,13 +551,23 @@ int HttpServer::StartRequest(MHD_Connection* connection, Request& request, const
     return Send(connection, request, reply);
   }
   if (TakesForm(request.routed.route)) request.parts = std::make_unique<UploadParts>();
+  request.wants_page =
+      request.routed.route == Route::kApiSignup &&
+      Header(connection, MHD_HTTP_HEADER_ACCEPT).find("text/html") != std::string::npos;
   if (auto refused = RefuseAtStart(connection, request)) return Send(connection, request, *refused);
   switch (request.routed.route) {
     case Route::kPageFile:
       return AnswerPageFile(connection, request);
     case Route::kUploadForm:
       return Send(connection, request,
-                  {.status = 200, .body = UploadFormPage(options_.closes), .type = kHtmlType});
+                  {.status = 200,
+                   .body = UploadFormPage(options_.closes, ClosedAt(Now())),
+                   .type = kHtmlType});
+    case Route::kSignupForm:
+      return Send(connection, request,
+                  {.status = 200,
+                   .body = SignupFormPage(options_.closes, ClosedAt(Now())),
+                   .type = kHtmlType});
     case Route::kApiEntry: {
       request.parts = std::make_unique<UploadParts>();
       CheckAccess(request, BearerTokenOf(Header(connection, MHD_HTTP_HEADER_AUTHORIZATION)));
@@ -708,8 +729,10 @@ Reply HttpServer::FinishSignup(Request& request) {
   std::string entry;
   {
     std::lock_guard lock(signup_mutex_);
-    if (signups_ >= options_.signup_limit)
-      return ErrorReply(403, "sign-up is full; ask the organiser for a token");
+    if (signups_ >= options_.signup_limit) {
+      parts.Refuse(403, "sign-up is full; ask the organiser for a token");
+      return RefusalReply(request);
+    }
     const std::string stem = EntryNameFromDriver(name);
     entry = stem;
     std::error_code ec;
@@ -726,6 +749,8 @@ Reply HttpServer::FinishSignup(Request& request) {
     }
     ++signups_;
   }
+  if (request.wants_page)
+    return {.status = 201, .body = SignupAnswerPage(entry, *token), .type = kHtmlType};
   const Json answer = {{"entry", entry}, {"token", *token}};
   return JsonReply(201, answer.dump(2) + "\n");
 }

@@ -9,5 +9,7 @@ namespace hl::server::embedded {
 extern const std::string_view kUploadFormTemplate;
 extern const std::string_view kVerdictTemplate;
 extern const std::string_view kRefusalTemplate;
+extern const std::string_view kSignupFormTemplate;
+extern const std::string_view kSignupAnswerTemplate;
 
 }  // namespace hl::server::embedded

@@ -18,7 +18,7 @@ struct Fixed {
 constexpr std::array kFixedRoutes = {
     Fixed{"/upload", "GET", Route::kUploadForm},     Fixed{"/upload", "POST", Route::kUploadPost},
     Fixed{"/api/upload", "POST", Route::kApiUpload}, Fixed{"/api/entry", "GET", Route::kApiEntry},
-    Fixed{"/api/signup", "POST", Route::kApiSignup},
+    Fixed{"/api/signup", "POST", Route::kApiSignup}, Fixed{"/signup", "GET", Route::kSignupForm},
 };
 
 constexpr std::array<std::string_view, 5> kTopFiles = {"results.json", "results.csv", "chart.png",
@@ -73,7 +73,8 @@ Routed RouteRequest(std::string_view method, std::string_view path, bool signup)
   std::string allow;
   for (const Fixed& fixed : kFixedRoutes) {
     if (fixed.path != path) continue;
-    if (fixed.route == Route::kApiSignup && !signup) return Answered(404);
+    if ((fixed.route == Route::kApiSignup || fixed.route == Route::kSignupForm) && !signup)
+      return Answered(404);
     if (fixed.method == method || (fixed.method == "GET" && method == "HEAD")) {
       Routed routed;
       routed.route = fixed.route;

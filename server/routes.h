@@ -15,7 +15,8 @@ enum class Route {
   kUploadPost,  // POST /upload (the form)
   kApiUpload,   // POST /api/upload
   kApiEntry,    // GET /api/entry
-  kApiSignup,   // POST /api/signup
+  kApiSignup,   // POST /api/signup (the form's too)
+  kSignupForm,  // GET /signup
 };
 
 struct Routed {

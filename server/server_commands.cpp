@@ -4,9 +4,7 @@
 #include <signal.h>
 
 #include <ctime>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "server/access_token.h"
 #include "server/entry_commit.h"
@@ -16,8 +14,6 @@
 
 namespace hl::server {
 namespace {
-
-namespace fs = std::filesystem;
 
 using run::ExitStatus;
 
@@ -29,16 +25,6 @@ int WaitForStopSignal() {
   int signal_number = 0;
   sigwait(&stop, &signal_number);
   return signal_number;
-}
-
-// An entry folder that is there already is kept as it is.
-bool CreateEntryFolder(const std::string& base, const std::string& entry,
-                       run::Diagnostics& messages) {
-  std::error_code ec;
-  fs::create_directory(base + entry, ec);
-  if (!ec) return true;
-  messages.Problem("cannot create the entry folder " + base + entry + ": " + ec.message());
-  return false;
 }
 
 }  // namespace
@@ -88,9 +74,6 @@ ExitStatus IssueTokens(const TokenOptions& options, std::ostream& out, run::Diag
   if (auto prepared = folders.Prepare(); !prepared) {
     messages.Problem(prepared.error().Describe());
     return ExitStatus::kBadUsage;
-  }
-  for (const std::string& entry : options.entries) {
-    if (!CreateEntryFolder(options.base_dir, entry, messages)) return ExitStatus::kNotWritten;
   }
   auto store = VersionStore::Open(folders.Database());
   if (!store) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "server/request_checks.h"
+
 namespace hl::server {
 namespace {
 
@@ -12,6 +14,8 @@ constexpr size_t kMaxFileName = 64;
 bool IsAsciiAlnum(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
+
+bool IsNameCharacter(char c) { return IsAsciiAlnum(c) || c == '.' || c == '_' || c == '-'; }
 
 bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {
   if (name.size() < ending.size()) return false;
@@ -81,11 +85,38 @@ std::optional<std::string> StoredNameProblem(FileField field, std::string_view n
       break;
   }
   const bool characters_ok = !name.empty() && name.size() <= kMaxFileName && name.front() != '.' &&
-                             std::all_of(name.begin(), name.end(), [](char c) {
-                               return IsAsciiAlnum(c) || c == '.' || c == '_' || c == '-';
-                             });
+                             std::all_of(name.begin(), name.end(), IsNameCharacter);
   if (characters_ok && ending_ok) return std::nullopt;
   return rule + endings;
+}
+
+Result<std::string> StoredName(FileField field, std::string_view received) {
+  if (!StoredNameProblem(field, received)) return std::string(received);
+  std::string_view base = received;
+  if (const size_t slash = base.find_last_of("/\\"); slash != std::string_view::npos)
+    base.remove_prefix(slash + 1);
+  std::string name;
+  for (char c : base) {
+    if (IsNameCharacter(c)) {
+      if (c != '.' || !name.empty()) name += c;
+    } else if (name.empty() || name.back() != '_') {
+      name += '_';
+    }
+  }
+  if (name.size() > kMaxFileName) {
+    const size_t dot = name.rfind('.');
+    const size_t ending = dot == std::string::npos ? 0 : name.size() - dot;
+    if (ending < kMaxFileName) name.erase(kMaxFileName - ending, name.size() - kMaxFileName);
+  }
+  // Every ending is three letters; a name must have something before it.
+  const std::string_view stem =
+      std::string_view(name).substr(0, std::max<size_t>(name.size(), 3) - 3);
+  const bool has_stem = std::any_of(stem.begin(), stem.end(), IsAsciiAlnum);
+  if (has_stem && !StoredNameProblem(field, name)) return name;
+  const std::string rule = *StoredNameProblem(field, "");
+  std::string quoted(received.substr(0, 2 * kMaxFileName));
+  if (quoted.size() < received.size()) quoted += "...";
+  return Fail({"the name \"" + LogSafe(quoted) + "\" cannot be stored: " + rule});
 }
 
 std::string EntryNameFromDriver(std::string_view driver) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "toolkit/text/error.h"
+
 namespace hl::server {
 
 // The three files of an entry, as the upload form names its fields.
@@ -28,6 +30,14 @@ bool IsNewEntryName(std::string_view name);
 
 // Why `name` cannot be stored for `field`; nullopt when it can.
 std::optional<std::string> StoredNameProblem(FileField field, std::string_view name);
+
+// The name a received file is stored under: `received` itself when it keeps
+// the rules, else a safe name made from it ("eichwald (1).trk" ->
+// "eichwald_1_.trk"): the part after the last / or \, each run of other
+// characters as "_", leading dots dropped, the stem cut to fit. Fails,
+// quoting `received`, when that name breaks the rules (a wrong ending) or has
+// no letter or digit before its ending.
+Result<std::string> StoredName(FileField field, std::string_view received);
 
 // A folder name made from a driver's name: its letters and digits (ASCII,
 // accents dropped), others as "-", at most 40; "entry" when nothing is left.

@@ -44,13 +44,14 @@ bool UploadParts::TakeFile(FileField field, std::string_view filename, const cha
       Refuse(400, "the field " + std::string(FieldName(field)) + " was sent more than once");
       return false;
     }
-    if (auto problem = StoredNameProblem(field, filename)) {
-      Refuse(400, *problem);
+    auto name = StoredName(field, filename);
+    if (!name) {
+      Refuse(400, name.error().what);
       return false;
     }
-    names_[field] = std::string(filename);
+    names_[field] = *name;
     file = std::make_unique<StagedFile>();
-    if (!file->Open(staging_ + "/" + std::string(filename))) {
+    if (!file->Open(staging_ + "/" + *name)) {
       Refuse(500, "the server could not store the upload; please try again later");
       return false;
     }

@@ -49,6 +49,8 @@ void CheckRoute(std::string_view method, std::string_view path, bool signup) {
 
 void CheckNames(std::string_view name, std::string_view driver) {
   for (server::FileField field : server::kFileFields) {
+    if (const auto stored = server::StoredName(field, name))
+      Require(!server::StoredNameProblem(field, *stored), "a name made safe keeps the rules");
     if (server::StoredNameProblem(field, name)) continue;
     Require(name.size() <= 64 && name.front() != '.' && name.find('/') == std::string_view::npos &&
                 name.find('\0') == std::string_view::npos,

@@ -50,6 +50,8 @@ TEST(ServerCommandLine, MistakesAreOneLineWithTheSubcommandsHelp) {
        "-" +
            token_help},
       {{"token", "/", "--state", missing + "st"}, token_help},
+      {{"token", "/", "--stat", missing + "st", "anna"},
+       "unknown option '--stat' (did you mean --state?)" + token_help},
       {{"batch", "/", "serve"}, "unexpected argument 'serve' (see hotlap-eval --help)\n"},
   };
   for (const auto& [args, ending] : cases) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "tests/e2e/batch_runner.h"
 
@@ -42,8 +43,6 @@ TEST(BatchUsage, BadCommandLinesAreRefusedBeforeAnythingRuns) {
       {{"--batch", base, "--penalty", "reference.car=6000"}, "is not an entry folder"},
       {{"--batch", base, "--penalty", "../competition=6000"}, "is not an entry folder"},
       {{"--batch", base, "--penalty", "anna=6000", "--penalty=anna=5000"}, "more than one penalty"},
-      {{"--batch", base, "--pictures", sample.work + "google_charts.txt/pictures"},
-       "cannot create the picture folder"},
       {{"--batch", base, "--period", "2004-06-01"}, "'2004-06-01' is not a period FROM..TO"},
       {{"--batch", base, "--period", "2004-6-01..2004-06-30"}, "not a date of the form YYYY-MM-DD"},
       {{"--batch", base, "--period", "2004-13-01..2004-12-31"}, "there is no month 13"},
@@ -99,13 +98,61 @@ TEST(BatchUsage, ResultsThatCannotBeWrittenFailTheRun) {
   }
 }
 
-TEST(BatchUsage, EmptyCompetitionFolderStillEndsWithAReport) {
-  const TempDir dir;
-  const std::string base = dir.MakeDir("empty");
-  const BatchResult result = RunBatch(dir.Path(), {"--batch", base});
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_NE(result.out.find("no car!\n"), std::string::npos) << result.out;
-  EXPECT_EQ(result.err.find(" / "), std::string::npos) << "no entry to show progress for";
+// Every file below `folder`, by path, with its bytes.
+std::map<std::string, std::string> FilesBelow(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {
+    if (item.is_regular_file()) files[item.path().string()] = ReadText(item.path().string());
+  }
+  return files;
+}
+
+// What a newcomer gets wrong first: each is refused with a message that
+// says what to do, and leaves every file where it was, byte for byte (a
+// results file that cannot be written leaves the report and chart, made
+// before it).
+TEST(BatchUsage, NewcomersMistakesWriteNothingAndSayWhy) {
+  const SampleSetup sample(TwoEntrants());
+  const std::string& base = sample.base;
+  const std::string& work = sample.work;
+  const std::string anna = base + sample.entries.front().folder;
+  sample.dir.WriteFile("work/site/index.html", "<p>the club's own page</p>\n");
+  sample.dir.WriteFile("work/notes.txt", "notes\n");
+  sample.dir.MakeDir("work/empty");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+    bool report_written = false;
+  };
+  const std::vector<Case> cases = {
+      {{"--batch", sample.dir.Path()}, 2, "holds no car file; a competition folder holds"},
+      {{"batch", anna}, 2, "holds no car file and no entry folder"},
+      {{"--batch", work + "empty"}, 2, "holds no car file and no entry folder"},
+      {{"--batch", base, "--export", "site"}, 2, "'" + work + "site/' holds files but no"},
+      {{"--batch", base, "--json", "out/r.json"},
+       1,
+       "the folder " + work + "out does not exist",
+       true},
+      {{"--batch", base, "--pictures", "notes.txt"},
+       1,
+       "picture folder " + work + "notes.txt/: a file of that name is in the way"},
+      {{"--batch", base, "--jsno", "r.json"}, 2, "'--jsno' (did you mean --json?)"},
+      {{"batch", base, "--reocrd"}, 2, "'--reocrd' (did you mean --record?)"},
+      {{"serve", base, "--state", "st", "--lisen", "x"}, 2, "'--lisen' (did you mean --listen?)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    const auto before = FilesBelow(sample.dir.Path());
+    const BatchResult result = RunBatch(work, c.args);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.out.empty(), !c.report_written);
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    for (const char* ending : {".txt", ".png"}) {
+      EXPECT_EQ(std::filesystem::remove(base + "eichwald" + ending), c.report_written);
+    }
+    EXPECT_EQ(FilesBelow(sample.dir.Path()), before);
+  }
 }
 
 }  // namespace

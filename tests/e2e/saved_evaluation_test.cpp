@@ -268,10 +268,14 @@ TEST_F(SavedEvaluation, AMistakeInTheFileStopsTheRunBeforeAnythingIsWritten) {
   }
 }
 
-TEST_F(SavedEvaluation, RecordNeedsAFileAndAFileMustExistUnlessRecorded) {
-  const BatchResult no_file = RunBatch(Sample().work, {"--batch", Sample().base, "--record"});
-  EXPECT_EQ(no_file.status, 2);
-  EXPECT_NE(no_file.err.find("--record needs --evaluation FILE"), std::string::npos) << no_file.err;
+TEST_F(SavedEvaluation, RecordCreatesTheCompetitionsFileAndAFileMustExistUnlessRecorded) {
+  const std::string base = CopyOfSample("first-record");
+  const BatchResult first = RunBatch(Sample().work, {"--batch", base, "--record"});
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(ReadText(base + "evaluation.toml").find("[fingerprints]"), std::string::npos);
+  const BatchResult again = RunBatch(Sample().work, {"--batch", base});
+  EXPECT_EQ(again.err.find("changed since recorded"), std::string::npos) << again.err;
+  fs::remove_all(base);
 
   const std::string missing = Sample().work + "missing.toml";
   const BatchResult read_only =

@@ -48,6 +48,38 @@ TEST(ServerRules, StoredFileNames) {
   EXPECT_TRUE(IsNewEntryName(EntryNameFromDriver(std::string(80, 'x'))));
 }
 
+// A name that breaks the rules is stored under one made from it; "" is a refusal.
+TEST(ServerRules, SafeStoredNames) {
+  const std::string long_stem(70, 'a');
+  const std::pair<std::string, std::string> track_cases[] = {
+      {"eichwald.trk", "eichwald.trk"},
+      {"eichwald (1).trk", "eichwald_1_.trk"},
+      {"Runde 2 \xc3\xa4.TRK", "Runde_2_.TRK"},
+      {"C:\\Users\\anna\\eichwald.trk", "eichwald.trk"},
+      {"../../etc/eichwald.trk", "eichwald.trk"},
+      {"..hidden.trk", "hidden.trk"},
+      {long_stem + ".trk", std::string(60, 'a') + ".trk"},
+      {"(1).trk", "_1_.trk"},
+      {".trk", ""},
+      {"\xc3\xa4\xc3\xb6.trk", ""},
+      {"eichwald.gam", ""},
+      {"eichwald", ""},
+      {"", ""},
+  };
+  for (const auto& [received, stored] : track_cases) {
+    const auto name = StoredName(FileField::kTrack, received);
+    EXPECT_EQ(name.value_or(""), stored) << received;
+    if (name) {
+      EXPECT_FALSE(StoredNameProblem(FileField::kTrack, *name)) << *name;
+    }
+  }
+  EXPECT_EQ(StoredName(FileField::kScreen, "screen (2).JPG").value_or(""), "screen_2_.JPG");
+  const auto refused = StoredName(FileField::kScreen, "shot\n(1).png");
+  ASSERT_FALSE(refused);
+  EXPECT_NE(refused.error().what.find("\"shot\\x0a(1).png\""), std::string::npos)
+      << refused.error().what;
+}
+
 TEST(ServerRules, Routes) {
   struct Case {
     std::string method, path;
@@ -67,6 +99,7 @@ TEST(ServerRules, Routes) {
       {"POST", "/", 405, ""},
       {"GET", "/api/upload", 405, ""},
       {"POST", "/api/signup", 404, ""},  // not offered
+      {"GET", "/signup", 404, ""},
       {"GET", "results.json", 400, ""},
   };
   for (const Case& c : cases) {
@@ -75,6 +108,7 @@ TEST(ServerRules, Routes) {
     EXPECT_EQ(routed.file, c.file) << c.path;
   }
   EXPECT_EQ(RouteRequest("POST", "/api/signup", true).route, Route::kApiSignup);
+  EXPECT_EQ(RouteRequest("GET", "/signup", true).route, Route::kSignupForm);
   EXPECT_EQ(RouteRequest("POST", "/api/entry", false).allow, "GET, HEAD");
   EXPECT_STREQ(PageFileType("entries/003-cleo/screen.jpg"), "image/jpeg");
 }

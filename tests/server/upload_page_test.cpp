@@ -1,88 +1,103 @@
-// The entrants' page in headless Chromium: the form as the server serves
-// it, filled in and sent by a browser, answers with the verdict page.
+// The entrants' pages in headless Chromium at a phone's width: the upload
+// form filled in and sent as a person would, the verdict it answers with,
+// and sign-up through the server's own form.
 
-#include <unistd.h>
-
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "tests/server/headless_browser.h"
 #include "tests/server/upload_fixture.h"
 
 namespace hl::testing {
 namespace {
 
-std::string Base64(const std::string& bytes) {
-  static constexpr char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  const auto byte = [&bytes](size_t i) -> uint32_t {
-    return i < bytes.size() ? static_cast<uint8_t>(bytes[i]) : 0;
-  };
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    const uint32_t block = byte(i) << 16 | byte(i + 1) << 8 | byte(i + 2);
-    const size_t digits = std::min<size_t>(bytes.size() - i, 3) + 1;
-    for (size_t k = 0; k < 4; ++k) text += k < digits ? kDigits[(block >> (18 - 6 * k)) & 63] : '=';
-  }
-  return text;
-}
+constexpr int kPhoneWidth = 390;
+// A phone widens the layout to what overflows it, so widths are compared
+// with the screen's, not with innerWidth.
+const std::string kFitsTheScreen =
+    "document.documentElement.scrollWidth <= " + std::to_string(kPhoneWidth);
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The served form with a script after it that plays the entrant: the token
-// typed in, the track file chosen, the button pressed.
-std::string Harness(const std::string& form, const std::string& url, const std::string& token,
-                    const std::string& track) {
-  std::string page = form;
-  page.insert(page.find("<head>") + 6, "<base href=\"" + url + "/\">");
-  const std::string script =
-      "<script>\n"
-      "const bytes = Uint8Array.from(atob('" +
-      Base64(track) +
-      "'), c => c.charCodeAt(0));\n"
-      "const files = new DataTransfer();\n"
-      "files.items.add(new File([bytes], 'eichwald.trk'));\n"
-      "document.querySelector('input[name=track]').files = files.files;\n"
-      "document.querySelector('input[name=token]').value = '" +
-      token +
-      "';\n"
-      "document.querySelector('form').requestSubmit();\n"
-      "</script>\n";
-  page.insert(page.rfind("</body>"), script);
-  return page;
-}
-
-TEST(ServerUploadPage, ABrowserSendsTheFormAndSeesTheVerdict) {
+TEST(ServerUploadPage, ABrowserSendsTheFormAndReadsTheVerdictOnAPhone) {
   OnlineCompetition online(1);
   const std::string anna = online.samples[0];
   const auto tokens = IssueTokens(online.base, online.state, {anna});
   ServerProcess server(online.base, online.state);
-  const HttpAnswer form = Curl({}, server.Url() + "/upload");
-  ASSERT_EQ(form.status, 200);
-  EXPECT_EQ(form.body.find("<script"), std::string::npos);
+  // Named as a browser names a second download of the same file.
+  const std::string track = online.dir.MakeDir("downloads") + "/eichwald (1).trk";
+  std::filesystem::copy_file(online.source + anna + "/eichwald.trk", track);
 
-  const std::string harness = online.dir.WriteFile(
-      "harness.html", Harness(form.body, server.Url(), tokens.at(anna),
-                              ReadFile(online.source + anna + "/eichwald.trk")));
-  const std::string profile = online.dir.MakeDir("profile");
-  const std::string command =
-      "chromium --headless --no-sandbox --disable-gpu --no-first-run "
-      "--disable-background-networking --disable-component-update --disable-sync "
-      "--virtual-time-budget=20000 --user-data-dir='" +
-      profile + "' --dump-dom 'file://" + harness + "' 2>/dev/null";
-  std::string dom;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) dom.append(buffer, n);
-    pclose(pipe);
+  HeadlessBrowser browser(online.dir.MakeDir("profile"), kPhoneWidth);
+  ASSERT_TRUE(browser.Started());
+  browser.Open(server.Url() + "/upload");
+  EXPECT_EQ(browser.Evaluate("document.scripts.length"), 0);
+  browser.Evaluate("document.querySelector('input[name=token]').value = '" + tokens.at(anna) + "'");
+  browser.ChooseFiles("input[name=track]", {track});
+  browser.Evaluate("document.querySelector('form').requestSubmit()");
+  ASSERT_TRUE(browser.WaitFor("document.title === 'Your verdict'"))
+      << browser.Evaluate("document.body.innerText");
+
+  const std::string text = browser.Evaluate("document.body.innerText").get<std::string>();
+  EXPECT_TRUE(browser.Evaluate(kFitsTheScreen) == true)
+      << "page " << browser.Evaluate("document.documentElement.scrollWidth") << " px wide";
+  EXPECT_TRUE(browser.Evaluate("[...document.querySelectorAll('body *')].every(e => "
+                               "e.getBoundingClientRect().right <= " +
+                               std::to_string(kPhoneWidth) +
+                               " || "
+                               "e.closest('.scroll') !== null)") == true)
+      << "only the log's box scrolls";
+  EXPECT_NE(text.find("Upload 1 of entry " + anna), std::string::npos) << text;
+  for (const char* words : {"Lap time\t51.23", "Track file\teichwald_1_.trk, read", "Car check\t",
+                            "Game file\tnone received", "1.: 5123 Anna"}) {
+    EXPECT_NE(text.find(words), std::string::npos) << words << " in\n" << text;
   }
-  EXPECT_NE(dom.find("Your verdict"), std::string::npos) << dom;
-  EXPECT_NE(dom.find("Upload 1 of entry " + anna), std::string::npos);
-  EXPECT_NE(dom.find("1.: 5123 Anna"), std::string::npos) << "the log lines are shown";
+  for (const char* key : {"car_ok", "track_valid", "track_file"}) {
+    EXPECT_EQ(text.find(key), std::string::npos) << key << " in\n" << text;
+  }
+  EXPECT_NE(text.find("No screen shot came with the lap"), std::string::npos)
+      << "a finding with what to do about it\n"
+      << text;
+  EXPECT_EQ(server.Stop(), 0);
+}
+
+TEST(ServerUploadPage, ABrowserSignsUpThroughTheServersOwnForm) {
+  OnlineCompetition online(1);
+  const std::string anna = online.samples[0];
+  ServerProcess server(online.base, online.state, {"--signup"});
+  HeadlessBrowser browser(online.dir.MakeDir("profile"), kPhoneWidth);
+  ASSERT_TRUE(browser.Started());
+  browser.Open(server.Url() + "/signup");
+  EXPECT_EQ(browser.Evaluate("document.scripts.length"), 0);
+  browser.Evaluate("document.querySelector('input[name=name]').value = 'Anna <b>'");
+  browser.Evaluate("document.querySelector('form').requestSubmit()");
+  ASSERT_TRUE(browser.WaitFor("document.title === 'You are signed up'"))
+      << browser.Evaluate("document.body.innerText");
+  EXPECT_TRUE(browser.Evaluate(kFitsTheScreen) == true);
+  const auto token = browser.Evaluate("document.getElementById('token').textContent");
+  ASSERT_TRUE(token.is_string());
+  EXPECT_NE(browser.Evaluate("document.body.innerText").get<std::string>().find("Anna-b"),
+            std::string::npos);
+
+  const auto [status, answer] = online.Upload(server.Url(), anna, token.get<std::string>());
+  EXPECT_EQ(status, 200) << "the token the page showed uploads";
+  EXPECT_EQ(answer["entry"], "Anna-b");
+
+  // A page from elsewhere cannot sign up; a script still gets JSON.
+  const HttpAnswer foreign =
+      Curl({"-H", "Origin: null", "-H", "Accept: text/html", "-F", "name=Eve"},
+           server.Url() + "/api/signup");
+  EXPECT_EQ(foreign.status, 403);
+  EXPECT_NE(foreign.body.find("<h1>Sign-up refused</h1>"), std::string::npos) << foreign.body;
+  const HttpAnswer page =
+      Curl({"-H", "Origin: " + server.Url(), "-H", "Accept: text/html", "-F", "name=Eve"},
+           server.Url() + "/api/signup");
+  EXPECT_EQ(page.status, 201);
+  EXPECT_NE(page.body.find("<code id=\"token\">"), std::string::npos) << page.body;
+  EXPECT_NE(page.headers.find("Cache-Control: no-store"), std::string::npos) << page.headers;
+  const HttpAnswer script = Curl({"-F", "name=Eve"}, server.Url() + "/api/signup");
+  EXPECT_EQ(script.status, 201);
+  EXPECT_TRUE(nlohmann::json::parse(script.body, nullptr, false).contains("token"));
+  EXPECT_NE(script.headers.find("Cache-Control: no-store"), std::string::npos);
   EXPECT_EQ(server.Stop(), 0);
 }
 

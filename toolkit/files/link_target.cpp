@@ -41,6 +41,19 @@ std::vector<std::string> Components(const std::string& relative) {
   return names;
 }
 
+// Why a file could not be written at `target`, when its folder says why.
+std::string NotWrittenReason(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  if (slash == std::string::npos || slash == 0) return "cannot be written";
+  const std::string folder = target.substr(0, slash);
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0)
+    return errno == ENOENT ? "cannot be written: the folder " + folder + " does not exist"
+                           : "cannot be written";
+  if (!S_ISDIR(info.st_mode)) return "cannot be written: " + folder + " is not a folder";
+  return "cannot be written";
+}
+
 }  // namespace
 
 Result<std::string> FinalLinkTarget(const std::string& path) {
@@ -63,7 +76,7 @@ Result<void> ReplaceLinkTargetAtomically(const std::string& path, std::span<cons
   if (::stat(target->c_str(), &info) == 0 && !S_ISREG(info.st_mode))
     return Fail({"is not a regular file", path, std::nullopt});
   if (!ReplaceFileAtomically(*target, bytes))
-    return Fail({"cannot be written", path, std::nullopt});
+    return Fail({NotWrittenReason(*target), path, std::nullopt});
   return {};
 }
 
