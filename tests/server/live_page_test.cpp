@@ -3,12 +3,12 @@
 // uploads still are, and a browser revalidates its copy instead of fetching
 // it again.
 
-#include <cstdio>
 #include <regex>
 #include <set>
 
 #include <gtest/gtest.h>
 
+#include "tests/server/headless_browser.h"
 #include "tests/server/upload_fixture.h"
 
 namespace hl::testing {
@@ -29,35 +29,26 @@ struct ServedCompetition {
   ServerProcess server;
 };
 
-// The page as headless Chromium shows it in a window `width` pixels wide.
-std::string BrowserDom(const std::string& url, int width, const std::string& profile) {
-  const std::string command =
-      "chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
-      "--disable-background-networking --disable-component-update --disable-sync "
-      "--window-size=" +
-      std::to_string(width) + ",900 --virtual-time-budget=10000 --user-data-dir='" + profile +
-      "' --dump-dom '" + url + "' 2>/dev/null";
-  std::string dom;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) dom.append(buffer, n);
-    pclose(pipe);
-  }
-  return dom;
-}
-
 // Every src and href of the page's own: neither a data: URL nor another site.
-std::set<std::string> OwnLinks(const std::string& html) {
-  static const std::regex kLink(R"re(\b(?:src|href)="([^"]*)")re");
+std::set<std::string> OwnLinks(const std::vector<std::string>& all) {
   std::set<std::string> links;
-  for (auto it = std::sregex_iterator(html.begin(), html.end(), kLink);
-       it != std::sregex_iterator(); ++it) {
-    const std::string link = (*it)[1];
+  for (const std::string& link : all) {
     if (link.starts_with("data:") || link.starts_with("#") || link.find("://") != std::string::npos)
       continue;
     links.insert(link);
   }
   return links;
+}
+
+// The same of a page's HTML as the server sends it.
+std::set<std::string> OwnLinks(const std::string& html) {
+  static const std::regex kLink(R"re(\b(?:src|href)="([^"]*)")re");
+  std::vector<std::string> all;
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), kLink);
+       it != std::sregex_iterator(); ++it) {
+    all.push_back((*it)[1]);
+  }
+  return OwnLinks(all);
 }
 
 std::string HeaderValue(const std::string& headers, const std::string& name) {
@@ -71,12 +62,25 @@ TEST(LivePage, EveryOwnLinkLoadsAtPhoneAndDesktopWidth) {
   const std::string url = served.server.Url();
   for (const int width : {390, 1280}) {
     SCOPED_TRACE(width);
-    const std::string dom =
-        BrowserDom(url + "/", width, served.online.dir.MakeDir("profile-" + std::to_string(width)));
-    ASSERT_NE(dom.find("<table id=\"ranking\">"), std::string::npos) << dom;
-    EXPECT_NE(dom.find("uploads close 2099-06-01 16:00 UTC (2099-06-01 18:00 +02:00)"),
+    HeadlessBrowser browser(served.online.dir.MakeDir("profile-" + std::to_string(width)), width);
+    ASSERT_TRUE(browser.Started());
+    browser.Open(url + "/");
+    ASSERT_TRUE(browser.WaitFor("document.querySelector('#ranking') !== null"));
+    EXPECT_NE(browser.Evaluate("document.querySelector('.uploads').textContent")
+                  .get<std::string>()
+                  .find("uploads close 2099-06-01 16:00 UTC (2099-06-01 18:00 +02:00)"),
               std::string::npos);
-    const std::set<std::string> links = OwnLinks(dom);
+    // Every picture, those that wait to be scrolled near too, loads.
+    browser.Evaluate("for (const i of document.images) i.loading = 'eager'");
+    ASSERT_TRUE(browser.WaitFor("[...document.images].every(i => i.complete)"));
+    EXPECT_EQ(browser.Evaluate("[...document.images].filter(i => i.naturalWidth === 0)"
+                               ".map(i => i.getAttribute('src'))"),
+              nlohmann::json::array());
+    const std::set<std::string> links =
+        OwnLinks(browser
+                     .Evaluate("[...document.querySelectorAll('[src], [href]')]"
+                               ".map(e => e.getAttribute('src') ?? e.getAttribute('href'))")
+                     .get<std::vector<std::string>>());
     EXPECT_TRUE(links.contains("upload"));
     EXPECT_TRUE(links.contains("chart.png"));
     EXPECT_TRUE(links.contains("ghosts.png"));
