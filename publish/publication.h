@@ -1,9 +1,9 @@
 #pragma once
 // What a results page and its JSON say of a run beside its results: the
-// results' standing and how the base folder is named. A batch export says
-// nothing of a standing and names the folder by its absolute path; the
-// server's public page states its standing and keeps the server's paths
-// to itself.
+// results' standing, how the base folder is named, and where and until when
+// entrants upload. A batch export says nothing of these and names the
+// folder by its absolute path; the server's public page states them and
+// keeps the server's paths to itself.
 
 #include <string>
 
@@ -16,6 +16,10 @@ enum class Standing { kUnstated, kProvisional, kFinal };
 struct Publication {
   Standing standing = Standing::kUnstated;
   bool folder_by_name = false;  // the base folder's own name, not its absolute path
+  // When uploads close or closed, with the offset ("" says nothing).
+  std::string closing{};
+  // The entrants' upload page, relative to the results page ("" for none).
+  std::string upload_link{};
 };
 
 // `folder` (absolute, ending with "/") as a publication names it.

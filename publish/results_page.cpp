@@ -150,14 +150,34 @@ PageData StandingBanner(Standing standing) {
   return banner;
 }
 
+// Where entrants upload and until when, on the server's page.
+PageData UploadsLine(const Publication& publication) {
+  PageData line;
+  line.set("closing", publication.closing);
+  line.set("link", publication.upload_link);
+  line.set("has_link", !publication.upload_link.empty());
+  return line;
+}
+
+// The chart's labels and the ghost legend are drawn 10 px high, too small
+// to read once a phone shrinks the picture to its width: a narrow screen
+// shows them a fifth larger, in a box that scrolls sideways.
+PageData ReadablePicture(const PagePicture& picture, const std::string& alt, bool lazy) {
+  PageData values = Picture(picture, alt, lazy);
+  values.set("readable_width", std::to_string(picture.width * 6 / 5));
+  return values;
+}
+
 }  // namespace
 
 std::string ResultsPage(const record::CompetitionRecord& competition, const PageContent& content) {
   const std::string name = competition.track.empty() ? "Hot lap" : competition.track;
   const std::string entries = text::FormatInteger(static_cast<int64_t>(competition.entries.size()));
   PageData values;
-  if (content.standing != Standing::kUnstated)
-    values.set("standing", StandingBanner(content.standing));
+  if (content.publication.standing != Standing::kUnstated)
+    values.set("standing", StandingBanner(content.publication.standing));
+  if (!content.publication.closing.empty() || !content.publication.upload_link.empty())
+    values.set("uploads", UploadsLine(content.publication));
   values.set("title", name + " results");
   values.set("description", "Results of the " + name + " hot lap competition: " + entries +
                                 " entries ranked by lap time, evaluated on " + content.run_date +
@@ -166,10 +186,10 @@ std::string ResultsPage(const record::CompetitionRecord& competition, const Page
   values.set("entry_count", entries);
   values.set("ranking", Ranking(competition));
   if (content.chart)
-    values.set("chart", Picture(*content.chart, "chart of the ranked times", false));
+    values.set("chart", ReadablePicture(*content.chart, "chart of the ranked times", false));
   if (content.ghosts) {
-    values.set("ghosts",
-               Picture(*content.ghosts, "every ranked ghost over the winner's track", true));
+    values.set("ghosts", ReadablePicture(*content.ghosts,
+                                         "every ranked ghost over the winner's track", true));
   }
   PageList sections;
   for (size_t i = 0; i < competition.entries.size(); ++i) {

@@ -30,7 +30,7 @@ struct PageContent {
   std::vector<EntryPictures> pictures;  // one per entry, folder order
   std::optional<PagePicture> chart{};
   std::optional<PagePicture> ghosts{};
-  Standing standing = Standing::kUnstated;  // shown as a banner above the title when stated
+  Publication publication;  // its standing a banner above the title when stated
 };
 
 std::string ResultsPage(const record::CompetitionRecord& competition, const PageContent& content);

@@ -253,7 +253,7 @@ bool ExportRun::Finish(const state::AppState& s) {
   content.pictures.resize(s.Record.entries.size());
   content.chart = CopyChart(s);
   content.ghosts = WriteGhosts(s);
-  content.standing = publication_.standing;
+  content.publication = publication_;
   WriteText("results.json", ExportedJson(s.Record, publication_, content.pictures));
   WriteText("results.csv", publish::ResultsCsv(s.Record));
   // The page goes last, so whoever opens it finds every file it shows; the

@@ -15,6 +15,7 @@
 
 #include "server/access_token.h"
 #include "server/entrant_pages.h"
+#include "server/page_validators.h"
 #include "server/request_checks.h"
 #include "server/routes.h"
 #include "server/upload_commit.h"
@@ -369,16 +370,28 @@ int HttpServer::AnswerPageFile(MHD_Connection* connection, Request& request) {
     return Send(connection, request,
                 ErrorReply(404, "there is no " + request.path + " on this server"));
   }
-  const auto size = static_cast<uint64_t>(status.st_size);
-  MHD_Response* response = MHD_create_response_from_fd64(size, fd);
-  if (response == nullptr) {
+  const PageValidators validators = ValidatorsOf(status);
+  const bool current = NotModified(validators, Header(connection, MHD_HTTP_HEADER_IF_NONE_MATCH),
+                                   Header(connection, MHD_HTTP_HEADER_IF_MODIFIED_SINCE));
+  // A browser's copy that is current gets 304 and no body.
+  uint64_t size = 0;
+  MHD_Response* response = nullptr;
+  if (current) {
     close(fd);
-    return MHD_NO;
+    response = MHD_create_response_from_buffer(0, nullptr, MHD_RESPMEM_PERSISTENT);
+  } else {
+    size = static_cast<uint64_t>(status.st_size);
+    response = MHD_create_response_from_fd64(size, fd);
+    if (response == nullptr) close(fd);
   }
+  if (response == nullptr) return MHD_NO;
   AddCommonHeaders(response, PageFileType(request.routed.file), false, Route::kPageFile);
-  request.status = 200;
+  MHD_add_response_header(response, MHD_HTTP_HEADER_ETAG, validators.etag.c_str());
+  MHD_add_response_header(response, MHD_HTTP_HEADER_LAST_MODIFIED,
+                          validators.last_modified.c_str());
+  request.status = current ? MHD_HTTP_NOT_MODIFIED : MHD_HTTP_OK;
   request.bytes = size;
-  const MHD_Result queued = MHD_queue_response(connection, 200, response);
+  const MHD_Result queued = MHD_queue_response(connection, request.status, response);
   MHD_destroy_response(response);
   return queued;
 }
@@ -502,7 +515,10 @@ std::optional<Reply> HttpServer::RefuseAtStart(MHD_Connection* connection, Reque
     reply.close = true;  // its slot goes to someone else
     return reply;
   }
-  if (const auto wait = address_limit_.Take(request.client, Now())) {
+  // Reading the page and its files is never counted: one view of the page is
+  // some twenty requests, and readers behind one proxy share an address.
+  const bool counted = request.routed.route != Route::kPageFile;
+  if (const auto wait = counted ? address_limit_.Take(request.client, Now()) : std::nullopt) {
     request.retry_after = std::to_string(*wait);
     return ErrorReply(
         429, "too many requests from this address; wait " + std::to_string(*wait) + " seconds");

@@ -10,6 +10,7 @@
 #include "run/entry_run.h"
 #include "run/output_needs.h"
 #include "run/saved_evaluation.h"
+#include "server/entrant_pages.h"
 #include "server/upload_verdict.h"
 
 namespace hl::server {
@@ -80,7 +81,7 @@ LiveResults::LiveResults(const StateFolders& folders, std::string evaluation_fil
                          std::optional<evaluation::ClosingTime> closes, bool final)
     : folders_(folders),
       evaluation_file_(std::move(evaluation_file)),
-      closes_(closes ? std::optional(Clock::from_time_t(closes->utc_seconds)) : std::nullopt),
+      closes_(closes),
       final_(final),
       // A burst of uploads shares one page, which is still fresh within 2 s.
       pages_([this] { BuildPage(); }, std::chrono::milliseconds(250)),
@@ -96,9 +97,9 @@ void LiveResults::Start() {
   pages_.Start();
   verdicts_.Start();
   // One run at start gives both the page and the verdicts; the page is
-  // built again when closing makes it final.
+  // built again when uploads close (which may make it final).
   pages_.Request();
-  if (final_ && closes_ && Clock::now() < *closes_) pages_.RequestAt(*closes_);
+  if (closes_ && !ClosedNow()) pages_.RequestAt(Clock::from_time_t(closes_->utc_seconds));
 }
 
 void LiveResults::Stop() {
@@ -130,9 +131,12 @@ run::RunPlan LiveResults::Plan(const std::string& reports) const {
   return plan;
 }
 
+bool LiveResults::ClosedNow() const {
+  return closes_ && Clock::to_time_t(Clock::now()) >= closes_->utc_seconds;
+}
+
 publish::Standing LiveResults::StandingNow() const {
-  const bool closed = closes_ && Clock::now() >= *closes_;
-  return closed && final_ ? publish::Standing::kFinal : publish::Standing::kProvisional;
+  return ClosedNow() && final_ ? publish::Standing::kFinal : publish::Standing::kProvisional;
 }
 
 void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uploads_before) {
@@ -226,6 +230,8 @@ void LiveResults::BuildPage() {
   // Every start builds the page afresh, so what a crash leaves of it is never
   // read: its files need not wait for the disk.
   plan.export_durability = files::Durability::kAtomicOnly;
+  if (closes_) plan.publication.closing = ClosingSentence(*closes_, ClosedNow());
+  plan.publication.upload_link = "upload";  // relative: the page may be served below a path
   const int64_t uploads_before = [this] {
     std::lock_guard lock(mutex_);
     return uploads_merged_;

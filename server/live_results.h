@@ -38,7 +38,7 @@ using Evaluated = std::map<std::string, std::shared_ptr<const EntryVerdict>>;
 class LiveResults {
  public:
   // The page is provisional until `closes` has passed with the results
-  // `final`; it is rebuilt when they turn final.
+  // `final`; it states the closing time and is rebuilt when uploads close.
   LiveResults(const StateFolders& folders, std::string evaluation_file,
               std::optional<evaluation::ClosingTime> closes, bool final);
   ~LiveResults();
@@ -67,6 +67,7 @@ class LiveResults {
 
   // `reports` is the folder of the run's report and chart under the state.
   run::RunPlan Plan(const std::string& reports) const;
+  bool ClosedNow() const;
   publish::Standing StandingNow() const;
   void EvaluateVerdicts();
   void BuildPage();
@@ -76,7 +77,7 @@ class LiveResults {
 
   const StateFolders& folders_;
   std::string evaluation_file_;
-  std::optional<Clock::time_point> closes_;
+  std::optional<evaluation::ClosingTime> closes_;
   bool final_;
   mutable std::mutex mutex_;
   std::shared_ptr<const Evaluated> latest_;

@@ -28,8 +28,10 @@ constexpr const char* kInjected = "<img src=x onerror=alert(1)>";
 
 // The page in a phone-sized frame: the rows, every picture with the
 // attributes it was written with and where it sits, whether the page needs
-// sideways scrolling; then each picture is loaded (lazy ones too) to see
-// that none is missing.
+// sideways scrolling, what reaches past the screen outside a box that
+// scrolls, which of the ranking's facts are off-screen; then each picture is
+// loaded (lazy ones too) to see that none is missing, and how large the
+// chart and the ghosts are shown.
 constexpr const char* kHarness = R"(<!DOCTYPE html>
 <html><body><pre id="report">pending</pre>
 <iframe id="page" src="index.html" style="width:390px;height:844px;border:0"></iframe>
@@ -37,6 +39,7 @@ constexpr const char* kHarness = R"(<!DOCTYPE html>
 window.addEventListener('load', async () => {
   const frame = document.getElementById('page');
   const doc = frame.contentDocument;
+  const width = doc.documentElement.clientWidth;
   const images = [...doc.images];
   const placed = images.map(i => ({ src: i.getAttribute('src'), alt: i.getAttribute('alt'),
     width: i.getAttribute('width'), height: i.getAttribute('height'),
@@ -54,6 +57,15 @@ window.addEventListener('load', async () => {
     scripts: doc.querySelectorAll('script').length,
     injected: doc.querySelectorAll('img[src="x"]').length,
     text: doc.body.textContent,
+    overflowing: [...doc.body.querySelectorAll('*')].filter(e => !e.parentElement.closest('.scroll') &&
+      e.getBoundingClientRect().right > width + 1).map(e => e.tagName + '.' + e.className),
+    hidden_facts: [...doc.querySelectorAll('#ranking td')].filter(td => {
+      const r = td.getBoundingClientRect();
+      return td.textContent.trim() && (r.width === 0 || r.left < 0 || r.right > width + 1);
+    }).map(td => td.textContent),
+    modified_findings: [...doc.querySelectorAll('#ranking tbody tr')].filter(r => r.querySelector('.bad'))
+      .map(r => r.querySelector('td[data-label="Findings"]').textContent),
+    readable_scales: [...doc.querySelectorAll('.readable img')].map(i => i.getBoundingClientRect().width / i.naturalWidth),
   };
   document.getElementById('report').textContent = JSON.stringify(report);
 });
@@ -174,6 +186,14 @@ TEST_F(ResultsPage, LoadsInChromiumWithEveryPictureAndRowAndNoInjectedElement) {
     }
   }
   EXPECT_LE(report["page_width"], report["frame_width"]) << "the page scrolls sideways on a phone";
+  EXPECT_EQ(report["overflowing"], nlohmann::json::array());
+  EXPECT_EQ(report["hidden_facts"], nlohmann::json::array());
+  ASSERT_FALSE(report["modified_findings"].empty());
+  for (const auto& findings : report["modified_findings"])
+    EXPECT_NE(findings.get<std::string>().find("car-modified"), std::string::npos) << findings;
+  // Labels drawn 10 px high are read at 11 CSS px or more.
+  ASSERT_EQ(report["readable_scales"].size(), 2u);
+  for (const auto& scale : report["readable_scales"]) EXPECT_GE(scale.get<double>(), 1.1);
   EXPECT_TRUE(report["viewport"]);
   EXPECT_TRUE(report["description"]);
   EXPECT_EQ(report["scripts"], 0);

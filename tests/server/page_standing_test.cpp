@@ -48,6 +48,7 @@ TEST(PageStanding, TurnsFinalWhenUploadsCloseWithoutARestart) {
   const HttpAnswer page = Curl({}, server.Url() + "/");
   EXPECT_NE(page.body.find("<div class=\"standing final\""), std::string::npos);
   EXPECT_EQ(page.body.find("standing provisional"), std::string::npos);
+  EXPECT_NE(page.body.find("<p class=\"uploads\">uploads closed "), std::string::npos);
 
   EXPECT_EQ(closed["competition"]["folder"],
             fs::path(online.base).parent_path().filename().string());

@@ -7,6 +7,7 @@
 #include "evaluation/evaluation_file.h"
 #include "server/client_address.h"
 #include "server/connection_share.h"
+#include "server/page_validators.h"
 #include "server/request_checks.h"
 #include "server/routes.h"
 #include "server/upload_names.h"
@@ -234,6 +235,40 @@ TEST(ServerRules, EvaluationFileKeepsClosesAndFinal) {
     ASSERT_FALSE(refused) << bad;
     EXPECT_NE(refused.error().what.find("line 1: "), std::string::npos) << refused.error().what;
   }
+}
+
+TEST(ServerRules, PageFilesRevalidate) {
+  struct stat file {};
+  file.st_ino = 0x1234;
+  file.st_size = 5000;
+  file.st_mtim = {.tv_sec = 1765300000, .tv_nsec = 5};  // Tue, 09 Dec 2025 17:06:40 GMT
+  const PageValidators validators = ValidatorsOf(file);
+  ASSERT_EQ(validators.last_modified, "Tue, 09 Dec 2025 17:06:40 GMT");
+  const std::string etag = validators.etag;
+  struct Case {
+    std::string if_none_match, if_modified_since;
+    bool not_modified;
+  };
+  const Case cases[] = {
+      {"", "", false},
+      {etag, "", true},
+      {"W/" + etag, "", true},
+      {"\"other\", " + etag, "", true},
+      {"*", "", true},
+      {"\"other\"", "", false},
+      {"\"other\"", "Tue, 09 Dec 2025 17:06:40 GMT", false},  // the tag decides
+      {"", "Tue, 09 Dec 2025 17:06:40 GMT", true},
+      {"", "Wed, 10 Dec 2025 08:00:00 GMT", true},
+      {"", "Tue, 09 Dec 2025 17:06:39 GMT", false},
+      {"", "yesterday", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NotModified(validators, c.if_none_match, c.if_modified_since), c.not_modified)
+        << c.if_none_match << " | " << c.if_modified_since;
+  }
+  struct stat replaced = file;  // a new page's file in its place
+  replaced.st_ino += 1;
+  EXPECT_NE(ValidatorsOf(replaced).etag, etag);
 }
 
 }  // namespace
