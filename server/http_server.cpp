@@ -681,7 +681,7 @@ Reply HttpServer::FinishUpload(Request& request) {
   }
   if (committed.problem) {
     std::lock_guard lock(mutex_);
-    log_ << "hotlap-eval: upload of " << entry << ": " << committed.problem->Describe()
+    log_ << "upload of " << LogSafe(entry) << " failed: " << LogSafe(committed.problem->Describe())
          << std::endl;
   }
   if (!committed.version) {
