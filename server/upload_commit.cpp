@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "server/staged_track.h"
+
 namespace hl::server {
 namespace {
 
@@ -48,6 +50,12 @@ CommittedUpload CommitUpload(const StateFolders& folders, VersionStore& store,
   std::error_code ec;
   uint64_t incoming = 0;
   for (const StoredFile& file : files) incoming += file.size;
+  const auto track_refusal = TrackFileRefusal(staging, files);
+  if (!track_refusal || *track_refusal) {
+    std::filesystem::remove_all(staging, ec);
+    if (!track_refusal) return Failed(track_refusal.error());
+    return {.version = std::nullopt, .status = 422, .refusal = **track_refusal, .problem = {}};
+  }
   if (auto refusal = QuotaRefusal(folders, entry, incoming, limits)) {
     std::filesystem::remove_all(staging, ec);
     return {.version = std::nullopt, .status = 413, .refusal = *refusal, .problem = std::nullopt};

@@ -23,7 +23,8 @@ struct StorageLimits {
 
 struct CommittedUpload {
   std::optional<int64_t> version;  // none when refused
-  unsigned status = 200;           // else 413 over the quota, 500 on a failure
+  unsigned status = 200;           // else 422 for a track file without a lap, 413 over the quota,
+                                   // 500 on a failure
   std::string refusal;             // what the entrant is told
   std::optional<Error> problem;    // for the server's log, even with a version
 };
@@ -33,7 +34,8 @@ std::optional<std::string> QuotaRefusal(const StateFolders& folders, const std::
                                         uint64_t incoming, const StorageLimits& limits);
 
 // Commits the files of `staging` (gone afterwards, kept or removed) as the
-// entry's next version, received at `received`.
+// entry's next version, received at `received`; refuses a track file that
+// holds no lap, so it never replaces the entry's current version.
 CommittedUpload CommitUpload(const StateFolders& folders, VersionStore& store,
                              const StorageLimits& limits, const std::string& entry,
                              const std::string& staging, const std::vector<StoredFile>& files,

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "server/request_checks.h"
+#include "toolkit/files/data_buffer.h"
 
 namespace hl::server {
 namespace {
@@ -49,7 +50,7 @@ std::optional<FileField> FieldOfName(std::string_view name) {
 uint64_t FieldLimit(FileField field) {
   switch (field) {
     case FileField::kTrack:
-      return 1'900'000;  // what the evaluation reads of a track file
+      return files::DataBuffer::kFileRegionSize;  // what the evaluation reads of a track file
     case FileField::kGame:
       return 100'000;
     case FileField::kScreen:

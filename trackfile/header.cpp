@@ -1,5 +1,6 @@
 #include "trackfile/header.h"
 
+#include <optional>
 #include <string>
 
 #include "toolkit/files/paths.h"
@@ -25,40 +26,72 @@ std::string TextField(const ByteView& file, int64_t position) {
   return text::Cp1252ToUtf8(text::TrimSpaces(file.GetTextAt(position, layout::kTextFieldWidth)));
 }
 
-// Stores the header values. Only the record block up to slot 1's car is
-// known to lie inside the data; everything else is read where it can be.
-void ReadHeader(state::AppState& s, const ByteView& file, int32_t fixed_size, int32_t pair_count) {
+// Where the header says the blocks lie; only the record block up to slot
+// 1's car is known to lie inside the data.
+struct Blocks {
+  int64_t record = 0;
+  int64_t grid = 0;
+  int64_t objects = 0;  // the object count, then the objects
+  int64_t ghost = 0;    // the ghost's word count, then its samples
+  int16_t object_count = 0;
+  int16_t ghost_count = 0;
+};
+
+// NotATrack or Damaged, or nullopt when the result part lies inside the data.
+std::optional<record::TrackVerdict> ResultRejection(const ByteView& file) {
+  if (!IsTrackFile(file)) return record::TrackVerdict::NotATrack;
+  const auto fixed_size = file.GetI32(layout::kFixedSizeAt);
+  const auto pair_count = file.GetI32(layout::kPairCountAt);
+  if (!fixed_size || !pair_count || !file.Contains(*fixed_size, layout::kResultPartSize))
+    return record::TrackVerdict::Damaged;
+  return std::nullopt;
+}
+
+// For a file ResultRejection passes.
+Blocks LocateBlocks(const ByteView& file) {
   // Positions are computed 64 bits wide so that no N can wrap them around.
-  const int64_t picture_bytes = 2 * static_cast<int64_t>(pair_count);
-  const int64_t r = fixed_size;
+  const int64_t picture_bytes = 2 * static_cast<int64_t>(*file.GetI32(layout::kPairCountAt));
+  Blocks b;
+  b.record = *file.GetI32(layout::kFixedSizeAt);
+  b.grid = layout::kGridAfterPairs + picture_bytes;
+  b.objects = layout::kObjectCountAfterPairs + picture_bytes;
+  b.ghost = b.record + layout::kGhostWordAt;
+  b.object_count =
+      layout::BlocksAfterHeader(b.grid) ? file.GetI16(b.objects).value_or(0) : int16_t{0};
+  b.ghost_count = static_cast<int16_t>(file.GetI16(b.ghost).value_or(0) / 2);
+  return b;
+}
+
+// True when a block the header points to lies (partly) outside the data.
+bool BlocksCutOff(const Blocks& b, const ByteView& file) {
+  // The grid lies right before the object count, so this covers both.
+  if (!layout::BlocksAfterHeader(b.grid) || !file.Contains(b.objects, 2)) return true;
+  if (b.object_count > 0 &&
+      !file.Contains(b.objects + 2, layout::kObjectRecordSize * b.object_count)) {
+    return true;
+  }
+  if (!file.Contains(b.ghost, 2)) return true;
+  return b.ghost_count > 0 && !file.Contains(b.ghost + 2, layout::kGhostSampleSize * b.ghost_count);
+}
+
+// Stores the header values; everything beyond the result part is read where
+// it can be.
+void ReadHeader(state::AppState& s, const ByteView& file, const Blocks& b) {
+  const int64_t r = b.record;
   s.TrackScale = file.GetU8(layout::kScaleAt).value_or(0);
   s.GridThreshold = file.GetU8(layout::kGridThresholdAt).value_or(0);
   s.RecordBlock = r;
-  s.GridBlock = layout::kGridAfterPairs + picture_bytes;
-  s.ObjectBlock = layout::kObjectCountAfterPairs + picture_bytes;
-  s.GhostBlock = r + layout::kGhostWordAt;
-  s.ObjectCount =
-      layout::BlocksAfterHeader(s.GridBlock) ? file.GetI16(s.ObjectBlock).value_or(0) : int16_t{0};
+  s.GridBlock = b.grid;
+  s.ObjectBlock = b.objects;
+  s.GhostBlock = b.ghost;
+  s.ObjectCount = b.object_count;
   s.Slot0Time = *file.GetI16(r + layout::SlotTimeAt(0));
   s.Slot1Time = *file.GetI16(r + layout::SlotTimeAt(1));
   s.Slot0Driver = TextField(file, r + layout::SlotDriverAt(0));
   s.Slot1Driver = TextField(file, r + layout::SlotDriverAt(1));
   s.SlotCarNames[0] = TextField(file, r + layout::SlotCarAt(0));
   s.SlotCarNames[1] = TextField(file, r + layout::SlotCarAt(1));
-  s.GhostCount = static_cast<int16_t>(file.GetI16(s.GhostBlock).value_or(0) / 2);
-}
-
-// True when a block the header points to lies (partly) outside the data.
-bool BlocksCutOff(const state::AppState& s, const ByteView& file) {
-  // The grid lies right before the object count, so this covers both.
-  if (!layout::BlocksAfterHeader(s.GridBlock) || !file.Contains(s.ObjectBlock, 2)) return true;
-  if (s.ObjectCount > 0 &&
-      !file.Contains(s.ObjectBlock + 2, layout::kObjectRecordSize * s.ObjectCount)) {
-    return true;
-  }
-  if (!file.Contains(s.GhostBlock, 2)) return true;
-  return s.GhostCount > 0 &&
-         !file.Contains(s.GhostBlock + 2, layout::kGhostSampleSize * s.GhostCount);
+  s.GhostCount = b.ghost_count;
 }
 
 bool SlotOneCarIsReferenceCar(const state::AppState& s, const ByteView& file) {
@@ -78,6 +111,12 @@ void LogHeader(const state::AppState& s, ui::Ui& ui, const std::string& file_nam
 
 }  // namespace
 
+record::TrackVerdict HeaderVerdict(const ByteView& file) {
+  if (const auto rejected = ResultRejection(file)) return *rejected;
+  return BlocksCutOff(LocateBlocks(file), file) ? record::TrackVerdict::CutOff
+                                                : record::TrackVerdict::Accepted;
+}
+
 void DecodeTrackHeader(state::AppState& s, ui::Ui& ui) {
   s.TrackFileInvalid = true;
   // Without a loaded file the entry-file step has already logged why.
@@ -85,24 +124,19 @@ void DecodeTrackHeader(state::AppState& s, ui::Ui& ui) {
 
   const ByteView file = s.LoadedFile();
   const std::string file_name = files::PathFilePart(s.FilePath);
-  if (!IsTrackFile(file)) {
-    Log(ui, "kein Track: " + file_name);
-    RecordRejectedTrack(s, record::TrackVerdict::NotATrack);
-    return;
-  }
-  const auto fixed_size = file.GetI32(layout::kFixedSizeAt);
-  const auto pair_count = file.GetI32(layout::kPairCountAt);
-  if (!fixed_size || !pair_count || !file.Contains(*fixed_size, layout::kResultPartSize)) {
-    // No result line can be made; this line keeps the entrant visible.
-    Log(ui, "Track defekt: " + file_name);
-    RecordRejectedTrack(s, record::TrackVerdict::Damaged);
+  if (const auto rejected = ResultRejection(file)) {
+    // For a damaged file this line keeps the entrant visible.
+    Log(ui, (*rejected == record::TrackVerdict::NotATrack ? "kein Track: " : "Track defekt: ") +
+                file_name);
+    RecordRejectedTrack(s, *rejected);
     return;
   }
 
-  ReadHeader(s, file, *fixed_size, *pair_count);
+  const Blocks blocks = LocateBlocks(file);
+  ReadHeader(s, file, blocks);
   const bool car_ok = SlotOneCarIsReferenceCar(s, file);
   LogHeader(s, ui, file_name, car_ok);
-  const bool cut_off = BlocksCutOff(s, file);
+  const bool cut_off = BlocksCutOff(blocks, file);
   if (cut_off) Log(ui, "Track defekt: " + file_name);
   RecordAcceptedTrack(s, file, car_ok, cut_off);
   s.TrackFileInvalid = false;

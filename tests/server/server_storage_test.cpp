@@ -1,7 +1,7 @@
 // What the server keeps: every answer's verdict is that of the version it
 // names, nothing outside the entry folders is written, a failed commit
-// leaves nothing, one server per folder, the entrant's storage capped and
-// the state private.
+// leaves nothing, a track file without a lap is no version, one server per
+// folder, the entrant's storage capped and the state private.
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -225,6 +226,58 @@ TEST(ServerStorage, AFailedCommitLeavesNothingAndTheNextUploadWorks) {
     EXPECT_EQ(Json::parse(again.body)["version"], 1) << c.name;
     EXPECT_EQ(server.Stop(), 0);
   }
+}
+
+// A track file that holds no lap is refused before it becomes a version,
+// on the API and from the form: the entry keeps its lap, and nothing of the
+// refused upload is kept.
+TEST(ServerStorage, ATrackFileWithoutALapIsRefusedAndTheEntryKeepsItsVersion) {
+  OnlineCompetition online(1);
+  const auto tokens = IssueTokens(online.base, online.state, {"racer"});
+  const std::string track = TrackFiles(online).front();
+  const std::string lap = Bytes(track);
+  std::string random(4096, '\0');
+  std::mt19937 bytes(35);
+  for (char& c : random) c = static_cast<char>(bytes());
+  struct Case {
+    std::string name;
+    std::string bytes;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"random bytes", random, "is not a track file"},
+      {"an empty file", "", "is not a track file"},
+      {"the first half of a track file", lap.substr(0, lap.size() / 2), "is damaged"},
+  };
+  ServerProcess server(online.base, online.state);
+  const std::string bearer = "Authorization: Bearer " + tokens.at("racer");
+  ASSERT_EQ(Curl(TrackUpload(tokens.at("racer"), track), server.Url() + "/api/upload").status, 200);
+  const auto versions = [&] {
+    return Json::parse(Curl({"-H", bearer}, server.Url() + "/api/entry").body)["versions"];
+  };
+  const Json kept = versions();
+  const auto base_before = FolderContents(online.base);
+  const auto versions_before = FolderContents(online.state + "versions");
+  const std::string junk = online.dir.Path() + "junk.trk";
+  for (const Case& c : cases) {
+    std::ofstream(junk, std::ios::binary) << c.bytes;
+    const HttpAnswer api =
+        Curl(TrackUpload(tokens.at("racer"), junk, "junk.trk"), server.Url() + "/api/upload");
+    EXPECT_EQ(api.status, 422) << c.name << ": " << api.body;
+    const Json refusal = Json::parse(api.body, nullptr, false);
+    EXPECT_TRUE(refusal.is_object() && refusal.value("error", "").find(c.says) != std::string::npos)
+        << c.name << ": " << api.body;
+    const HttpAnswer form = Curl({"-F", "token=" + tokens.at("racer"), "-F", "track=@" + junk},
+                                 server.Url() + "/upload");
+    EXPECT_EQ(form.status, 422) << c.name << ": " << form.body;
+    EXPECT_NE(form.body.find(c.says), std::string::npos) << c.name << ": " << form.body;
+    EXPECT_EQ(versions(), kept) << c.name;
+    EXPECT_EQ(FolderContents(online.base), base_before) << c.name;
+    EXPECT_EQ(FolderContents(online.state + "versions"), versions_before) << c.name;
+    for (const char* folder : {"staging", "swap"})
+      EXPECT_TRUE(FolderContents(online.state + folder).empty()) << c.name << ": " << folder;
+  }
+  EXPECT_EQ(server.Stop(), 0);
 }
 
 TEST(ServerStorage, OneServerPerStateAndPerBaseFolder) {
