@@ -28,6 +28,7 @@ struct GivenArguments {
 struct GivenServe {
   std::string base, state;
   std::string listen, evaluation, closes;  // "" when not given
+  bool no_evaluation = false;
   server::ServerOptions options;
 };
 

@@ -64,13 +64,11 @@ std::optional<std::string> TakePeriod(RunPlan& plan, const GivenArguments& given
 std::optional<std::string> TakeEvaluationFile(RunPlan& plan, const GivenArguments& given) {
   if (given.evaluation && given.no_evaluation)
     return "--evaluation and --no-evaluation cannot be combined";
-  if (given.evaluation) {
-    plan.evaluation_file = AbsolutePath(*given.evaluation).string();
-  } else if (!given.no_evaluation) {
-    // The first --record creates the competition's own file.
-    plan.evaluation_file = plan.record ? evaluation::CompetitionFilePath(plan.base_dir)
-                                       : evaluation::CompetitionFileIn(plan.base_dir).value_or("");
-  }
+  plan.evaluation_file = ChosenEvaluationFile(plan.base_dir, given.evaluation, given.no_evaluation);
+  // A base folder without its own file has none, until the first --record
+  // creates it.
+  if (!given.evaluation && !plan.record && !evaluation::CompetitionFileIn(plan.base_dir))
+    plan.evaluation_file.clear();
   if (plan.record && plan.evaluation_file.empty()) return "--record cannot go with --no-evaluation";
   return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "evaluation/competition_file.h"
 #include "toolkit/files/file_identity.h"
 
 namespace hl::cli {
@@ -14,6 +15,12 @@ fs::path AbsolutePath(const std::string& given) {
   if (ec) absolute = fs::path(given).lexically_normal();
   if (!absolute.has_filename() && absolute.has_relative_path()) absolute = absolute.parent_path();
   return absolute;
+}
+
+std::string ChosenEvaluationFile(const std::string& base_dir,
+                                 const std::optional<std::string>& named, bool none) {
+  if (named) return AbsolutePath(*named).string();
+  return none ? "" : evaluation::CompetitionFilePath(base_dir);
 }
 
 std::string AsFolderText(const fs::path& folder) {

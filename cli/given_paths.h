@@ -15,6 +15,12 @@ std::filesystem::path AbsolutePath(const std::string& given);
 // `folder` as text ending with "/".
 std::string AsFolderText(const std::filesystem::path& folder);
 
+// The evaluation file a run of the base folder reads: the one named, none
+// with --no-evaluation, else the base folder's own evaluation.toml, which
+// need not exist yet. `base_dir` ends with "/".
+std::string ChosenEvaluationFile(const std::string& base_dir,
+                                 const std::optional<std::string>& named, bool none);
+
 // Why `absolute` (typed as `given`) is no readable folder, or nothing.
 std::optional<std::string> CheckBaseFolder(const std::string& given,
                                            const std::filesystem::path& absolute);

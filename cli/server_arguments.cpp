@@ -13,7 +13,9 @@ CLI::App* AddServeCommand(CLI::App& app, GivenServe& given) {
   serve->add_option("--state", given.state, "the server's own data; not inside BASEDIR")
       ->required();
   serve->add_option("--listen", given.listen, "HOST:PORT to listen on (port 0 picks a free one)");
-  serve->add_option("--evaluation", given.evaluation, "the saved evaluation, as for --batch");
+  serve->add_option("--evaluation", given.evaluation,
+                    "the saved evaluation, as for --batch (default: BASEDIR/evaluation.toml)");
+  serve->add_flag("--no-evaluation", given.no_evaluation, "ignores BASEDIR/evaluation.toml");
   serve->add_option("--closes", given.closes, "when uploads close (RFC 3339 with offset)");
   serve->add_flag("--signup", options.signup, "entrants may sign up themselves");
   serve->add_option("--rate-limit", options.rate_limit, "requests a minute from one address")

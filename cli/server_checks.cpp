@@ -31,19 +31,25 @@ bool TakeListen(const std::string& text, server::ServerOptions& options) {
   return true;
 }
 
-// The closing time and finality from the evaluation file or --closes, not
-// both.
-std::optional<std::string> TakeClosing(const GivenServe& given, server::ServerOptions& options) {
-  if (!given.evaluation.empty()) {
-    options.evaluation_file = AbsolutePath(given.evaluation).string();
+// The evaluation file chosen as --batch chooses it, read once here so that
+// a mistake in it stops the start; the server reads it again as it changes.
+// Its closing time and --closes are not both given.
+std::optional<std::string> TakeEvaluation(const GivenServe& given, server::ServerOptions& options) {
+  if (!given.evaluation.empty() && given.no_evaluation)
+    return "--evaluation and --no-evaluation cannot be combined";
+  const bool named = !given.evaluation.empty();
+  options.evaluation_file =
+      ChosenEvaluationFile(options.base_dir, named ? std::optional(given.evaluation) : std::nullopt,
+                           given.no_evaluation);
+  std::optional<evaluation::ClosingTime> file_closes;
+  if (!options.evaluation_file.empty()) {
     const auto saved =
-        evaluation::ReadEvaluationFile(options.evaluation_file, options.base_dir, false);
+        evaluation::ReadEvaluationFile(options.evaluation_file, options.base_dir, !named);
     if (!saved) return saved.error().Describe();
-    options.closes = saved->closing.closes;
-    options.final = saved->closing.final;
+    file_closes = saved->closing.closes;
   }
   if (given.closes.empty()) return std::nullopt;
-  if (options.closes) return "closes is given both in the evaluation file and by --closes";
+  if (file_closes) return "closes is given both in the evaluation file and by --closes";
   const auto parsed = evaluation::ParseClosingTime(given.closes);
   if (!parsed) return "--closes: " + parsed.error().what;
   options.closes = *parsed;
@@ -68,7 +74,7 @@ ParsedCommandLine CheckServe(const GivenServe& given) {
   options.state_dir = AsFolderText(AbsolutePath(given.state));
   if (!given.listen.empty() && !TakeListen(given.listen, options))
     return usage("--listen wants HOST:PORT, got '" + given.listen + "'");
-  if (auto problem = TakeClosing(given, options)) return usage(*problem);
+  if (auto problem = TakeEvaluation(given, options)) return usage(*problem);
   return options;
 }
 

@@ -205,6 +205,10 @@ void OnConnection(void* cls, MHD_Connection* connection, void**,
 
 void IgnoreLibraryMessage(void*, const char*, va_list) {}
 
+bool HasPassed(const std::optional<evaluation::ClosingTime>& closes, int64_t seconds) {
+  return closes && seconds >= closes->utc_seconds;
+}
+
 }  // namespace
 
 HttpServer::HttpServer(const ServerOptions& options, const StateFolders& folders,
@@ -422,8 +426,9 @@ Reply HttpServer::EntryReply(Request& request) {
   return JsonReply(200, answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
 }
 
-bool HttpServer::ClosedAt(int64_t seconds) const {
-  return options_.closes && seconds >= options_.closes->utc_seconds;
+std::optional<evaluation::ClosingTime> HttpServer::ClosedAt(int64_t seconds) const {
+  const auto closes = live_.Closing().closes;
+  return HasPassed(closes, seconds) ? closes : std::nullopt;
 }
 
 std::shared_ptr<std::mutex> HttpServer::EntryLock(const std::string& entry) {
@@ -485,16 +490,16 @@ std::optional<Reply> HttpServer::RefuseUploadAtStart(MHD_Connection* connection,
     parts.Refuse(415, "send the files as multipart/form-data");
   if (request.routed.route == Route::kApiUpload)
     CheckAccess(request, BearerTokenOf(Header(connection, MHD_HTTP_HEADER_AUTHORIZATION)));
-  if (ClosedAt(Now()))
-    parts.Refuse(403, "uploads are closed: " + ClosingSentence(*options_.closes, true));
+  if (const auto closed = ClosedAt(Now()))
+    parts.Refuse(403, "uploads are closed: " + ClosingSentence(*closed, true));
   if (parts.Refused()) return RefusalReply(request);
   return std::nullopt;
 }
 
 std::optional<Reply> HttpServer::RefuseSignupAtStart(MHD_Connection* connection, Request& request) {
   UploadParts& parts = *request.parts;
-  if (ClosedAt(Now())) {
-    parts.Refuse(403, "sign-up is closed: " + ClosingSentence(*options_.closes, true));
+  if (const auto closed = ClosedAt(Now())) {
+    parts.Refuse(403, "sign-up is closed: " + ClosingSentence(*closed, true));
   } else if (!PostedFromOwnPages(Header(connection, "Origin"), Header(connection, "Referer"),
                                  Header(connection, MHD_HTTP_HEADER_HOST))) {
     parts.Refuse(403, "sign-up takes forms from this server's own pages only");
@@ -559,16 +564,20 @@ int HttpServer::StartRequest(MHD_Connection* connection, Request& request, const
   switch (request.routed.route) {
     case Route::kPageFile:
       return AnswerPageFile(connection, request);
-    case Route::kUploadForm:
+    case Route::kUploadForm: {
+      const auto closes = live_.Closing().closes;
       return Send(connection, request,
                   {.status = 200,
-                   .body = UploadFormPage(options_.closes, ClosedAt(Now())),
+                   .body = UploadFormPage(closes, HasPassed(closes, Now())),
                    .type = kHtmlType});
-    case Route::kSignupForm:
+    }
+    case Route::kSignupForm: {
+      const auto closes = live_.Closing().closes;
       return Send(connection, request,
                   {.status = 200,
-                   .body = SignupFormPage(options_.closes, ClosedAt(Now())),
+                   .body = SignupFormPage(closes, HasPassed(closes, Now())),
                    .type = kHtmlType});
+    }
     case Route::kApiEntry: {
       request.parts = std::make_unique<UploadParts>();
       CheckAccess(request, BearerTokenOf(Header(connection, MHD_HTTP_HEADER_AUTHORIZATION)));
@@ -599,8 +608,9 @@ int HttpServer::TakeBody(Request& request, const char* data, size_t size) {
   UploadParts& parts = *request.parts;
   if (request.received > kRequestLimit)
     parts.Refuse(413, "the request is larger than the 12 MiB allowed");
-  if (request.routed.route != Route::kApiSignup && ClosedAt(request.last_byte))
-    parts.Refuse(403, "uploads are closed: " + ClosingSentence(*options_.closes, true));
+  if (const auto closed = ClosedAt(request.last_byte);
+      closed && request.routed.route != Route::kApiSignup)
+    parts.Refuse(403, "uploads are closed: " + ClosingSentence(*closed, true));
   if (!parts.Refused() && request.processor != nullptr &&
       MHD_post_process(request.processor, data, size) != MHD_YES) {
     parts.Refuse(400, "the form data is malformed");
@@ -620,8 +630,8 @@ int HttpServer::FinishBody(MHD_Connection* connection, Request& request) {
     return Defer(connection, request, [this, &request] { return FinishSignup(request); });
   }
   // An upload is received when its last byte is.
-  if (ClosedAt(request.last_byte))
-    parts.Refuse(403, "uploads are closed: " + ClosingSentence(*options_.closes, true));
+  if (const auto closed = ClosedAt(request.last_byte))
+    parts.Refuse(403, "uploads are closed: " + ClosingSentence(*closed, true));
   if (!parts.Refused() && !request.entry) CheckAccess(request, parts.Value("token"));
   if (parts.Refused()) return Send(connection, request, RefusalReply(request));
   return Defer(connection, request, [this, &request] { return FinishUpload(request); });

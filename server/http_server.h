@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -72,7 +73,8 @@ class HttpServer {
   Reply FinishSignup(Request& request);
   void CheckAccess(Request& request, const std::string& token);
   bool OpenStaging(Request& request);
-  bool ClosedAt(int64_t seconds) const;
+  // The closing time when `seconds` is at or after it.
+  std::optional<evaluation::ClosingTime> ClosedAt(int64_t seconds) const;
   std::shared_ptr<std::mutex> EntryLock(const std::string& entry);
 
   const ServerOptions& options_;

@@ -77,15 +77,13 @@ void RemoveOlderPages(const std::string& pages, int64_t keep_from) {
 
 }  // namespace
 
-LiveResults::LiveResults(const StateFolders& folders, std::string evaluation_file,
-                         std::optional<evaluation::ClosingTime> closes, bool final)
+LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules)
     : folders_(folders),
-      evaluation_file_(std::move(evaluation_file)),
-      closes_(closes),
-      final_(final),
+      rules_(rules),
       // A burst of uploads shares one page, which is still fresh within 2 s.
       pages_([this] { BuildPage(); }, std::chrono::milliseconds(250)),
-      verdicts_([this] { EvaluateVerdicts(); }) {}
+      verdicts_([this] { EvaluateVerdicts(); }),
+      watch_([this] { WatchRules(); }) {}
 
 LiveResults::~LiveResults() { Stop(); }
 
@@ -96,13 +94,16 @@ void LiveResults::Start() {
     fs::create_directories(folders_.Reports() + reports, ec);
   pages_.Start();
   verdicts_.Start();
+  watch_.Start();
   // One run at start gives both the page and the verdicts; the page is
   // built again when uploads close (which may make it final).
   pages_.Request();
-  if (closes_ && !ClosedNow()) pages_.RequestAt(Clock::from_time_t(closes_->utc_seconds));
+  RebuildAtClosing();
+  watch_.RequestAt(Clock::now() + std::chrono::seconds(1));
 }
 
 void LiveResults::Stop() {
+  watch_.Stop();
   verdicts_.Stop();
   pages_.Stop();
 }
@@ -126,17 +127,25 @@ run::RunPlan LiveResults::Plan(const std::string& reports) const {
   run::RunPlan plan;
   plan.base_dir = folders_.Base();
   plan.report_dir = folders_.Reports() + reports + "/";
-  plan.evaluation_file = evaluation_file_;
+  plan.evaluation_file = rules_.FileForRuns();
   plan.publication.folder_by_name = true;
   return plan;
 }
 
-bool LiveResults::ClosedNow() const {
-  return closes_ && Clock::to_time_t(Clock::now()) >= closes_->utc_seconds;
+void LiveResults::RebuildAtClosing() {
+  const auto closes = rules_.Now().closes;
+  if (closes && Clock::to_time_t(Clock::now()) < closes->utc_seconds)
+    pages_.RequestAt(Clock::from_time_t(closes->utc_seconds));
 }
 
-publish::Standing LiveResults::StandingNow() const {
-  return ClosedNow() && final_ ? publish::Standing::kFinal : publish::Standing::kProvisional;
+// A changed file may bring other penalties, a period or closing rules: the
+// verdicts and the page are evaluated again with it.
+void LiveResults::WatchRules() {
+  if (rules_.Refresh()) {
+    pages_.Request();
+    RebuildAtClosing();
+  }
+  watch_.RequestAt(Clock::now() + std::chrono::seconds(1));
 }
 
 void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uploads_before) {
@@ -226,11 +235,15 @@ void LiveResults::BuildPage() {
   }
   run::RunPlan plan = Plan(kPageReports);
   plan.export_dir = folder;
-  plan.publication.standing = StandingNow();
+  const evaluation::Closing closing = rules_.Now();
+  const bool closed =
+      closing.closes && Clock::to_time_t(Clock::now()) >= closing.closes->utc_seconds;
+  plan.publication.standing =
+      closed && closing.final ? publish::Standing::kFinal : publish::Standing::kProvisional;
   // Every start builds the page afresh, so what a crash leaves of it is never
   // read: its files need not wait for the disk.
   plan.export_durability = files::Durability::kAtomicOnly;
-  if (closes_) plan.publication.closing = ClosingSentence(*closes_, ClosedNow());
+  if (closing.closes) plan.publication.closing = ClosingSentence(*closing.closes, closed);
   plan.publication.upload_link = "upload";  // relative: the page may be served below a path
   const int64_t uploads_before = [this] {
     std::lock_guard lock(mutex_);

@@ -20,6 +20,7 @@
 #include "record/competition_record.h"
 #include "run/competition_run.h"
 #include "run/run_plan.h"
+#include "server/closing_rules.h"
 #include "server/entry_commit.h"
 #include "server/run_queue.h"
 
@@ -38,9 +39,9 @@ using Evaluated = std::map<std::string, std::shared_ptr<const EntryVerdict>>;
 class LiveResults {
  public:
   // The page is provisional until `closes` has passed with the results
-  // `final`; it states the closing time and is rebuilt when uploads close.
-  LiveResults(const StateFolders& folders, std::string evaluation_file,
-              std::optional<evaluation::ClosingTime> closes, bool final);
+  // `final`; it states the closing time and is rebuilt when uploads close
+  // and whenever the evaluation file changes.
+  LiveResults(const StateFolders& folders, ClosingRules& rules);
   ~LiveResults();
   LiveResults(const LiveResults&) = delete;
   LiveResults& operator=(const LiveResults&) = delete;
@@ -61,14 +62,16 @@ class LiveResults {
   std::shared_ptr<const Evaluated> Latest() const;
   // The folder of the page now published, ending with "/"; "" before the first.
   std::string PageFolder() const;
+  evaluation::Closing Closing() const { return rules_.Now(); }
 
  private:
   using Clock = std::chrono::system_clock;
 
   // `reports` is the folder of the run's report and chart under the state.
   run::RunPlan Plan(const std::string& reports) const;
-  bool ClosedNow() const;
-  publish::Standing StandingNow() const;
+  // Looks at the evaluation file about once a second.
+  void WatchRules();
+  void RebuildAtClosing();
   void EvaluateVerdicts();
   void BuildPage();
   // Takes a full run's record as the latest, unless an upload was merged
@@ -76,9 +79,7 @@ class LiveResults {
   void TakeFullRun(const run::EvaluatedCompetition& run, int64_t uploads_before);
 
   const StateFolders& folders_;
-  std::string evaluation_file_;
-  std::optional<evaluation::ClosingTime> closes_;
-  bool final_;
+  ClosingRules& rules_;
   mutable std::mutex mutex_;
   std::shared_ptr<const Evaluated> latest_;
   // The entries as evaluated alone, behind `latest_`; null before the first
@@ -90,6 +91,7 @@ class LiveResults {
   int64_t pages_built_ = 0;
   RunQueue pages_;
   RunQueue verdicts_;
+  RunQueue watch_;
 };
 
 }  // namespace hl::server

@@ -63,7 +63,8 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  LiveResults live(folders, options.evaluation_file, options.closes, options.final);
+  ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log);
+  LiveResults live(folders, rules);
   live.Start();
   HttpServer http(options, folders, **store, live, log);
   const auto port = http.Start();

@@ -15,9 +15,10 @@ struct ServerOptions {
   std::string state_dir;  // absolute, ends with "/"
   std::string host = "127.0.0.1";
   uint16_t port = 8080;
-  std::string evaluation_file;  // absolute, or "" without one
-  std::optional<evaluation::ClosingTime> closes;
-  bool final = false;  // the evaluation file says the results are final
+  // Absolute, or "" with --no-evaluation; read again whenever it changes,
+  // and absent as BASEDIR's own file may be.
+  std::string evaluation_file;
+  std::optional<evaluation::ClosingTime> closes;  // --closes
   bool signup = false;
   int64_t rate_limit = 120;                  // requests a minute from one address
   int64_t idle_timeout = 30;                 // seconds

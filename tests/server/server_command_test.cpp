@@ -20,6 +20,9 @@ TEST(ServerCommand, MistakesEndWithStatusTwoAndCreateNothing) {
   const std::string base = dir.MakeDir("cup");
   const std::string state = dir.Path() + "state";
   const std::string closing = dir.WriteFile("cup.toml", "closes = 2026-12-24T18:00:00+01:00\n");
+  // A competition whose own evaluation file closes it, as --batch reads it.
+  const std::string own = dir.MakeDir("own");
+  dir.WriteFile("own/evaluation.toml", "closes = 2026-12-24T18:00:00+01:00\n");
   std::vector<std::vector<std::string>> cases = {
       {"token", base, "--state", state, "bad name"},
       {"token", base, "--state", base + "state", "anna"},
@@ -28,6 +31,8 @@ TEST(ServerCommand, MistakesEndWithStatusTwoAndCreateNothing) {
       {"serve", base, "--state", state, "--evaluation", closing, "--closes",
        "2026-12-24T18:00:00Z"},
       {"serve", base, "--state", state, "--closes", "2026-12-24 18:00"},
+      {"serve", own, "--state", state, "--closes", "2026-12-24T18:00:00Z"},
+      {"serve", base, "--state", state, "--evaluation", closing, "--no-evaluation"},
       {"serve", base, "--state", state, "--listen", "localhost"},
       {"serve", base, "--state", state, "--trusted-proxy", "10.0.0.0/33"},
       {"serve", base},

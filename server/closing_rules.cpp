@@ -1,0 +1,85 @@
+#include "server/closing_rules.h"
+
+#include <sys/stat.h>
+
+#include <utility>
+
+#include "evaluation/evaluation_file.h"
+#include "server/request_checks.h"
+
+namespace hl::server {
+
+ClosingRules::ClosingRules(std::string evaluation_file, std::string base_dir,
+                           std::optional<evaluation::ClosingTime> given_closes, std::ostream& log)
+    : file_(std::move(evaluation_file)),
+      base_dir_(std::move(base_dir)),
+      given_closes_(given_closes),
+      log_(log) {
+  closing_.closes = given_closes_;
+  Refresh();
+}
+
+ClosingRules::Stamp ClosingRules::StampNow() const {
+  struct stat status {};
+  if (file_.empty() || stat(file_.c_str(), &status) != 0) return {};
+  return {true, status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+}
+
+bool ClosingRules::Same(const Stamp& a, const Stamp& b) {
+  const auto same_time = [](const timespec& x, const timespec& y) {
+    return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
+  };
+  return a.exists == b.exists && a.device == b.device && a.inode == b.inode && a.size == b.size &&
+         same_time(a.modified, b.modified) && same_time(a.changed, b.changed);
+}
+
+bool ClosingRules::Refresh() {
+  const Stamp now = StampNow();
+  {
+    std::lock_guard lock(mutex_);
+    if (seen_ && Same(*seen_, now)) return false;
+    seen_ = now;
+  }
+  evaluation::Closing read;
+  read.closes = given_closes_;
+  if (now.exists) {
+    const auto saved = evaluation::ReadEvaluationFile(file_, base_dir_, true);
+    if (!saved) {
+      Report(saved.error().Describe() + "; the closing rules read before stay in force");
+      return true;
+    }
+    if (saved->closing.closes && given_closes_) {
+      Report(file_ +
+             ": closes is given both in the evaluation file and by --closes; the closing "
+             "rules read before stay in force");
+      return true;
+    }
+    if (saved->closing.closes) read.closes = saved->closing.closes;
+    read.final = saved->closing.final;
+  }
+  std::lock_guard lock(mutex_);
+  closing_ = read;
+  reported_.clear();
+  return true;
+}
+
+void ClosingRules::Report(const std::string& problem) {
+  {
+    std::lock_guard lock(mutex_);
+    if (problem == reported_) return;
+    reported_ = problem;
+  }
+  log_ << ("hotlap-eval: " + LogSafe(problem) + "\n") << std::flush;
+}
+
+evaluation::Closing ClosingRules::Now() const {
+  std::lock_guard lock(mutex_);
+  return closing_;
+}
+
+std::string ClosingRules::FileForRuns() const {
+  struct stat status {};
+  return !file_.empty() && lstat(file_.c_str(), &status) == 0 ? file_ : "";
+}
+
+}  // namespace hl::server
