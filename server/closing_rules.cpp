@@ -22,22 +22,22 @@ ClosingRules::ClosingRules(std::string evaluation_file, std::string base_dir,
 ClosingRules::Stamp ClosingRules::StampNow() const {
   struct stat status {};
   if (file_.empty() || stat(file_.c_str(), &status) != 0) return {};
-  return {true, status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
-}
-
-bool ClosingRules::Same(const Stamp& a, const Stamp& b) {
-  const auto same_time = [](const timespec& x, const timespec& y) {
-    return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
+  const auto nanoseconds = [](const auto& time) {
+    return static_cast<int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
   };
-  return a.exists == b.exists && a.device == b.device && a.inode == b.inode && a.size == b.size &&
-         same_time(a.modified, b.modified) && same_time(a.changed, b.changed);
+  return {true,
+          status.st_dev,
+          status.st_ino,
+          status.st_size,
+          nanoseconds(status.st_mtim),
+          nanoseconds(status.st_ctim)};
 }
 
 bool ClosingRules::Refresh() {
   const Stamp now = StampNow();
   {
     std::lock_guard lock(mutex_);
-    if (seen_ && Same(*seen_, now)) return false;
+    if (seen_ && *seen_ == now) return false;
     seen_ = now;
   }
   evaluation::Closing read;

@@ -6,7 +6,7 @@
 // its problem is logged once.
 
 #include <sys/types.h>
-#include <ctime>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -38,11 +38,11 @@ class ClosingRules {
     dev_t device = 0;
     ino_t inode = 0;
     off_t size = 0;
-    timespec modified{};
-    timespec changed{};
+    int64_t modified_ns = 0;
+    int64_t changed_ns = 0;
+    bool operator==(const Stamp&) const = default;
   };
   Stamp StampNow() const;
-  static bool Same(const Stamp& a, const Stamp& b);
   void Report(const std::string& problem);
 
   const std::string file_;
