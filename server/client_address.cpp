@@ -5,21 +5,17 @@
 #include <algorithm>
 #include <charconv>
 
+#include "server/request_checks.h"
+
 namespace hl::server {
 namespace {
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
   std::vector<std::string_view> pieces;
   size_t start = 0;
   while (true) {
     const size_t end = text.find(separator, start);
-    pieces.push_back(Trim(text.substr(start, end - start)));
+    pieces.push_back(WithoutOptionalSpace(text.substr(start, end - start)));
     if (end == std::string_view::npos) return pieces;
     start = end + 1;
   }

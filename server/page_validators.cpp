@@ -5,21 +5,17 @@
 #include <ctime>
 #include <string_view>
 
+#include "server/request_checks.h"
+
 namespace hl::server {
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
 
 // If-None-Match compares weakly: "W/" before a tag does not matter.
 bool MatchesAny(std::string_view list, std::string_view etag) {
   size_t start = 0;
   while (start <= list.size()) {
     const size_t end = std::min(list.find(',', start), list.size());
-    std::string_view tag = Trimmed(list.substr(start, end - start));
+    std::string_view tag = WithoutOptionalSpace(list.substr(start, end - start));
     if (tag == "*") return true;
     if (tag.starts_with("W/")) tag.remove_prefix(2);
     if (tag == etag) return true;

@@ -80,4 +80,10 @@ std::string LogSafe(std::string_view text) {
   return safe;
 }
 
+std::string_view WithoutOptionalSpace(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
 }  // namespace hl::server

@@ -28,6 +28,9 @@ bool IsMultipartForm(std::string_view content_type);
 // Origin (or, without one, Referer) must name `host`, the request's Host.
 bool PostedFromOwnPages(std::string_view origin, std::string_view referer, std::string_view host);
 
+// A header value or list item without the spaces and tabs HTTP allows around it.
+std::string_view WithoutOptionalSpace(std::string_view text);
+
 // `text` with control bytes and '\' written as \xHH, for one line of the log.
 std::string LogSafe(std::string_view text);
 
