@@ -1,0 +1,94 @@
+#pragma once
+// What organisers decide on the server, and the ledger that keeps every
+// decision and every upload: a penalty or its withdrawal is written into the
+// competition's evaluation file (as the window writes "Strafe", with who
+// decided) and appended to the ledger before it is answered; "looked at"
+// marks a version as seen. The queue and an entry's facts for the console
+// come from here, so its pages and its JSON show the same.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "toolkit/text/error.h"
+
+namespace hl::server {
+
+class LiveResults;
+class VersionStore;
+
+// What a decision got: 200 when done, 400 (the sentence says what is
+// wrong with the request), 404 (no such entry), 409 (the evaluation file
+// cannot be read, so it is left as it is), 500 (nothing was changed).
+struct DeskAnswer {
+  unsigned status = 200;
+  std::string message;
+};
+
+// One line of the ledger; never changed once written.
+struct LedgerRecord {
+  int64_t seq = 0;
+  std::string at;     // UTC, RFC 3339
+  std::string actor;  // an organiser's name, "entrant", or the window's user
+  std::string entry;
+  std::optional<int64_t> version;
+  std::string action;                // "upload", "penalty", "withdraw", "looked-at", ...
+  nlohmann::ordered_json old_value;  // null when there was none
+  nlohmann::ordered_json new_value;
+  std::string reason;
+};
+
+// A row of the console's queue: the entry's latest version as evaluated.
+struct QueueRow {
+  std::string entry;
+  int64_t version = 0;                 // 0: nothing uploaded through the server
+  std::string received;                // "" without a version
+  nlohmann::ordered_json time;         // milliseconds or null
+  nlohmann::ordered_json place;        // provisional place or null
+  std::vector<std::string> findings;   // codes
+  std::optional<std::string> penalty;  // the penalty time in force
+  bool looked_at = false;              // the latest version has been looked at
+};
+
+class ReviewDesk {
+ public:
+  using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+  ReviewDesk(std::string base_dir, std::string evaluation_file, VersionStore& store,
+             LiveResults& live, Clock clock = std::chrono::system_clock::now);
+
+  // Organisers' decisions; each is on disk (evaluation file and ledger)
+  // before it returns, and the live results are asked to refresh.
+  DeskAnswer Penalise(const std::string& actor, const std::string& entry, const std::string& time,
+                      const std::string& reason);
+  DeskAnswer Withdraw(const std::string& actor, const std::string& entry,
+                      const std::string& reason);
+  DeskAnswer LookedAt(const std::string& actor, const std::string& entry, int64_t version);
+
+  // Entries whose latest version nobody has looked at first, then by name.
+  std::vector<QueueRow> Queue();
+  // {"entry", "verdict", "versions", "decisions"}; nullopt for no such entry.
+  std::optional<nlohmann::ordered_json> EntryFacts(const std::string& entry);
+  Result<std::vector<LedgerRecord>> LedgerSince(int64_t seq);
+
+  // The organiser whose token this is; nullopt for any other text.
+  std::optional<std::string> OrganiserOfToken(std::string_view token);
+
+ private:
+  std::string base_dir_;
+  std::string evaluation_file_;
+  VersionStore& store_;
+  LiveResults& live_;
+  Clock clock_;
+};
+
+// A ledger record as one line of JSON Lines (no newline).
+std::string LedgerLine(const LedgerRecord& record);
+
+}  // namespace hl::server
