@@ -77,9 +77,11 @@ void RemoveOlderPages(const std::string& pages, int64_t keep_from) {
 
 }  // namespace
 
-LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules)
+LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules,
+                         WebhookNotifier* notifier)
     : folders_(folders),
       rules_(rules),
+      notifier_(notifier),
       // A burst of uploads shares one page, which is still fresh within 2 s.
       pages_([this] { BuildPage(); }, std::chrono::milliseconds(250)),
       verdicts_([this] { EvaluateVerdicts(); }),
@@ -152,10 +154,22 @@ void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uplo
   if (!run.Ranked()) return;
   auto evaluated = VerdictsOf(run.record, run.entry_logs);
   auto alone = std::make_unique<record::CompetitionRecord>(AsEvaluatedAlone(run.record));
-  std::lock_guard lock(mutex_);
-  if (uploads_merged_ != uploads_before) return;
-  latest_ = std::move(evaluated);
-  alone_ = std::move(alone);
+  {
+    std::lock_guard lock(mutex_);
+    if (uploads_merged_ != uploads_before) return;
+    latest_ = std::move(evaluated);
+    alone_ = std::move(alone);
+  }
+  TellFirstPlace(run.record);
+}
+
+// Only a full run ranks every entry afresh. This is the one place where a
+// freeze will keep a new first place untold.
+void LiveResults::TellFirstPlace(const record::CompetitionRecord& competition) const {
+  if (notifier_ == nullptr) return;
+  const auto ranked = ranking::RankRecord(competition);
+  if (ranked.empty() || ranked.front().time >= record::kNoTime) return;
+  notifier_->FirstPlace(competition.entries[ranked.front().entry].folder, ranked.front().time);
 }
 
 void LiveResults::EvaluateVerdicts() {
@@ -256,6 +270,9 @@ void LiveResults::BuildPage() {
     std::lock_guard lock(mutex_);
     page_folder_ = folder;
   }
+  if (closed && notifier_ != nullptr)
+    notifier_->Notify(
+        ClosedEvent(evaluation::Rfc3339Utc(Clock::to_time_t(Clock::now())), *closing.closes));
   // The page before this one may still be read by a slow client, which
   // holds its files open; older ones go.
   RemoveOlderPages(folders_.Pages(), number - 1);
