@@ -154,17 +154,14 @@ void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uplo
   if (!run.Ranked()) return;
   auto evaluated = VerdictsOf(run.record, run.entry_logs);
   auto alone = std::make_unique<record::CompetitionRecord>(AsEvaluatedAlone(run.record));
-  {
-    std::lock_guard lock(mutex_);
-    if (uploads_merged_ != uploads_before) return;
-    latest_ = std::move(evaluated);
-    alone_ = std::move(alone);
-  }
-  TellFirstPlace(run.record);
+  std::lock_guard lock(mutex_);
+  if (uploads_merged_ != uploads_before) return;
+  latest_ = std::move(evaluated);
+  alone_ = std::move(alone);
 }
 
-// Only a full run ranks every entry afresh. This is the one place where a
-// freeze will keep a new first place untold.
+// Told as the page shows it, after the upload that brought it was answered.
+// This is the one place where a freeze will keep a new first place untold.
 void LiveResults::TellFirstPlace(const record::CompetitionRecord& competition) const {
   if (notifier_ == nullptr) return;
   const auto ranked = ranking::RankRecord(competition);
@@ -270,6 +267,7 @@ void LiveResults::BuildPage() {
     std::lock_guard lock(mutex_);
     page_folder_ = folder;
   }
+  TellFirstPlace(run.record);
   if (closed && notifier_ != nullptr)
     notifier_->Notify(
         ClosedEvent(evaluation::Rfc3339Utc(Clock::to_time_t(Clock::now())), *closing.closes));
