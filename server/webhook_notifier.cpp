@@ -63,6 +63,9 @@ WebhookNotifier::WebhookNotifier(std::unique_ptr<WebhookQueue> queue, const Webh
                                  std::ostream& log)
     : queue_(std::move(queue)), options_(options), log_(log) {
   for (const std::string& url : options_.urls) {
+    // A URL given twice is one receiver, told each event once.
+    const auto same = [&url](const Receiver& receiver) { return receiver.url == url; };
+    if (std::any_of(receivers_.begin(), receivers_.end(), same)) continue;
     // Kept as tokens are, so the database holds no URL and its secret.
     receivers_.push_back({url, {TokenHash(url), ReceiverName(url)}});
     known_.push_back(receivers_.back().known);
