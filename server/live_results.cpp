@@ -12,6 +12,7 @@
 #include "run/saved_evaluation.h"
 #include "server/entrant_pages.h"
 #include "server/upload_verdict.h"
+#include "server/webhook_notifier.h"
 
 namespace hl::server {
 namespace {

@@ -23,9 +23,10 @@
 #include "server/closing_rules.h"
 #include "server/entry_commit.h"
 #include "server/run_queue.h"
-#include "server/webhook_notifier.h"
 
 namespace hl::server {
+
+class WebhookNotifier;
 
 struct EntryVerdict {
   nlohmann::ordered_json verdict;  // the entry as results.json describes it
