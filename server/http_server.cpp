@@ -213,12 +213,13 @@ bool HasPassed(const std::optional<evaluation::ClosingTime>& closes, int64_t sec
 }  // namespace
 
 HttpServer::HttpServer(const ServerOptions& options, const StateFolders& folders,
-                       VersionStore& store, LiveResults& live, WebhookNotifier& notifier,
-                       std::ostream& log)
+                       VersionStore& store, LiveResults& live, PublicResults& public_results,
+                       WebhookNotifier& notifier, std::ostream& log)
     : options_(options),
       folders_(folders),
       store_(store),
       live_(live),
+      public_(public_results),
       notifier_(notifier),
       log_(log),
       address_limit_(options.rate_limit),
@@ -364,7 +365,12 @@ Reply HttpServer::RefusalReply(const Request& request) const {
 }
 
 int HttpServer::AnswerPageFile(MHD_Connection* connection, Request& request) {
-  const std::string folder = live_.PageFolder();
+  const int64_t revision = request.routed.revision;
+  const std::string folder = revision == 0 ? public_.View().folder : public_.Revision(revision);
+  if (revision != 0 && folder.empty()) {
+    return Send(connection, request,
+                ErrorReply(404, "there is no final revision " + std::to_string(revision)));
+  }
   if (folder.empty()) {
     return Send(connection, request,
                 ErrorReply(503, "the results page is being built; try again in a moment"));
@@ -699,7 +705,7 @@ Reply HttpServer::FinishUpload(Request& request) {
     if (found != evaluated->end()) {
       const EntryVerdict& verdict = *found->second;
       answer["verdict"] = verdict.verdict;
-      answer["place"] = verdict.place;
+      if (public_.View().places_shown) answer["place"] = verdict.place;
       answer["log"] = verdict.log;
       const Json& time = verdict.verdict["time"];
       const Json& car_ok = verdict.verdict["car_ok"];

@@ -21,6 +21,7 @@
 #include "server/connection_share.h"
 #include "server/entry_commit.h"
 #include "server/live_results.h"
+#include "server/public_results.h"
 #include "server/rate_limit.h"
 #include "server/server_options.h"
 #include "server/version_store.h"
@@ -38,7 +39,8 @@ struct Reply;
 class HttpServer {
  public:
   HttpServer(const ServerOptions& options, const StateFolders& folders, VersionStore& store,
-             LiveResults& live, WebhookNotifier& notifier, std::ostream& log);
+             LiveResults& live, PublicResults& public_results, WebhookNotifier& notifier,
+             std::ostream& log);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -82,6 +84,7 @@ class HttpServer {
   const StateFolders& folders_;
   VersionStore& store_;
   LiveResults& live_;
+  PublicResults& public_;
   WebhookNotifier& notifier_;
   std::ostream& log_;
   TrustedProxies proxies_;

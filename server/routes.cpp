@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "publish/page_pictures.h"
@@ -59,6 +62,21 @@ std::string PageFile(std::string_view path) {
   return "";
 }
 
+// /final/N/FILE: N of a final revision (1 to 9 digits, no leading zero) and
+// the rest as the public page's path; nullopt for any other path.
+std::optional<std::pair<int64_t, std::string_view>> RevisionPath(std::string_view path) {
+  constexpr std::string_view kPrefix = "/final/";
+  if (!path.starts_with(kPrefix)) return std::nullopt;
+  const std::string_view rest = path.substr(kPrefix.size());
+  const size_t slash = rest.find('/');
+  const std::string_view number = rest.substr(0, slash);
+  if (slash == std::string_view::npos || number.empty() || number.size() > 9 ||
+      number.front() == '0' ||
+      !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  return std::pair{std::stoll(std::string(number)), rest.substr(slash)};
+}
+
 Routed Answered(unsigned status, std::string allow = "") {
   Routed routed;
   routed.status = status;
@@ -87,6 +105,10 @@ Routed RouteRequest(std::string_view method, std::string_view path, bool signup)
   }
   if (!allow.empty()) return Answered(405, allow);
   Routed routed;
+  if (const auto revision = RevisionPath(path)) {
+    routed.revision = revision->first;
+    path = revision->second;
+  }
   routed.file = PageFile(path);
   if (routed.file.empty()) return Answered(404);
   if (method != "GET" && method != "HEAD") return Answered(405, "GET, HEAD");

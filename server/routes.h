@@ -3,6 +3,7 @@
 // the live page are checked here: only the names an export writes, never a
 // listing, never a path outside the page's folder.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,7 +11,7 @@ namespace hl::server {
 
 enum class Route {
   kNone,        // answered with `status`
-  kPageFile,    // `file` of the live page's folder
+  kPageFile,    // `file` of the public page's folder, or of a final revision's
   kUploadForm,  // GET /upload
   kUploadPost,  // POST /upload (the form)
   kApiUpload,   // POST /api/upload
@@ -22,8 +23,9 @@ enum class Route {
 struct Routed {
   Route route = Route::kNone;
   unsigned status = 404;
-  std::string file;   // kPageFile: relative to the page folder
-  std::string allow;  // 405: the methods the path takes
+  std::string file;      // kPageFile: relative to the page folder
+  int64_t revision = 0;  // kPageFile: 0 for the public page, N for /final/N/
+  std::string allow;     // 405: the methods the path takes
 };
 
 Routed RouteRequest(std::string_view method, std::string_view path, bool signup);

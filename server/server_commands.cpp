@@ -14,6 +14,7 @@
 #include "server/entry_commit.h"
 #include "server/http_server.h"
 #include "server/live_results.h"
+#include "server/public_results.h"
 #include "server/state_lock.h"
 #include "server/version_store.h"
 #include "server/webhook_notifier.h"
@@ -71,10 +72,13 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
     messages.Problem(notifier.error().Describe());
     return ExitStatus::kNotWritten;
   }
-  ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log);
+  ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log,
+                     options.freeze);
   LiveResults live(folders, rules, notifier->get());
   live.Start();
-  HttpServer http(options, folders, **store, live, **notifier, log);
+  PublicResults public_results(folders, rules, live, **store, notifier->get(), log);
+  public_results.Start();
+  HttpServer http(options, folders, **store, live, public_results, **notifier, log);
   const auto port = http.Start();
   if (!port) {
     messages.Problem(port.error().Describe());
@@ -87,6 +91,7 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   messages.Note("listening on " + url);
   WaitForStopSignal();
   http.Shutdown();
+  public_results.Stop();
   live.Stop();
   return ExitStatus::kDone;
 }

@@ -20,6 +20,7 @@ struct ServerOptions {
   // and absent as BASEDIR's own file may be.
   std::string evaluation_file;
   std::optional<evaluation::ClosingTime> closes;  // --closes
+  std::optional<evaluation::ClosingTime> freeze;  // --freeze
   bool signup = false;
   int64_t rate_limit = 120;                  // requests a minute from one address
   int64_t idle_timeout = 30;                 // seconds
