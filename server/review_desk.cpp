@@ -249,6 +249,20 @@ std::optional<Json> ReviewDesk::EntryFacts(const std::string& entry) {
               {"decisions", std::move(decisions)}};
 }
 
+Json ReviewDesk::EntrantDecisions(const std::string& entry) {
+  Json decisions = Json::array();
+  if (const auto records = store_.LedgerOf(entry)) {
+    for (const LedgerRecord& record : *records) {
+      if (record.action != "penalty" && record.action != "withdraw") continue;
+      Json decision = DecisionJson(record);
+      decision.erase("actor");
+      decision.erase("version");
+      decisions.push_back(std::move(decision));
+    }
+  }
+  return decisions;
+}
+
 Result<std::vector<LedgerRecord>> ReviewDesk::LedgerSince(int64_t seq) {
   return store_.LedgerSince(seq);
 }

@@ -66,6 +66,10 @@ class ReviewDesk {
   std::vector<QueueRow> Queue();
   // {"entry", "verdict", "versions", "decisions"}; nullopt for no such entry.
   std::optional<nlohmann::ordered_json> EntryFacts(const std::string& entry);
+  // What the entrant is shown of the decisions on their entry: penalties
+  // and withdrawals as [{"at", "action", "time", "reason"}], oldest first,
+  // without who decided.
+  nlohmann::ordered_json EntrantDecisions(const std::string& entry);
   Result<std::vector<LedgerRecord>> LedgerSince(int64_t seq);
 
   // The organiser whose token this is; nullopt for any other text.
