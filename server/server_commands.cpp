@@ -16,6 +16,7 @@
 #include "server/live_results.h"
 #include "server/state_lock.h"
 #include "server/version_store.h"
+#include "server/webhook_notifier.h"
 
 namespace hl::server {
 namespace {
@@ -65,10 +66,15 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
+  auto notifier = WebhookNotifier::Start(folders.Database(), options.webhooks, log);
+  if (!notifier) {
+    messages.Problem(notifier.error().Describe());
+    return ExitStatus::kNotWritten;
+  }
   ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log);
-  LiveResults live(folders, rules);
+  LiveResults live(folders, rules, notifier->get());
   live.Start();
-  HttpServer http(options, folders, **store, live, log);
+  HttpServer http(options, folders, **store, live, **notifier, log);
   const auto port = http.Start();
   if (!port) {
     messages.Problem(port.error().Describe());
