@@ -28,7 +28,8 @@ class VersionStore;
 
 // What a decision got: 200 when done, 400 (the sentence says what is
 // wrong with the request), 404 (no such entry), 409 (the evaluation file
-// cannot be read, so it is left as it is), 500 (nothing was changed).
+// cannot be read, so it is left as it is; no penalty to withdraw; or the
+// server runs with --no-evaluation), 500 (nothing was changed).
 struct DeskAnswer {
   unsigned status = 200;
   std::string message;
