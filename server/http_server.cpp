@@ -32,6 +32,7 @@ struct Reply {
   std::string body;
   const char* type = "application/json; charset=utf-8";
   bool close = false;  // the request's framing cannot be trusted: no second request
+  std::vector<std::pair<std::string, std::string>> headers = {};
 };
 
 struct Request {
@@ -52,6 +53,7 @@ struct Request {
   std::string staging;
   std::unique_ptr<UploadParts> parts;
   MHD_PostProcessor* processor = nullptr;
+  std::unique_ptr<ReviewRequest> review;  // a review console's request, its body as it arrives
   // Made by a worker while the connection waits suspended: written before the
   // worker resumes the connection, read by the polling thread only after.
   std::optional<Reply> deferred;
@@ -153,7 +155,8 @@ void AddCommonHeaders(MHD_Response* response, const char* type, bool no_store, R
 
 // Answers to requests that carry a token, or hand one out, are never stored.
 bool CarriesToken(Route route) {
-  return route == Route::kApiEntry || route == Route::kApiSignup || TakesForm(route);
+  return route == Route::kApiEntry || route == Route::kApiSignup || TakesForm(route) ||
+         IsReview(route);
 }
 
 // A driver's name: 1 to 40 characters of valid UTF-8, none a control character.
@@ -212,11 +215,13 @@ bool HasPassed(const std::optional<evaluation::ClosingTime>& closes, int64_t sec
 }  // namespace
 
 HttpServer::HttpServer(const ServerOptions& options, const StateFolders& folders,
-                       VersionStore& store, LiveResults& live, std::ostream& log)
+                       VersionStore& store, LiveResults& live, ReviewConsole& console,
+                       std::ostream& log)
     : options_(options),
       folders_(folders),
       store_(store),
       live_(live),
+      console_(console),
       log_(log),
       address_limit_(options.rate_limit),
       token_limit_(options.rate_limit),
@@ -341,6 +346,8 @@ int HttpServer::Send(MHD_Connection* connection, Request& request, const Reply& 
     MHD_add_response_header(response, MHD_HTTP_HEADER_RETRY_AFTER, wait.c_str());
   }
   if (reply.close) MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+  for (const auto& [name, value] : reply.headers)
+    MHD_add_response_header(response, name.c_str(), value.c_str());
   request.status = reply.status;
   request.bytes = reply.body.size();
   const MHD_Result queued = MHD_queue_response(connection, reply.status, response);
@@ -449,6 +456,10 @@ void HttpServer::CheckAccess(Request& request, const std::string& token) {
     return;
   }
   request.entry = store_.EntryOfToken(TokenHash(token));
+  if (!request.entry && console_.IsOrganiserToken(token)) {
+    parts.Refuse(403, "an organiser's token opens the review, not uploads: use an entrant's");
+    return;
+  }
   if (!request.entry) {
     parts.Refuse(401, "the token is not known: check it, or ask the organiser for a new one");
     return;
@@ -561,6 +572,7 @@ int HttpServer::StartRequest(MHD_Connection* connection, Request& request, const
       request.routed.route == Route::kApiSignup &&
       Header(connection, MHD_HTTP_HEADER_ACCEPT).find("text/html") != std::string::npos;
   if (auto refused = RefuseAtStart(connection, request)) return Send(connection, request, *refused);
+  if (IsReview(request.routed.route)) return StartReview(connection, request, headers);
   switch (request.routed.route) {
     case Route::kPageFile:
       return AnswerPageFile(connection, request);
@@ -657,6 +669,15 @@ int HttpServer::Handle(MHD_Connection* connection, const char* url, const char* 
     return StartRequest(connection, request, method, url, version);
   }
   if (request.deferred) return Send(connection, request, *request.deferred);
+  if (request.review && request.status == 0) {
+    const size_t size = *upload_data_size;
+    *upload_data_size = 0;
+    if (size == 0) return AnswerReview(connection, request);
+    std::string& body = request.review->body;
+    request.review->body_too_large |= body.size() + size > ReviewConsole::kBodyLimit;
+    if (!request.review->body_too_large) body.append(upload_data, size);
+    return MHD_YES;
+  }
   if (!request.parts || request.status != 0) {  // answered on the first call
     *upload_data_size = 0;
     return MHD_YES;
@@ -667,6 +688,46 @@ int HttpServer::Handle(MHD_Connection* connection, const char* url, const char* 
     return TakeBody(request, upload_data, size);
   }
   return FinishBody(connection, request);
+}
+
+// A review request is answered by the console on a worker once its body
+// (if any) is read: a decision waits for the disk.
+int HttpServer::StartReview(MHD_Connection* connection, Request& request,
+                            const HeaderLines& headers) {
+  request.review = std::make_unique<ReviewRequest>();
+  ReviewRequest& review = *request.review;
+  review.routed = request.routed;
+  review.client = request.client;
+  review.cookie = JoinedHeader(headers, "Cookie");
+  review.authorization = Header(connection, MHD_HTTP_HEADER_AUTHORIZATION);
+  review.origin = Header(connection, "Origin");
+  review.referer = Header(connection, "Referer");
+  review.host = Header(connection, MHD_HTTP_HEADER_HOST);
+  review.csrf_header = Header(connection, "X-CSRF-Token");
+  const char* since = MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, "since");
+  review.since = since ? since : "";
+  const std::string length = Header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH);
+  if (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > ReviewConsole::kBodyLimit) {
+    review.body_too_large = true;
+    Reply reply = ReviewAnswer(request);
+    reply.close = true;  // its body is left unread
+    return Send(connection, request, reply);
+  }
+  if (request.method == "POST") return MHD_YES;  // the body comes next
+  return AnswerReview(connection, request);
+}
+
+int HttpServer::AnswerReview(MHD_Connection* connection, Request& request) {
+  return Defer(connection, request, [this, &request] { return ReviewAnswer(request); });
+}
+
+Reply HttpServer::ReviewAnswer(Request& request) {
+  ReviewReply answer = console_.Answer(*request.review);
+  request.retry_after = std::move(answer.retry_after);
+  return {.status = answer.status,
+          .body = std::move(answer.body),
+          .type = answer.type,
+          .headers = std::move(answer.headers)};
 }
 
 Reply HttpServer::FinishUpload(Request& request) {

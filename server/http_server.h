@@ -4,7 +4,8 @@
 // thread); an upload's commit and evaluation run on a worker while its
 // connection waits suspended. Its limits: a share of the connections per
 // address, memory per connection, idle time and a whole request's time; and
-// the routes of the API, the entrants' pages and the live results.
+// the routes of the API, the entrants' pages and the live results; the
+// organisers' review is the console's.
 
 #include <atomic>
 #include <condition_variable>
@@ -22,6 +23,8 @@
 #include "server/entry_commit.h"
 #include "server/live_results.h"
 #include "server/rate_limit.h"
+#include "server/request_checks.h"
+#include "server/review_console.h"
 #include "server/server_options.h"
 #include "server/version_store.h"
 #include "server/worker_pool.h"
@@ -37,7 +40,7 @@ struct Reply;
 class HttpServer {
  public:
   HttpServer(const ServerOptions& options, const StateFolders& folders, VersionStore& store,
-             LiveResults& live, std::ostream& log);
+             LiveResults& live, ReviewConsole& console, std::ostream& log);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -69,6 +72,9 @@ class HttpServer {
   int TakeBody(Request& request, const char* data, size_t size);
   int FinishBody(MHD_Connection* connection, Request& request);
   int Defer(MHD_Connection* connection, Request& request, std::function<Reply()> work);
+  int StartReview(MHD_Connection* connection, Request& request, const HeaderLines& headers);
+  int AnswerReview(MHD_Connection* connection, Request& request);
+  Reply ReviewAnswer(Request& request);
   Reply FinishUpload(Request& request);
   Reply FinishSignup(Request& request);
   void CheckAccess(Request& request, const std::string& token);
@@ -81,6 +87,7 @@ class HttpServer {
   const StateFolders& folders_;
   VersionStore& store_;
   LiveResults& live_;
+  ReviewConsole& console_;
   std::ostream& log_;
   TrustedProxies proxies_;
   RateLimit address_limit_;

@@ -3,6 +3,7 @@
 // the live page are checked here: only the names an export writes, never a
 // listing, never a path outside the page's folder.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,13 +18,29 @@ enum class Route {
   kApiEntry,    // GET /api/entry
   kApiSignup,   // POST /api/signup (the form's too)
   kSignupForm,  // GET /signup
+  // The organisers' review console; `entry`, `action`, `version` and `file`
+  // say what the path names.
+  kReviewLoginForm,   // GET /review/login
+  kReviewLogin,       // POST /review/login
+  kReviewLogout,      // POST /review/logout
+  kReviewQueue,       // GET /review
+  kReviewEntry,       // GET /review/entry/ENTRY
+  kReviewDecide,      // POST /review/entry/ENTRY/ACTION (the forms)
+  kReviewDownload,    // GET /review/entry/ENTRY/version/N/FILE
+  kReviewApiEntries,  // GET /review/api/entries
+  kReviewApiEntry,    // GET /review/api/entry/ENTRY
+  kReviewApiDecide,   // POST /review/api/entry/ENTRY/ACTION
+  kReviewApiLedger,   // GET /review/api/ledger
 };
 
 struct Routed {
   Route route = Route::kNone;
   unsigned status = 404;
-  std::string file;   // kPageFile: relative to the page folder
-  std::string allow;  // 405: the methods the path takes
+  std::string file;     // kPageFile: relative to the page folder; kReviewDownload: its name
+  std::string entry;    // the review's routes that name an entry
+  std::string action;   // kReviewDecide, kReviewApiDecide: "penalty", "withdraw" or "looked-at"
+  int64_t version = 0;  // kReviewDownload
+  std::string allow;    // 405: the methods the path takes
 };
 
 Routed RouteRequest(std::string_view method, std::string_view path, bool signup);
@@ -33,5 +50,9 @@ const char* PageFileType(std::string_view file);
 
 // True for a request that sends a body the server reads as a form.
 bool TakesForm(Route route);
+
+// True for the review console's routes; IsReviewApi for those that answer JSON.
+bool IsReview(Route route);
+bool IsReviewApi(Route route);
 
 }  // namespace hl::server
