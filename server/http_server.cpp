@@ -429,7 +429,10 @@ Reply HttpServer::EntryReply(Request& request) {
     const auto found = latest->find(entry);
     if (found != latest->end()) verdict = found->second->verdict;
   }
-  const Json answer = {{"entry", entry}, {"verdict", verdict}, {"versions", versions}};
+  const Json answer = {{"entry", entry},
+                       {"verdict", verdict},
+                       {"versions", versions},
+                       {"decisions", console_.EntrantDecisions(entry)}};
   return JsonReply(200, answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
 }
 

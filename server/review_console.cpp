@@ -6,6 +6,7 @@
 
 #include <ctime>
 
+#include "publish/export_names.h"
 #include "publish/page_pictures.h"
 #include "server/access_token.h"
 #include "server/request_checks.h"
@@ -105,6 +106,21 @@ ReviewConsole::ReviewConsole(const ServerOptions& options, const StateFolders& f
 
 bool ReviewConsole::IsOrganiserToken(std::string_view token) {
   return desk_.OrganiserOfToken(token).has_value();
+}
+
+Json ReviewConsole::EntrantDecisions(const std::string& entry) {
+  Json decisions = Json::array();
+  const auto facts = desk_.EntryFacts(entry);
+  if (!facts) return decisions;
+  for (const Json& decision : facts->value("decisions", Json::array())) {
+    const std::string action = decision.value("action", "");
+    if (action != "penalty" && action != "withdraw") continue;  // looked-at is the organisers'
+    decisions.push_back({{"at", decision["at"]},
+                         {"action", action},
+                         {"time", decision["time"]},
+                         {"reason", decision["reason"]}});
+  }
+  return decisions;
 }
 
 ReviewReply ReviewConsole::Answer(const ReviewRequest& request) {
@@ -267,17 +283,30 @@ ReviewReply ReviewConsole::EntryPage(const ReviewRequest& request, const Caller&
     extras.outcome = sessions_.TakeOutcome(caller.session);
     extras.outcome_failed = extras.outcome.starts_with("Refused: ");
   }
-  const std::string folder = live_.PageFolder();
+  const auto folder = PictureFolder(entry);
   const auto picture = [&](const std::string& name) {
-    const std::string relative = "entries/" + entry + "/" + name;
+    const std::string relative = *folder + "/" + name;
     struct stat status {};
-    const bool there = !folder.empty() && lstat((folder + relative).c_str(), &status) == 0 &&
-                       S_ISREG(status.st_mode);
+    const bool there =
+        lstat((live_.PageFolder() + relative).c_str(), &status) == 0 && S_ISREG(status.st_mode);
     return there ? "/" + relative : "";
   };
-  extras.screen = picture(publish::kScreenPictureName);
-  extras.track = picture("track.png");
+  if (folder) {
+    extras.screen = picture(publish::kScreenPictureName);
+    extras.track = picture("track.png");
+  }
   return {.status = 200, .body = ReviewEntryPage(*facts, extras, viewer), .type = kHtmlType};
+}
+
+// The entry's folder of pictures in the page, named by its place among
+// the evaluated entries, which are in folder order as the export's.
+std::optional<std::string> ReviewConsole::PictureFolder(const std::string& entry) const {
+  const auto latest = live_.Latest();
+  if (!latest || live_.PageFolder().empty()) return std::nullopt;
+  const auto found = latest->find(entry);
+  if (found == latest->end()) return std::nullopt;
+  const auto index = static_cast<size_t>(std::distance(latest->begin(), found));
+  return publish::EntryPictureFolder(index, latest->size(), entry);
 }
 
 ReviewReply ReviewConsole::Download(const ReviewRequest& request) {

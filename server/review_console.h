@@ -40,6 +40,9 @@ class ReviewConsole {
   ReviewReply Answer(const ReviewRequest& request);
   // True for an organiser's token, which opens the review and nothing else.
   bool IsOrganiserToken(std::string_view token);
+  // The penalties and withdrawals on an entry as its entrant sees them:
+  // when, what and why, never who.
+  nlohmann::ordered_json EntrantDecisions(const std::string& entry);
 
  private:
   struct Caller {
@@ -56,6 +59,7 @@ class ReviewConsole {
   ReviewReply Refused(const ReviewRequest& request, unsigned status, const std::string& why) const;
   ReviewReply Decide(const ReviewRequest& request, const Caller& caller);
   ReviewReply EntryPage(const ReviewRequest& request, const Caller& caller);
+  std::optional<std::string> PictureFolder(const std::string& entry) const;
   ReviewReply Download(const ReviewRequest& request);
   ReviewReply Ledger(const ReviewRequest& request);
   std::string SessionCookie(const std::string& id, int64_t max_age) const;

@@ -112,16 +112,18 @@ Routed ReviewEntryRoute(std::string_view method, std::string_view path) {
   } else if (segments.size() == 4 &&
              std::find(kDecisions.begin(), kDecisions.end(), segments[3]) != kDecisions.end()) {
     routed = Taken(api ? Route::kReviewApiDecide : Route::kReviewDecide, method, "POST");
-    routed.action = std::string(segments[3]);
+    if (routed.route != Route::kNone) routed.action = std::string(segments[3]);
   } else if (!api && segments.size() == 6 && segments[3] == "version" &&
              VersionNumber(segments[4]) > 0) {
     routed = Taken(Route::kReviewDownload, method, "GET");
-    routed.version = VersionNumber(segments[4]);
-    routed.file = std::string(segments[5]);
+    if (routed.route != Route::kNone) {
+      routed.version = VersionNumber(segments[4]);
+      routed.file = std::string(segments[5]);
+    }
   } else {
     return Answered(404);
   }
-  routed.entry = std::string(segments[2]);
+  if (routed.route != Route::kNone) routed.entry = std::string(segments[2]);
   return routed;
 }
 
