@@ -156,7 +156,7 @@ void AddCommonHeaders(MHD_Response* response, const char* type, bool no_store, R
 // Answers to requests that carry a token, or hand one out, are never stored.
 bool CarriesToken(Route route) {
   return route == Route::kApiEntry || route == Route::kApiSignup || TakesForm(route) ||
-         IsReview(route);
+         ForConsole(route);
 }
 
 // A driver's name: 1 to 40 characters of valid UTF-8, none a control character.
@@ -575,7 +575,7 @@ int HttpServer::StartRequest(MHD_Connection* connection, Request& request, const
       request.routed.route == Route::kApiSignup &&
       Header(connection, MHD_HTTP_HEADER_ACCEPT).find("text/html") != std::string::npos;
   if (auto refused = RefuseAtStart(connection, request)) return Send(connection, request, *refused);
-  if (IsReview(request.routed.route)) return StartReview(connection, request, headers);
+  if (ForConsole(request.routed.route)) return StartReview(connection, request, headers);
   switch (request.routed.route) {
     case Route::kPageFile:
       return AnswerPageFile(connection, request);

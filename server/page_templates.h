@@ -11,6 +11,7 @@ extern const std::string_view kVerdictTemplate;
 extern const std::string_view kRefusalTemplate;
 extern const std::string_view kSignupFormTemplate;
 extern const std::string_view kSignupAnswerTemplate;
+extern const std::string_view kEntrantEntryTemplate;
 extern const std::string_view kReviewLoginTemplate;
 extern const std::string_view kReviewBarTemplate;
 extern const std::string_view kReviewQueueTemplate;

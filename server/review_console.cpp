@@ -9,6 +9,7 @@
 #include "publish/export_names.h"
 #include "publish/page_pictures.h"
 #include "server/access_token.h"
+#include "server/entrant_pages.h"
 #include "server/request_checks.h"
 #include "server/review_pages.h"
 
@@ -18,6 +19,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr const char* kCookieName = "hl_review";
+constexpr const char* kEntrantCookieName = "hl_entry";
 constexpr const char* kHtmlType = "text/html; charset=utf-8";
 constexpr uint64_t kLargestDownload = 16u << 20;  // above any upload's file
 
@@ -35,7 +37,8 @@ ReviewReply SeeOther(const std::string& location) {
 
 bool IsPost(Route route) {
   return route == Route::kReviewLogin || route == Route::kReviewLogout ||
-         route == Route::kReviewDecide || route == Route::kReviewApiDecide;
+         route == Route::kReviewDecide || route == Route::kReviewApiDecide ||
+         route == Route::kEntrantLogin;
 }
 
 // A JSON value handed to the desk as the text it checks: numbers as
@@ -135,6 +138,8 @@ ReviewReply ReviewConsole::Answer(const ReviewRequest& request) {
   if (route == Route::kReviewLoginForm)
     return {.status = 200, .body = ReviewLoginPage(""), .type = kHtmlType};
   if (route == Route::kReviewLogin) return Login(request, now);
+  if (route == Route::kEntrantLogin) return EntrantLogin(request, now);
+  if (route == Route::kEntrantPage) return EntrantPage(request, now);
   const Caller caller = Identify(request, now);
   if (caller.refusal == 401 && !IsReviewApi(route)) return SeeOther("/review/login");
   if (caller.refusal != 0) return Refused(request, caller.refusal, caller.why);
@@ -188,12 +193,12 @@ ReviewConsole::Caller ReviewConsole::Identify(const ReviewRequest& request, int6
     return {.refusal = 401, .why = "the token is not an organiser's"};
   }
   if (const auto session = sessions_.Find(CookieValue(request.cookie, kCookieName), now))
-    return {.organiser = session->organiser, .session = session->id, .csrf = session->csrf};
+    return {.organiser = session->who, .session = session->id, .csrf = session->csrf};
   return {.refusal = 401, .why = "log in first, or send an organiser's token as Bearer"};
 }
 
 ReviewReply ReviewConsole::Login(const ReviewRequest& request, int64_t now) {
-  if (const auto wait = failed_logins_.Waiting(request.client, now)) {
+  if (const auto wait = LockedOut(request, now)) {
     return {.status = 429,
             .body = ReviewLoginPage("Too many failed logins from this address; wait " +
                                     std::to_string(*wait) + " seconds."),
@@ -206,8 +211,8 @@ ReviewReply ReviewConsole::Login(const ReviewRequest& request, int64_t now) {
     const auto session = sessions_.Open(*organiser, now);
     if (!session) return Refused(request, 500, "the server could not start a session");
     ReviewReply reply = SeeOther("/review");
-    reply.headers.emplace_back("Set-Cookie",
-                               SessionCookie(session->id, ReviewSessions::kLifetimeSeconds));
+    reply.headers.emplace_back(
+        "Set-Cookie", SessionCookie(session->id, ReviewSessions::kLifetimeSeconds, kCookieName));
     return reply;
   }
   (void)failed_logins_.Take(request.client, now);
@@ -222,15 +227,62 @@ ReviewReply ReviewConsole::Login(const ReviewRequest& request, int64_t now) {
 ReviewReply ReviewConsole::Logout(const Caller& caller) {
   if (!caller.session.empty()) sessions_.Close(caller.session);
   ReviewReply reply = SeeOther("/review/login");
-  reply.headers.emplace_back("Set-Cookie", SessionCookie("", 0));
+  reply.headers.emplace_back("Set-Cookie", SessionCookie("", 0, kCookieName));
   return reply;
 }
 
-std::string ReviewConsole::SessionCookie(const std::string& id, int64_t max_age) const {
+std::string ReviewConsole::SessionCookie(const std::string& id, int64_t max_age,
+                                         const char* name) const {
   const bool secure = options_.public_url.starts_with("https://");
-  return std::string(kCookieName) + "=" + id +
+  return std::string(name) + "=" + id +
          "; HttpOnly; SameSite=Strict; Path=/; Max-Age=" + std::to_string(max_age) +
          (secure ? "; Secure" : "");
+}
+
+std::optional<int64_t> ReviewConsole::LockedOut(const ReviewRequest& request, int64_t now) {
+  return failed_logins_.Waiting(request.client, now);
+}
+
+ReviewReply ReviewConsole::EntrantLogin(const ReviewRequest& request, int64_t now) {
+  if (const auto wait = LockedOut(request, now)) {
+    return {.status = 429,
+            .body = EntrantEntryPage(nullptr, "Too many failed attempts from this address; wait " +
+                                                  std::to_string(*wait) + " seconds."),
+            .type = kHtmlType,
+            .retry_after = std::to_string(*wait)};
+  }
+  const auto fields = FormFields(request.body);
+  const std::string token = fields && fields->contains("token") ? fields->at("token") : "";
+  const auto entry = token.empty() ? std::nullopt : store_.EntryOfToken(TokenHash(token));
+  if (!entry) {
+    (void)failed_logins_.Take(request.client, now);
+    return {.status = 401,
+            .body = EntrantEntryPage(nullptr, "That token is not an entrant's."),
+            .type = kHtmlType};
+  }
+  const auto session = entrant_sessions_.Open(*entry, now);
+  if (!session) return Refused(request, 500, "the server could not start a session");
+  ReviewReply reply = SeeOther("/entry");
+  reply.headers.emplace_back(
+      "Set-Cookie",
+      SessionCookie(session->id, ReviewSessions::kLifetimeSeconds, kEntrantCookieName));
+  return reply;
+}
+
+ReviewReply ReviewConsole::EntrantPage(const ReviewRequest& request, int64_t now) {
+  const auto session = entrant_sessions_.Find(CookieValue(request.cookie, kEntrantCookieName), now);
+  if (!session) return {.status = 200, .body = EntrantEntryPage(nullptr, ""), .type = kHtmlType};
+  const std::string& entry = session->who;
+  const auto facts = desk_.EntryFacts(entry);
+  Json place;
+  if (const auto latest = live_.Latest(); latest && latest->contains(entry))
+    place = latest->at(entry)->place;
+  const Json view = {{"entry", entry},
+                     {"verdict", facts ? (*facts)["verdict"] : Json()},
+                     {"place", place},
+                     {"versions", facts ? (*facts)["versions"] : Json::array()},
+                     {"decisions", EntrantDecisions(entry)}};
+  return {.status = 200, .body = EntrantEntryPage(view, ""), .type = kHtmlType};
 }
 
 ReviewReply ReviewConsole::Refused(const ReviewRequest& request, unsigned status,

@@ -1,7 +1,8 @@
 #pragma once
 // The organisers' review console over HTTP: login and sessions, the checks
 // every review request passes (who sent it, CSRF, origin), the pages and the
-// JSON API, each a call of the ReviewDesk. The HTTP side hands it a request
+// JSON API, each a call of the ReviewDesk; and the entrant's own page
+// behind a cookie of its own. The HTTP side hands it a request
 // whose body it has read, on a worker thread.
 
 #include <cstdint>
@@ -62,7 +63,11 @@ class ReviewConsole {
   std::optional<std::string> PictureFolder(const std::string& entry) const;
   ReviewReply Download(const ReviewRequest& request);
   ReviewReply Ledger(const ReviewRequest& request);
-  std::string SessionCookie(const std::string& id, int64_t max_age) const;
+  // How long an address that failed to log in too often waits; nullopt when it may try.
+  std::optional<int64_t> LockedOut(const ReviewRequest& request, int64_t now);
+  ReviewReply EntrantLogin(const ReviewRequest& request, int64_t now);
+  ReviewReply EntrantPage(const ReviewRequest& request, int64_t now);
+  std::string SessionCookie(const std::string& id, int64_t max_age, const char* name) const;
 
   const ServerOptions& options_;
   const StateFolders& folders_;
@@ -70,7 +75,8 @@ class ReviewConsole {
   VersionStore& store_;
   LiveResults& live_;
   ReviewSessions sessions_;
-  RateLimit failed_logins_{kFailedLoginsPerMinute};
+  ReviewSessions entrant_sessions_;                  // each names its entry as `who`
+  RateLimit failed_logins_{kFailedLoginsPerMinute};  // organisers' and entrants' logins alike
 };
 
 }  // namespace hl::server

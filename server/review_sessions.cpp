@@ -7,11 +7,11 @@
 
 namespace hl::server {
 
-std::optional<ReviewSession> ReviewSessions::Open(const std::string& organiser, int64_t now) {
+std::optional<ReviewSession> ReviewSessions::Open(const std::string& who, int64_t now) {
   const auto id = NewToken();
   const auto csrf = NewToken();
   if (!id || !csrf) return std::nullopt;
-  ReviewSession session{*id, organiser, *csrf, now + kLifetimeSeconds};
+  ReviewSession session{*id, who, *csrf, now + kLifetimeSeconds};
   std::lock_guard lock(mutex_);
   MakeRoom(now);
   sessions_[TokenHash(*id)] = {session, ""};

@@ -1,7 +1,7 @@
 #pragma once
-// Organisers' sessions in the review console: a random id in a cookie, the
-// organiser's name, the session's CSRF token and one outcome to show on the
-// next page. Kept in memory: a restart logs every organiser out.
+// Sessions of the review console: a random id in a cookie, whose session it
+// is, the session's CSRF token and one outcome to show on the next page.
+// Kept in memory: a restart logs everyone out.
 
 #include <cstdint>
 #include <map>
@@ -13,7 +13,7 @@ namespace hl::server {
 
 struct ReviewSession {
   std::string id;
-  std::string organiser;
+  std::string who;  // the organiser; for an entrant's own page, the entry
   std::string csrf;
   int64_t expires = 0;  // seconds, UTC
 };
@@ -24,7 +24,7 @@ class ReviewSessions {
   static constexpr size_t kMostSessions = 1000;
 
   // nullopt when the system gave no random bytes.
-  std::optional<ReviewSession> Open(const std::string& organiser, int64_t now);
+  std::optional<ReviewSession> Open(const std::string& who, int64_t now);
   // The live session with this id (compared by hash, in constant time).
   std::optional<ReviewSession> Find(const std::string& id, int64_t now);
   void Close(const std::string& id);

@@ -28,6 +28,8 @@ constexpr std::array kFixedRoutes = {
     Fixed{"/review", "GET", Route::kReviewQueue},
     Fixed{"/review/api/entries", "GET", Route::kReviewApiEntries},
     Fixed{"/review/api/ledger", "GET", Route::kReviewApiLedger},
+    Fixed{"/entry", "GET", Route::kEntrantPage},
+    Fixed{"/entry", "POST", Route::kEntrantLogin},
 };
 
 constexpr std::array<std::string_view, 3> kDecisions = {"penalty", "withdraw", "looked-at"};
@@ -170,7 +172,7 @@ bool TakesForm(Route route) {
   return route == Route::kUploadPost || route == Route::kApiUpload || route == Route::kApiSignup;
 }
 
-bool IsReview(Route route) { return route >= Route::kReviewLoginForm; }
+bool ForConsole(Route route) { return route >= Route::kReviewLoginForm; }
 
 bool IsReviewApi(Route route) {
   return route == Route::kReviewApiEntries || route == Route::kReviewApiEntry ||

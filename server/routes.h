@@ -18,8 +18,9 @@ enum class Route {
   kApiEntry,    // GET /api/entry
   kApiSignup,   // POST /api/signup (the form's too)
   kSignupForm,  // GET /signup
-  // The organisers' review console; `entry`, `action`, `version` and `file`
-  // say what the path names.
+  // The routes of the review console, kept last (ForConsole): the
+  // organisers' review, whose `entry`, `action`, `version` and `file` say
+  // what the path names, and the entrant's own page.
   kReviewLoginForm,   // GET /review/login
   kReviewLogin,       // POST /review/login
   kReviewLogout,      // POST /review/logout
@@ -31,6 +32,8 @@ enum class Route {
   kReviewApiEntry,    // GET /review/api/entry/ENTRY
   kReviewApiDecide,   // POST /review/api/entry/ENTRY/ACTION
   kReviewApiLedger,   // GET /review/api/ledger
+  kEntrantPage,       // GET /entry: an entrant's own versions, verdict and decisions
+  kEntrantLogin,      // POST /entry: the entrant's token, once, for a cookie
 };
 
 struct Routed {
@@ -51,8 +54,9 @@ const char* PageFileType(std::string_view file);
 // True for a request that sends a body the server reads as a form.
 bool TakesForm(Route route);
 
-// True for the review console's routes; IsReviewApi for those that answer JSON.
-bool IsReview(Route route);
+// True for the routes the review console answers, all behind a session
+// cookie; IsReviewApi for those of them that answer JSON.
+bool ForConsole(Route route);
 bool IsReviewApi(Route route);
 
 }  // namespace hl::server

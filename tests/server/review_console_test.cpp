@@ -251,6 +251,15 @@ TEST(ReviewConsole, APenaltyDecidedInTheConsoleReachesEveryView) {
   ASSERT_EQ(entrant["decisions"].size(), 1u) << entrant.dump(2);
   EXPECT_EQ(entrant["decisions"][0]["reason"], reason);
   EXPECT_FALSE(entrant["decisions"][0].contains("actor"));
+  const std::string entrant_jar = site.online.dir.Path() + "entrant-jar";
+  EXPECT_EQ(Curl({"-c", entrant_jar, "--data-urlencode", "token=" + site.entrants.at(bert)},
+                 url + "/entry")
+                .status,
+            303);
+  const std::string own_page = Curl({"-b", entrant_jar}, url + "/entry").body;
+  EXPECT_NE(own_page.find("Penalty of 6000"), std::string::npos) << own_page;
+  EXPECT_NE(own_page.find(reason), std::string::npos) << own_page;
+  EXPECT_EQ(own_page.find("by bo"), std::string::npos) << "who decided stays the organisers'";
 
   // The public page follows like after an upload; a batch run reads the same.
   Json published;

@@ -144,6 +144,8 @@ TEST(ServerRules, ReviewRoutes) {
       {"GET", "/review/entry/a\"b", Route::kNone, 404, "", ""},
       {"GET", "/review/entry/", Route::kNone, 404, "", ""},
       {"GET", "/review/", Route::kNone, 404, "", ""},
+      {"GET", "/entry", Route::kEntrantPage, 200, "", ""},
+      {"POST", "/entry", Route::kEntrantLogin, 200, "", ""},
   };
   for (const Case& c : cases) {
     const Routed routed = RouteRequest(c.method, c.path, false);
@@ -155,8 +157,9 @@ TEST(ServerRules, ReviewRoutes) {
   const Routed download = RouteRequest("HEAD", "/review/entry/a/version/12/s.jpg", false);
   EXPECT_EQ(download.version, 12);
   EXPECT_EQ(download.file, "s.jpg");
-  EXPECT_TRUE(IsReview(Route::kReviewLoginForm) && IsReviewApi(Route::kReviewApiLedger));
-  EXPECT_FALSE(IsReview(Route::kApiEntry) || IsReviewApi(Route::kReviewEntry));
+  EXPECT_TRUE(ForConsole(Route::kReviewLoginForm) && ForConsole(Route::kEntrantLogin) &&
+              IsReviewApi(Route::kReviewApiLedger));
+  EXPECT_FALSE(ForConsole(Route::kApiEntry) || IsReviewApi(Route::kReviewEntry));
 }
 
 TEST(ServerRules, ReviewRequestParts) {
