@@ -93,8 +93,22 @@ ParsedCommandLine CheckToken(const GivenToken& given) {
                         "token"};
     }
   }
+  for (const std::string& name : given.organisers) {
+    if (!server::IsNewEntryName(name))
+      return UsageError{"'" + name + "' is no organiser name: 1 to 40 of A-Z a-z 0-9 _ -", "token"};
+  }
+  if (given.entries.empty() && given.organisers.empty())
+    return UsageError{"token needs ENTRY or --organiser NAME", "token"};
   options.entries = given.entries;
+  options.organisers = given.organisers;
   return options;
+}
+
+ParsedCommandLine CheckLedger(const GivenLedger& given) {
+  const fs::path base = AbsolutePath(given.base);
+  if (auto problem = CheckBaseFolder(given.base, base)) return UsageError{*problem, "ledger"};
+  return server::LedgerOptions{.base_dir = AsFolderText(base),
+                               .state_dir = AsFolderText(AbsolutePath(given.state))};
 }
 
 }  // namespace hl::cli

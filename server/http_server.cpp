@@ -20,6 +20,7 @@
 #include "server/routes.h"
 #include "server/upload_commit.h"
 #include "server/upload_parts.h"
+#include "server/version_json.h"
 
 namespace hl::server {
 
@@ -409,21 +410,7 @@ int HttpServer::AnswerPageFile(MHD_Connection* connection, Request& request) {
 
 Reply HttpServer::EntryReply(Request& request) {
   const std::string& entry = *request.entry;
-  Json versions = Json::array();
-  for (const VersionRow& row : store_.Versions(entry)) {
-    Json files = Json::array();
-    for (const StoredFile& file : row.files) {
-      files.push_back({{"field", FieldName(file.field)},
-                       {"name", file.name},
-                       {"size", file.size},
-                       {"sha256", file.sha256}});
-    }
-    versions.push_back({{"version", row.version},
-                        {"received", row.received},
-                        {"files", std::move(files)},
-                        {"time", row.time ? Json(*row.time) : Json()},
-                        {"car_ok", row.car_ok ? Json(*row.car_ok) : Json()}});
-  }
+  const Json versions = VersionsJson(store_.Versions(entry));
   Json verdict;
   if (const auto latest = live_.Latest()) {
     const auto found = latest->find(entry);

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "server/access_token.h"
 #include "server/entry_commit.h"
@@ -98,18 +100,46 @@ ExitStatus IssueTokens(const TokenOptions& options, std::ostream& out, run::Diag
     messages.Problem(store.error().Describe());
     return ExitStatus::kNotWritten;
   }
-  for (const std::string& entry : options.entries) {
-    const auto token = NewToken();
-    if (!token) {
-      messages.Problem("the system gave no random bytes");
-      return ExitStatus::kNotWritten;
+  using SetHash = Result<void> (VersionStore::*)(const std::string&, const std::string&);
+  const std::pair<const std::vector<std::string>*, SetHash> kinds[] = {
+      {&options.entries, &VersionStore::SetToken},
+      {&options.organisers, &VersionStore::SetOrganiserToken}};
+  for (const auto& [holders, set_hash] : kinds) {
+    for (const std::string& holder : *holders) {
+      const auto token = NewToken();
+      if (!token) {
+        messages.Problem("the system gave no random bytes");
+        return ExitStatus::kNotWritten;
+      }
+      if (auto set = ((**store).*set_hash)(holder, TokenHash(*token)); !set) {
+        messages.Problem(set.error().Describe());
+        return ExitStatus::kNotWritten;
+      }
+      out << holder << ' ' << *token << '\n';
     }
-    if (auto set = (*store)->SetToken(entry, TokenHash(*token)); !set) {
-      messages.Problem(set.error().Describe());
-      return ExitStatus::kNotWritten;
-    }
-    out << entry << ' ' << *token << '\n';
   }
+  return ExitStatus::kDone;
+}
+
+ExitStatus PrintLedger(const LedgerOptions& options, std::ostream& out,
+                       run::Diagnostics& messages) {
+  const StateFolders folders(options.base_dir, options.state_dir);
+  std::error_code ec;
+  if (!std::filesystem::exists(folders.Database(), ec)) {
+    messages.Problem("no server has kept anything in " + options.state_dir);
+    return ExitStatus::kBadUsage;
+  }
+  auto store = VersionStore::Open(folders.Database());
+  if (!store) {
+    messages.Problem(store.error().Describe());
+    return ExitStatus::kNotWritten;
+  }
+  const auto records = (*store)->LedgerSince(0);
+  if (!records) {
+    messages.Problem(records.error().Describe());
+    return ExitStatus::kNotWritten;
+  }
+  for (const LedgerRecord& record : *records) out << LedgerLine(record) << '\n';
   return ExitStatus::kDone;
 }
 

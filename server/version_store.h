@@ -1,8 +1,8 @@
 #pragma once
 // The server's database under --state (SQLite in WAL mode): the entrants'
-// token hashes, every version of every entry, the commits under way and a
-// log of the requests. One connection, used by one thread at a time. The
-// file and its journals are readable by the server's user alone.
+// and organisers' token hashes, every version of every entry, the commits
+// under way, the ledger and a log of the requests. One connection, used by one thread at a time.
+// The file and its journals are readable by the server's user alone.
 
 #include <cstdint>
 #include <memory>
@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "server/ledger_table.h"
 #include "server/upload_names.h"
 #include "toolkit/text/error.h"
 
@@ -55,12 +56,17 @@ class VersionStore {
   // The entry whose token has this hash; every stored hash is compared.
   std::optional<std::string> EntryOfToken(const std::string& hash);
   bool HasToken(const std::string& entry);
+  // Organisers' tokens are kept apart from entrants': neither kind opens
+  // what the other does.
+  Result<void> SetOrganiserToken(const std::string& name, const std::string& hash);
+  std::optional<std::string> OrganiserOfToken(const std::string& hash);
 
   Result<int64_t> NextVersion(const std::string& entry);
   // The version and its commit to the base folder, recorded in one step.
   Result<void> AddVersion(const VersionRow& row);
   // Undoes AddVersion: the version and its commit are gone.
   Result<void> DropVersion(const std::string& entry, int64_t version);
+  // The version stands: its commit ends and its upload is in the ledger.
   Result<void> EndCommit(const std::string& entry);
   std::vector<std::pair<std::string, int64_t>> CommitsUnderWay();
   std::vector<VersionRow> Versions(const std::string& entry);
@@ -68,15 +74,23 @@ class VersionStore {
   void NoteVerdict(const std::string& entry, int64_t version, std::optional<int64_t> time,
                    std::optional<bool> car_ok);
 
+  // Appends a record (its seq is the next) and answers its seq.
+  Result<int64_t> AddToLedger(const LedgerRecord& record);
+  // The ledger's records after `seq`, oldest first.
+  Result<std::vector<LedgerRecord>> LedgerSince(int64_t seq);
+  Result<std::vector<LedgerRecord>> LedgerOf(const std::string& entry);
+
   void LogRequest(const RequestLine& line);
 
  private:
   explicit VersionStore(sqlite3* db) : db_(db) {}
   Result<void> Execute(const char* sql);
+  // The first column of the query's row whose second is `hash`.
+  std::optional<std::string> HolderOfHash(const char* holders_and_hashes, const std::string& hash);
 
   // While alive (under the lock), writes skip waiting for the disk: they
   // survive the program's end, not the machine's, which is enough for the
-  // request log, a verdict's note and the end of a commit.
+  // request log and a verdict's note.
   class Relaxed {
    public:
     explicit Relaxed(VersionStore& store) : store_(store) {
