@@ -138,9 +138,12 @@ std::string JoinedHeader(const HeaderLines& lines, std::string_view name) {
   return joined;
 }
 
-// The server's own forms let the browser name their origin, which sign-up checks.
+// The server's own forms let the browser name their origin, which sign-up
+// and the review check (under "no-referrer" a browser posts "Origin: null").
 const char* ReferrerPolicy(Route route) {
-  return route == Route::kUploadForm || route == Route::kSignupForm ? "same-origin" : "no-referrer";
+  return route == Route::kUploadForm || route == Route::kSignupForm || ForConsole(route)
+             ? "same-origin"
+             : "no-referrer";
 }
 
 void AddCommonHeaders(MHD_Response* response, const char* type, bool no_store, Route route) {
@@ -338,7 +341,10 @@ int HttpServer::Send(MHD_Connection* connection, Request& request, const Reply& 
   MHD_Response* response = MHD_create_response_from_buffer(
       reply.body.size(), const_cast<char*>(reply.body.data()), MHD_RESPMEM_MUST_COPY);
   if (response == nullptr) return MHD_NO;
-  AddCommonHeaders(response, reply.type, CarriesToken(request.routed.route), request.routed.route);
+  // Nothing under /review is stored, its refusals included.
+  const bool review = request.path == "/review" || request.path.starts_with("/review/");
+  AddCommonHeaders(response, reply.type, CarriesToken(request.routed.route) || review,
+                   request.routed.route);
   if (reply.status == 405)
     MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, request.routed.allow.c_str());
   if (reply.status == 401) MHD_add_response_header(response, "WWW-Authenticate", "Bearer");

@@ -72,12 +72,6 @@ std::optional<Json> DecisionInputs(const ReviewRequest& request) {
   return inputs;
 }
 
-std::string DoneText(const std::string& action, const Json& inputs) {
-  if (action == "penalty") return "Penalty of " + DeskText(inputs["time"]) + " recorded.";
-  if (action == "withdraw") return "Penalty withdrawn.";
-  return "Version " + DeskText(inputs["version"]) + " marked as looked at.";
-}
-
 int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
 
 // The bytes of a regular file no larger than kLargestDownload, read whole.
@@ -118,10 +112,10 @@ Json ReviewConsole::EntrantDecisions(const std::string& entry) {
   for (const Json& decision : facts->value("decisions", Json::array())) {
     const std::string action = decision.value("action", "");
     if (action != "penalty" && action != "withdraw") continue;  // looked-at is the organisers'
-    decisions.push_back({{"at", decision["at"]},
+    decisions.push_back({{"at", At(decision, "at")},
                          {"action", action},
-                         {"time", decision["time"]},
-                         {"reason", decision["reason"]}});
+                         {"time", At(decision, "time")},
+                         {"reason", At(decision, "reason")}});
   }
   return decisions;
 }
@@ -278,9 +272,9 @@ ReviewReply ReviewConsole::EntrantPage(const ReviewRequest& request, int64_t now
   if (const auto latest = live_.Latest(); latest && latest->contains(entry))
     place = latest->at(entry)->place;
   const Json view = {{"entry", entry},
-                     {"verdict", facts ? (*facts)["verdict"] : Json()},
+                     {"verdict", facts ? At(*facts, "verdict") : Json()},
                      {"place", place},
-                     {"versions", facts ? (*facts)["versions"] : Json::array()},
+                     {"versions", facts ? At(*facts, "versions") : Json::array()},
                      {"decisions", EntrantDecisions(entry)}};
   return {.status = 200, .body = EntrantEntryPage(view, ""), .type = kHtmlType};
 }
@@ -301,18 +295,17 @@ ReviewReply ReviewConsole::Decide(const ReviewRequest& request, const Caller& ca
                    api ? "the body must be a JSON object" : "the form data cannot be read");
   DeskAnswer answer;
   if (action == "penalty") {
-    answer = desk_.Penalise(caller.organiser, entry, DeskText((*inputs)["time"]),
-                            DeskText((*inputs)["reason"]));
+    answer = desk_.Penalise(caller.organiser, entry, DeskText(At(*inputs, "time")),
+                            DeskText(At(*inputs, "reason")));
   } else if (action == "withdraw") {
-    answer = desk_.Withdraw(caller.organiser, entry, DeskText((*inputs)["reason"]));
-  } else if (const int64_t version = VersionOf((*inputs)["version"]); version > 0) {
+    answer = desk_.Withdraw(caller.organiser, entry, DeskText(At(*inputs, "reason")));
+  } else if (const int64_t version = VersionOf(At(*inputs, "version")); version > 0) {
     answer = desk_.LookedAt(caller.organiser, entry, version);
   } else {
     answer = {400, "version must be the number of one of the entry's versions"};
   }
   const bool done = answer.status == 200;
-  const std::string outcome =
-      done && answer.message.empty() ? DoneText(action, *inputs) : answer.message;
+  const std::string& outcome = answer.message;
   if (api) {
     if (!done) return JsonAnswer(answer.status, {{"error", outcome}});
     return JsonAnswer(200, {{"entry", entry}, {"action", action}, {"message", outcome}});
@@ -365,7 +358,7 @@ ReviewReply ReviewConsole::Download(const ReviewRequest& request) {
   const Routed& routed = request.routed;
   const auto facts = desk_.EntryFacts(routed.entry);
   bool listed = false;
-  for (const Json& version : facts ? (*facts)["versions"] : Json::array()) {
+  for (const Json& version : facts ? At(*facts, "versions") : Json::array()) {
     if (version.value("version", int64_t{0}) != routed.version) continue;
     for (const Json& file : version.value("files", Json::array()))
       listed |= file.value("name", "") == routed.file;

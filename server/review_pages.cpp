@@ -76,7 +76,10 @@ PageData QueueRowData(const QueueRow& row) {
 
 std::vector<record::Finding> FindingsOf(const Json& verdict) {
   std::vector<record::Finding> findings;
-  for (const Json& found : verdict.value("findings", Json::array())) {
+  const Json listed = At(verdict, "findings");
+  if (!listed.is_array()) return findings;
+  for (const Json& found : listed) {
+    if (!found.is_object()) continue;
     record::Finding finding{found.value("code", ""), found.value("message", "")};
     for (const auto& [key, value] : found.items()) {
       if (key != "code" && key != "message") finding.fields[key] = value;
@@ -93,7 +96,7 @@ PageList EvidenceLines(const Json& verdict) {
   const bool unreadable = std::any_of(findings.begin(), findings.end(), [](const auto& finding) {
     return finding.code == "screen-unreadable";
   });
-  const Json& screen = verdict["screen_file"];
+  const Json& screen = At(verdict, "screen_file");
   lines.push_back(audit::ScreenVerdictLine(
       screen.is_string() ? std::optional(screen.get<std::string>()) : std::nullopt, unreadable));
   PageList list;
@@ -113,38 +116,39 @@ std::string SettingsText(const Json& settings) {
 PageList Facts(const Json& verdict) {
   if (!verdict.is_object()) return {};
   return {
-      Fact("Lap time", TimeText(verdict["time"])),
-      Fact("Driver", Text(verdict["driver"])),
-      Fact("Car", Text(verdict["car"])),
-      Fact("Recorded", Text(verdict["record_date"], "no date")),
-      Fact("Track", Text(verdict["track_name"], "unknown")),
-      Fact("Track file", Text(verdict["track_file"])),
-      Fact("Game file", Text(verdict["game_file"])),
-      Fact("Screen shot", Text(verdict["screen_file"])),
-      Fact("Settings", SettingsText(verdict["settings"])),
-      Fact("Penalty", verdict["penalty"].is_object()
-                          ? Text(verdict["penalty"]["time"]) + " (" +
-                                Text(verdict["penalty"]["reason"], "") + ")"
+      Fact("Lap time", TimeText(At(verdict, "time"))),
+      Fact("Driver", Text(At(verdict, "driver"))),
+      Fact("Car", Text(At(verdict, "car"))),
+      Fact("Recorded", Text(At(verdict, "record_date"), "no date")),
+      Fact("Track", Text(At(verdict, "track_name"), "unknown")),
+      Fact("Track file", Text(At(verdict, "track_file"))),
+      Fact("Game file", Text(At(verdict, "game_file"))),
+      Fact("Screen shot", Text(At(verdict, "screen_file"))),
+      Fact("Settings", SettingsText(At(verdict, "settings"))),
+      Fact("Penalty", At(verdict, "penalty").is_object()
+                          ? Text(At(At(verdict, "penalty"), "time")) + " (" +
+                                Text(At(At(verdict, "penalty"), "reason"), "") + ")"
                           : "none"),
   };
 }
 
 std::string DecisionWhat(const Json& decision) {
   const std::string action = decision.value("action", "");
-  const std::string reason = Text(decision["reason"], "");
-  if (action == "penalty") return Text(decision["time"]) + (reason.empty() ? "" : ": " + reason);
+  const std::string reason = Text(At(decision, "reason"), "");
+  if (action == "penalty")
+    return Text(At(decision, "time")) + (reason.empty() ? "" : ": " + reason);
   if (action == "withdraw") return reason;
-  return "version " + Text(decision["version"]);
+  return "version " + Text(At(decision, "version"));
 }
 
 PageList Decisions(const Json& decisions) {
   PageList list;
   for (const Json& decision : decisions) {
     PageData data;
-    data.set("action", Text(decision["action"], ""));
+    data.set("action", Text(At(decision, "action"), ""));
     data.set("what", DecisionWhat(decision));
-    data.set("at", Text(decision["at"], ""));
-    data.set("actor", Text(decision["actor"], ""));
+    data.set("at", Text(At(decision, "at"), ""));
+    data.set("actor", Text(At(decision, "actor"), ""));
     list.push_back(data);
   }
   return list;
@@ -155,21 +159,21 @@ PageList Versions(const std::string& entry, const Json& versions) {
   for (const Json& version : versions) {
     PageData data;
     data.set("entry", entry);
-    data.set("version", Text(version["version"]));
-    data.set("received", Text(version["received"], ""));
-    const Json& car_ok = version["car_ok"];
-    data.set("summary", TimeText(version["time"]) + ", car " +
+    data.set("version", Text(At(version, "version")));
+    data.set("received", Text(At(version, "received"), ""));
+    const Json& car_ok = At(version, "car_ok");
+    data.set("summary", TimeText(At(version, "time")) + ", car " +
                             (car_ok.is_boolean() ? (car_ok.get<bool>() ? "unchanged" : "differs")
                                                  : "not checked"));
     PageList files;
     for (const Json& file : version.value("files", Json::array())) {
       PageData item;
       item.set("entry", entry);
-      item.set("version", Text(version["version"]));
-      item.set("name", Text(file["name"], ""));
-      item.set("field", Text(file["field"], ""));
-      item.set("size", Text(file["size"], "?"));
-      item.set("sha256", Text(file["sha256"], ""));
+      item.set("version", Text(At(version, "version")));
+      item.set("name", Text(At(file, "name"), ""));
+      item.set("field", Text(At(file, "field"), ""));
+      item.set("size", Text(At(file, "size"), "?"));
+      item.set("sha256", Text(At(file, "sha256"), ""));
       files.push_back(item);
     }
     data.set("files", files);
@@ -215,7 +219,7 @@ std::string ReviewQueuePage(const std::vector<QueueRow>& rows, const ReviewViewe
 std::string ReviewEntryPage(const Json& facts, const EntryExtras& extras,
                             const ReviewViewer& viewer) {
   const std::string entry = facts.value("entry", "");
-  const Json& verdict = facts["verdict"];
+  const Json& verdict = At(facts, "verdict");
   PageData values = Titled("Entry " + entry, viewer);
   values.set("entry", entry);
   if (!extras.outcome.empty()) {
@@ -237,6 +241,10 @@ std::string ReviewEntryPage(const Json& facts, const EntryExtras& extras,
   values.set("decisions", Decisions(facts.value("decisions", Json::array())));
   values.set("versions", Versions(entry, versions));
   return publish::RenderPage(embedded::kReviewEntryTemplate, std::move(values));
+}
+
+Json At(const Json& json, const char* key) {
+  return json.is_object() ? json.value(key, Json()) : Json();
 }
 
 Json QueueRowJson(const QueueRow& row) {

@@ -35,6 +35,9 @@ std::string ReviewQueuePage(const std::vector<QueueRow>& rows, const ReviewViewe
 std::string ReviewEntryPage(const nlohmann::ordered_json& facts, const EntryExtras& extras,
                             const ReviewViewer& viewer);
 
+// `json`'s member `key`; null when it has none (or is no object).
+nlohmann::ordered_json At(const nlohmann::ordered_json& json, const char* key);
+
 // A row of the queue as the JSON API answers it.
 nlohmann::ordered_json QueueRowJson(const QueueRow& row);
 
