@@ -1,5 +1,8 @@
 #include "cli/server_arguments.h"
 
+#include <map>
+#include <string>
+
 #include "server/client_address.h"
 
 namespace hl::cli {
@@ -51,6 +54,16 @@ CLI::App* AddServeCommand(CLI::App& app, GivenServe& given) {
       ->add_option("--entrant-quota", options.entrant_quota,
                    "bytes an entrant's kept versions may take, e.g. 64MiB (0: no limit)")
       ->transform(CLI::AsSizeValue(false));
+  serve->add_option("--webhook", options.webhooks.urls,
+                    "an http or https URL to post each verdict, decision, new first place and "
+                    "close to (repeatable)");
+  serve
+      ->add_option("--webhook-format", options.webhooks.format,
+                   "json (the event) or discord (a short message)")
+      ->transform(CLI::CheckedTransformer(std::map<std::string, server::WebhookFormat>{
+          {"json", server::WebhookFormat::kJson}, {"discord", server::WebhookFormat::kDiscord}}));
+  serve->add_flag("--webhook-allow-private", options.webhooks.allow_private,
+                  "webhooks may go to loopback and private addresses");
   return serve;
 }
 

@@ -8,6 +8,7 @@
 #include "evaluation/closing_time.h"
 #include "evaluation/evaluation_file.h"
 #include "server/upload_names.h"
+#include "server/webhook_address.h"
 
 namespace hl::cli {
 namespace {
@@ -75,6 +76,10 @@ ParsedCommandLine CheckServe(const GivenServe& given) {
   if (!given.listen.empty() && !TakeListen(given.listen, options))
     return usage("--listen wants HOST:PORT, got '" + given.listen + "'");
   if (auto problem = TakeEvaluation(given, options)) return usage(*problem);
+  for (const std::string& url : options.webhooks.urls) {
+    if (auto problem = server::WebhookUrlProblem(url, options.webhooks.allow_private))
+      return usage("--webhook: " + *problem);
+  }
   return options;
 }
 

@@ -219,12 +219,13 @@ bool HasPassed(const std::optional<evaluation::ClosingTime>& closes, int64_t sec
 }  // namespace
 
 HttpServer::HttpServer(const ServerOptions& options, const StateFolders& folders,
-                       VersionStore& store, LiveResults& live, ReviewConsole& console,
-                       std::ostream& log)
+                       VersionStore& store, LiveResults& live, WebhookNotifier& notifier,
+                       ReviewConsole& console, std::ostream& log)
     : options_(options),
       folders_(folders),
       store_(store),
       live_(live),
+      notifier_(notifier),
       console_(console),
       log_(log),
       address_limit_(options.rate_limit),
@@ -731,6 +732,7 @@ Reply HttpServer::FinishUpload(Request& request) {
   const auto files = parts.Finish();
   if (!files) return RefusalReply(request);
   const std::string entry = *request.entry;
+  const std::string received = evaluation::Rfc3339Utc(Now());
   CommittedUpload committed;
   std::shared_ptr<const Evaluated> evaluated;
   {
@@ -739,7 +741,7 @@ Reply HttpServer::FinishUpload(Request& request) {
     const auto entry_lock = EntryLock(entry);
     std::lock_guard lock(*entry_lock);
     committed = CommitUpload(folders_, store_, {options_.keep_versions, options_.entrant_quota},
-                             entry, request.staging, *files, evaluation::Rfc3339Utc(Now()));
+                             entry, request.staging, *files, received);
     request.staging.clear();
     if (committed.version) {
       evaluated = live_.EvaluateUpload(entry, *committed.version,
@@ -776,6 +778,7 @@ Reply HttpServer::FinishUpload(Request& request) {
           car_ok.is_boolean() ? std::optional<bool>(car_ok.get<bool>()) : std::nullopt);
     }
   }
+  notifier_.Notify(UploadEvent(received, entry, version, answer["verdict"], answer["place"]));
   if (request.routed.route == Route::kUploadPost)
     return {.status = 200, .body = VerdictPage(answer), .type = kHtmlType};
   return JsonReply(200, answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");

@@ -27,6 +27,7 @@
 #include "server/review_console.h"
 #include "server/server_options.h"
 #include "server/version_store.h"
+#include "server/webhook_notifier.h"
 #include "server/worker_pool.h"
 
 struct MHD_Daemon;
@@ -40,7 +41,8 @@ struct Reply;
 class HttpServer {
  public:
   HttpServer(const ServerOptions& options, const StateFolders& folders, VersionStore& store,
-             LiveResults& live, ReviewConsole& console, std::ostream& log);
+             LiveResults& live, WebhookNotifier& notifier, ReviewConsole& console,
+             std::ostream& log);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -87,6 +89,7 @@ class HttpServer {
   const StateFolders& folders_;
   VersionStore& store_;
   LiveResults& live_;
+  WebhookNotifier& notifier_;
   ReviewConsole& console_;
   std::ostream& log_;
   TrustedProxies proxies_;

@@ -12,6 +12,7 @@
 #include "run/saved_evaluation.h"
 #include "server/entrant_pages.h"
 #include "server/upload_verdict.h"
+#include "server/webhook_notifier.h"
 
 namespace hl::server {
 namespace {
@@ -77,9 +78,11 @@ void RemoveOlderPages(const std::string& pages, int64_t keep_from) {
 
 }  // namespace
 
-LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules)
+LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules,
+                         WebhookNotifier* notifier)
     : folders_(folders),
       rules_(rules),
+      notifier_(notifier),
       // A burst of uploads shares one page, which is still fresh within 2 s.
       pages_([this] { BuildPage(); }, std::chrono::milliseconds(250)),
       verdicts_([this] { EvaluateVerdicts(); }),
@@ -156,6 +159,15 @@ void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uplo
   if (uploads_merged_ != uploads_before) return;
   latest_ = std::move(evaluated);
   alone_ = std::move(alone);
+}
+
+// Told as the page shows it, after the upload that brought it was answered.
+// This is the one place where a freeze will keep a new first place untold.
+void LiveResults::TellFirstPlace(const record::CompetitionRecord& competition) const {
+  if (notifier_ == nullptr) return;
+  const auto ranked = ranking::RankRecord(competition);
+  if (ranked.empty() || ranked.front().time >= record::kNoTime) return;
+  notifier_->FirstPlace(competition.entries[ranked.front().entry].folder, ranked.front().time);
 }
 
 void LiveResults::EvaluateVerdicts() {
@@ -256,6 +268,10 @@ void LiveResults::BuildPage() {
     std::lock_guard lock(mutex_);
     page_folder_ = folder;
   }
+  TellFirstPlace(run.record);
+  if (closed && notifier_ != nullptr)
+    notifier_->Notify(
+        ClosedEvent(evaluation::Rfc3339Utc(Clock::to_time_t(Clock::now())), *closing.closes));
   // The page before this one may still be read by a slow client, which
   // holds its files open; older ones go.
   RemoveOlderPages(folders_.Pages(), number - 1);

@@ -106,18 +106,7 @@ bool ReviewConsole::IsOrganiserToken(std::string_view token) {
 }
 
 Json ReviewConsole::EntrantDecisions(const std::string& entry) {
-  Json decisions = Json::array();
-  const auto facts = desk_.EntryFacts(entry);
-  if (!facts) return decisions;
-  for (const Json& decision : facts->value("decisions", Json::array())) {
-    const std::string action = decision.value("action", "");
-    if (action != "penalty" && action != "withdraw") continue;  // looked-at is the organisers'
-    decisions.push_back({{"at", At(decision, "at")},
-                         {"action", action},
-                         {"time", At(decision, "time")},
-                         {"reason", At(decision, "reason")}});
-  }
-  return decisions;
+  return desk_.EntrantDecisions(entry);
 }
 
 ReviewReply ReviewConsole::Answer(const ReviewRequest& request) {

@@ -41,8 +41,7 @@ class ReviewConsole {
   ReviewReply Answer(const ReviewRequest& request);
   // True for an organiser's token, which opens the review and nothing else.
   bool IsOrganiserToken(std::string_view token);
-  // The penalties and withdrawals on an entry as its entrant sees them:
-  // when, what and why, never who.
+  // The desk's decisions on an entry as its entrant is shown them.
   nlohmann::ordered_json EntrantDecisions(const std::string& entry);
 
  private:
