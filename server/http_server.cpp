@@ -666,15 +666,9 @@ int HttpServer::Handle(MHD_Connection* connection, const char* url, const char* 
     return StartRequest(connection, request, method, url, version);
   }
   if (request.deferred) return Send(connection, request, *request.deferred);
-  if (request.review && request.status == 0) {
-    const size_t size = *upload_data_size;
-    *upload_data_size = 0;
-    if (size == 0) return AnswerReview(connection, request);
-    std::string& body = request.review->body;
-    request.review->body_too_large |= body.size() + size > ReviewConsole::kBodyLimit;
-    if (!request.review->body_too_large) body.append(upload_data, size);
-    return MHD_YES;
-  }
+  if (request.review && request.status == 0)
+    return TakeReviewBody(connection, request, upload_data, upload_data_size);
+
   if (!request.parts || request.status != 0) {  // answered on the first call
     *upload_data_size = 0;
     return MHD_YES;
@@ -712,6 +706,22 @@ int HttpServer::StartReview(MHD_Connection* connection, Request& request,
   }
   if (request.method == "POST") return MHD_YES;  // the body comes next
   return AnswerReview(connection, request);
+}
+
+// A review request's body, up to the console's limit; past it the rest is
+// read and dropped, and the console answers 413.
+int HttpServer::TakeReviewBody(MHD_Connection* connection, Request& request, const char* data,
+                               size_t* size) {
+  const size_t taken = *size;
+  *size = 0;
+  if (taken == 0) return AnswerReview(connection, request);
+  if (std::chrono::steady_clock::now() - request.began >
+      std::chrono::seconds(options_.request_timeout))
+    return MHD_NO;  // as an upload past its time: dropped
+  ReviewRequest& review = *request.review;
+  review.body_too_large |= review.body.size() + taken > ReviewConsole::kBodyLimit;
+  if (!review.body_too_large) review.body.append(data, taken);
+  return MHD_YES;
 }
 
 int HttpServer::AnswerReview(MHD_Connection* connection, Request& request) {

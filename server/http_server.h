@@ -75,6 +75,7 @@ class HttpServer {
   int FinishBody(MHD_Connection* connection, Request& request);
   int Defer(MHD_Connection* connection, Request& request, std::function<Reply()> work);
   int StartReview(MHD_Connection* connection, Request& request, const HeaderLines& headers);
+  int TakeReviewBody(MHD_Connection* connection, Request& request, const char* data, size_t* size);
   int AnswerReview(MHD_Connection* connection, Request& request);
   Reply ReviewAnswer(Request& request);
   Reply FinishUpload(Request& request);
