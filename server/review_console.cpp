@@ -74,6 +74,15 @@ std::optional<Json> DecisionInputs(const ReviewRequest& request) {
 
 int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
 
+// The CSRF token a request sent: a form's field `csrf`, else the header.
+std::string SentCsrf(const ReviewRequest& request) {
+  if (request.routed.route != Route::kReviewApiDecide) {
+    const auto fields = FormFields(request.body);
+    if (fields && fields->contains("csrf")) return fields->at("csrf");
+  }
+  return request.csrf_header;
+}
+
 // The bytes of a regular file no larger than kLargestDownload, read whole.
 std::optional<std::string> SmallFile(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -126,19 +135,20 @@ ReviewReply ReviewConsole::Answer(const ReviewRequest& request) {
   const Caller caller = Identify(request, now);
   if (caller.refusal == 401 && !IsReviewApi(route)) return SeeOther("/review/login");
   if (caller.refusal != 0) return Refused(request, caller.refusal, caller.why);
+  // A session's POST must prove it comes from the session's own pages.
   if (IsPost(route) && !caller.session.empty()) {
-    const auto fields = FormFields(request.body);
-    const std::string given =
-        route == Route::kReviewApiDecide || !fields || !fields->contains("csrf")
-            ? request.csrf_header
-            : fields->at("csrf");
-    if (given.empty() || !SameHash(TokenHash(given), TokenHash(caller.csrf)))
+    const std::string sent = SentCsrf(request);
+    if (sent.empty() || !SameHash(TokenHash(sent), TokenHash(caller.csrf)))
       return Refused(request, 403,
                      "the form is out of date or not from this server: reload the page and try "
                      "again");
   }
+  return Dispatch(request, caller);
+}
+
+ReviewReply ReviewConsole::Dispatch(const ReviewRequest& request, const Caller& caller) {
   const ReviewViewer viewer{caller.organiser, caller.csrf};
-  switch (route) {
+  switch (request.routed.route) {
     case Route::kReviewLogout:
       return Logout(caller);
     case Route::kReviewQueue:

@@ -2,8 +2,9 @@
 // The organisers' review console over HTTP: login and sessions, the checks
 // every review request passes (who sent it, CSRF, origin), the pages and the
 // JSON API, each a call of the ReviewDesk; and the entrant's own page
-// behind a cookie of its own. The HTTP side hands it a request
-// whose body it has read, on a worker thread.
+// behind a cookie of its own. The HTTP side hands it a request whose body it
+// has read, on a worker thread; workers call it at once, and the sessions,
+// the login limit and the desk each lock themselves.
 
 #include <cstdint>
 #include <string>
@@ -54,6 +55,8 @@ class ReviewConsole {
   };
 
   Caller Identify(const ReviewRequest& request, int64_t now);
+  // The answer to an organiser's request that passed every check.
+  ReviewReply Dispatch(const ReviewRequest& request, const Caller& caller);
   ReviewReply Login(const ReviewRequest& request, int64_t now);
   ReviewReply Logout(const Caller& caller);
   ReviewReply Refused(const ReviewRequest& request, unsigned status, const std::string& why) const;
