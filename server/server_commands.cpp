@@ -16,6 +16,8 @@
 #include "server/http_server.h"
 #include "server/live_results.h"
 #include "server/public_results.h"
+#include "server/review_console.h"
+#include "server/review_desk.h"
 #include "server/state_lock.h"
 #include "server/version_store.h"
 #include "server/webhook_notifier.h"
@@ -100,7 +102,9 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   live.Start();
   PublicResults public_results(folders, rules, live, **store, notifier->get(), log);
   public_results.Start();
-  HttpServer http(options, folders, **store, live, public_results, **notifier, log);
+  ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live);
+  ReviewConsole console(options, folders, desk, **store, live, public_results);
+  HttpServer http(options, folders, **store, live, public_results, **notifier, console, log);
   const auto port = http.Start();
   if (!port) {
     messages.Problem(port.error().Describe());
