@@ -87,6 +87,10 @@ TEST(Freeze, ALapAfterTheFreezeChangesNoPublicViewUntilTheFinalRevision) {
   online.dir.WriteFile("online/evaluation.toml",
                        "freeze = " + evaluation::Rfc3339Utc(freeze) +
                            "\ncloses = " + evaluation::Rfc3339Utc(closes) + "\n");
+  const auto [issued, organiser_line] =
+      RunHotlapForOutput({"token", online.base, "--state", online.state, "--organiser", "eva"});
+  ASSERT_EQ(issued, 0);
+  const std::string organiser = organiser_line.substr(4, organiser_line.find('\n') - 4);
   auto server = std::make_unique<ServerProcess>(online.base, online.state);
   const std::string early = online.samples[0];
   const std::string late = online.samples[1];
@@ -104,6 +108,11 @@ TEST(Freeze, ALapAfterTheFreezeChangesNoPublicViewUntilTheFinalRevision) {
   ASSERT_EQ(late_status, 200);
   EXPECT_TRUE(late_answer["verdict"]["time"].is_number()) << late_answer.dump();
   EXPECT_TRUE(late_answer["place"].is_null()) << "no place among the others during a freeze";
+  const Json own = Json::parse(
+      Curl({"-H", "Authorization: Bearer " + tokens.at(late)}, server->Url() + "/api/entry").body,
+      nullptr, false);
+  EXPECT_EQ(own["verdict"]["time"], late_answer["verdict"]["time"]) << own.dump();
+  EXPECT_TRUE(own["place"].is_null());
   ASSERT_TRUE(WaitUntil([&] { return TrackFiles(NewestLivePage(online.state)) == 2; }))
       << "the live standings the organisers see have the late lap";
   const auto after = PublicViews(server->Url());
@@ -115,16 +124,23 @@ TEST(Freeze, ALapAfterTheFreezeChangesNoPublicViewUntilTheFinalRevision) {
   }
   EXPECT_EQ(RunHotlap({"finalize", online.base, "--state", online.state, "--reason", "early"}), 2)
       << "a running server owns the state";
+  const auto publish = [&] {
+    return Curl({"-H", "Authorization: Bearer " + organiser, "-H", "Content-Type: application/json",
+                 "--data", R"({"reason": "the results"})"},
+                server->Url() + "/review/api/final");
+  };
+  EXPECT_EQ(publish().status, 409) << "uploads are open";
 
-  EXPECT_EQ(server->Stop(), 0);
   while (std::time(nullptr) < closes) std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  ASSERT_EQ(RunHotlap({"finalize", online.base, "--state", online.state, "--reason", "results"}),
-            0);
-  server = std::make_unique<ServerProcess>(online.base, online.state);
+  const HttpAnswer published = publish();
+  EXPECT_EQ(published.status, 200) << published.body;
   const Json final_results = ServedJson(server->Url());
   EXPECT_EQ(final_results["revision"]["number"], 1);
   EXPECT_EQ(final_results["provisional"], false);
   EXPECT_EQ(TrackFiles(final_results), 2u) << "the freeze ends with the final results";
+  EXPECT_EQ(server->Stop(), 0);
+  server = std::make_unique<ServerProcess>(online.base, online.state);
+  EXPECT_EQ(ServedJson(server->Url())["revision"]["number"], 1);
   EXPECT_EQ(server->Stop(), 0);
   EXPECT_EQ(LedgerActions(online.base, online.state, "freeze"), 1u) << "once, across restarts";
   EXPECT_EQ(LedgerActions(online.base, online.state, "final"), 1u);
