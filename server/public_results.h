@@ -18,7 +18,7 @@
 namespace hl::server {
 
 struct FinalOutcome {
-  int status = 200;  // 409 before uploads close, 500 when it could not be written
+  unsigned status = 200;  // 409 before uploads close, 500 when it could not be written
   std::string message;
   int64_t revision = 0;
 };

@@ -38,7 +38,8 @@ ReviewReply SeeOther(const std::string& location) {
 bool IsPost(Route route) {
   return route == Route::kReviewLogin || route == Route::kReviewLogout ||
          route == Route::kReviewDecide || route == Route::kReviewApiDecide ||
-         route == Route::kReviewApiFinal || route == Route::kEntrantLogin;
+         route == Route::kReviewFinal || route == Route::kReviewApiFinal ||
+         route == Route::kEntrantLogin;
 }
 
 // A JSON value handed to the desk as the text it checks: numbers as
@@ -178,6 +179,7 @@ ReviewReply ReviewConsole::Dispatch(const ReviewRequest& request, const Caller& 
       return Download(request);
     case Route::kReviewApiLedger:
       return Ledger(request);
+    case Route::kReviewFinal:
     case Route::kReviewApiFinal:
       return PublishFinal(request, caller);
     default:
@@ -287,14 +289,24 @@ ReviewReply ReviewConsole::EntrantPage(const ReviewRequest& request, int64_t now
   return {.status = 200, .body = EntrantEntryPage(view, ""), .type = kHtmlType};
 }
 
+// The form goes on to the revision published; a refusal is a page that says why.
 ReviewReply ReviewConsole::PublishFinal(const ReviewRequest& request, const Caller& caller) {
-  const Json body = Json::parse(request.body, nullptr, false);
-  if (!body.is_object() || !body.contains("reason") || !body.at("reason").is_string())
+  const bool api = request.routed.route == Route::kReviewApiFinal;
+  std::optional<std::string> reason;
+  if (api) {
+    const Json body = Json::parse(request.body, nullptr, false);
+    if (body.is_object() && body.contains("reason") && body.at("reason").is_string())
+      reason = body.at("reason").get<std::string>();
+  } else if (const auto fields = FormFields(request.body); fields && fields->contains("reason")) {
+    reason = fields->at("reason");
+  }
+  if (!reason)
     return Refused(request, 400, "send {\"reason\": \"...\"}: why these results are published");
-  const FinalOutcome outcome = public_.PublishFinal(caller.organiser, body.at("reason"));
+  const FinalOutcome outcome = public_.PublishFinal(caller.organiser, *reason);
   if (outcome.status != 200) return Refused(request, outcome.status, outcome.message);
-  return JsonAnswer(200, {{"revision", outcome.revision},
-                          {"url", "/final/" + std::to_string(outcome.revision) + "/"}});
+  const std::string url = "/final/" + std::to_string(outcome.revision) + "/";
+  if (api) return JsonAnswer(200, {{"revision", outcome.revision}, {"url", url}});
+  return SeeOther(url);
 }
 
 ReviewReply ReviewConsole::Refused(const ReviewRequest& request, unsigned status,

@@ -31,6 +31,7 @@ constexpr std::array kFixedRoutes = {
     Fixed{"/review", "GET", Route::kReviewQueue},
     Fixed{"/review/api/entries", "GET", Route::kReviewApiEntries},
     Fixed{"/review/api/ledger", "GET", Route::kReviewApiLedger},
+    Fixed{"/review/final", "POST", Route::kReviewFinal},
     Fixed{"/review/api/final", "POST", Route::kReviewApiFinal},
     Fixed{"/entry", "GET", Route::kEntrantPage},
     Fixed{"/entry", "POST", Route::kEntrantLogin},

@@ -32,6 +32,7 @@ enum class Route {
   kReviewApiEntry,    // GET /review/api/entry/ENTRY
   kReviewApiDecide,   // POST /review/api/entry/ENTRY/ACTION
   kReviewApiLedger,   // GET /review/api/ledger
+  kReviewFinal,       // POST /review/final (the form)
   kReviewApiFinal,    // POST /review/api/final
   kEntrantPage,       // GET /entry: an entrant's own versions, verdict and decisions
   kEntrantLogin,      // POST /entry: the entrant's token, once, for a cookie
