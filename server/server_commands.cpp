@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -98,7 +99,8 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log);
   LiveResults live(folders, rules, notifier->get());
   live.Start();
-  ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live);
+  ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live,
+                  std::chrono::system_clock::now, notifier->get());
   ReviewConsole console(options, folders, desk, **store, live);
   HttpServer http(options, folders, **store, live, **notifier, console, log);
   const auto port = http.Start();
