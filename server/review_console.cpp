@@ -107,8 +107,14 @@ std::optional<std::string> SmallFile(const std::string& path) {
 }  // namespace
 
 ReviewConsole::ReviewConsole(const ServerOptions& options, const StateFolders& folders,
-                             ReviewDesk& desk, VersionStore& store, LiveResults& live)
-    : options_(options), folders_(folders), desk_(desk), store_(store), live_(live) {}
+                             ReviewDesk& desk, VersionStore& store, LiveResults& live,
+                             WebhookNotifier* notifier)
+    : options_(options),
+      folders_(folders),
+      desk_(desk),
+      store_(store),
+      live_(live),
+      notifier_(notifier) {}
 
 bool ReviewConsole::IsOrganiserToken(std::string_view token) {
   return desk_.OrganiserOfToken(token).has_value();
@@ -152,7 +158,12 @@ ReviewReply ReviewConsole::Dispatch(const ReviewRequest& request, const Caller& 
     case Route::kReviewLogout:
       return Logout(caller);
     case Route::kReviewQueue:
-      return {.status = 200, .body = ReviewQueuePage(desk_.Queue(), viewer), .type = kHtmlType};
+      return {
+          .status = 200,
+          .body = ReviewQueuePage(
+              desk_.Queue(),
+              notifier_ ? notifier_->FailedDeliveries() : std::vector<FailedDelivery>{}, viewer),
+          .type = kHtmlType};
     case Route::kReviewApiEntries: {
       Json entries = Json::array();
       for (const QueueRow& row : desk_.Queue()) entries.push_back(QueueRowJson(row));

@@ -101,7 +101,7 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   live.Start();
   ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live,
                   std::chrono::system_clock::now, notifier->get());
-  ReviewConsole console(options, folders, desk, **store, live);
+  ReviewConsole console(options, folders, desk, **store, live, notifier->get());
   HttpServer http(options, folders, **store, live, **notifier, console, log);
   const auto port = http.Start();
   if (!port) {
