@@ -4,6 +4,8 @@
 // each such run as `--batch --export` would into a fresh page folder under
 // the state, switched to when it is complete, so a reader never sees half a
 // page. Uploads that arrive while a run is under way share the next run.
+// A clean stop keeps the last page for the next start to export into, which
+// then makes again only the pictures of files changed meanwhile.
 
 #include <chrono>
 #include <map>
@@ -88,7 +90,12 @@ class LiveResults {
   int64_t uploads_merged_ = 0;
   std::map<std::string, int64_t> versions_merged_;  // the newest merged of each entry
   std::string page_folder_;
+  int64_t page_published_ = 0;  // the number of page_folder_; 0 before the first
   int64_t pages_built_ = 0;
+  // The page a clean stop kept, set at start before the page runs begin and
+  // only read by them: the first page is built into a copy of it, which is
+  // never served before it is built again.
+  std::string kept_page_;
   RunQueue pages_;
   RunQueue verdicts_;
   RunQueue watch_;
