@@ -33,8 +33,13 @@ namespace fs = std::filesystem;
 constexpr const char* kVerdictReports = "verdicts";
 constexpr const char* kPageReports = "page";
 
-nlohmann::ordered_json PlaceJson(const ranking::RankedEntry& ranked) {
-  return ranked.time < record::kNoTime ? nlohmann::ordered_json(ranked.place) : nullptr;
+std::optional<int64_t> PlaceOf(const ranking::RankedEntry& ranked) {
+  return ranked.time < record::kNoTime ? std::optional<int64_t>(ranked.place) : std::nullopt;
+}
+
+std::string VerdictText(const record::EntryRecord& entry) {
+  return publish::EntryJson(entry).dump(-1, ' ', false,
+                                        nlohmann::ordered_json::error_handler_t::replace);
 }
 
 // Every entry's verdict, place and log (by entry, folder order).
@@ -42,11 +47,11 @@ std::shared_ptr<Evaluated> VerdictsOf(const record::CompetitionRecord& competiti
                                       std::vector<std::vector<std::string>> logs) {
   std::vector<EntryVerdict> verdicts(competition.entries.size());
   for (size_t i = 0; i < verdicts.size(); ++i) {
-    verdicts[i].verdict = publish::EntryJson(competition.entries[i]);
+    verdicts[i].verdict = VerdictText(competition.entries[i]);
     if (i < logs.size()) verdicts[i].log = std::move(logs[i]);
   }
   for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition))
-    verdicts[ranked.entry].place = PlaceJson(ranked);
+    verdicts[ranked.entry].place = PlaceOf(ranked);
   auto evaluated = std::make_shared<Evaluated>();
   for (size_t i = 0; i < verdicts.size(); ++i) {
     (*evaluated)[competition.entries[i].folder] =
@@ -55,12 +60,12 @@ std::shared_ptr<Evaluated> VerdictsOf(const record::CompetitionRecord& competiti
   return evaluated;
 }
 
-// The place of the entry at `index`; null without a time.
-nlohmann::ordered_json PlaceOf(const record::CompetitionRecord& competition, size_t index) {
+// The place of the entry at `index`; nullopt without a time.
+std::optional<int64_t> PlaceAt(const record::CompetitionRecord& competition, size_t index) {
   for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition)) {
-    if (ranked.entry == index) return PlaceJson(ranked);
+    if (ranked.entry == index) return PlaceOf(ranked);
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // The verdict of the entry at `index` of the entries evaluated alone, as a
@@ -69,8 +74,8 @@ std::shared_ptr<const EntryVerdict> VerdictAt(const record::CompetitionRecord& a
                                               const run::RunPlan& plan,
                                               std::vector<std::string> log) {
   auto verdict = std::make_shared<EntryVerdict>();
-  verdict->verdict = publish::EntryJson(FinishedAsAFullRun(alone, index, plan));
-  verdict->place = PlaceOf(alone, index);
+  verdict->verdict = VerdictText(FinishedAsAFullRun(alone, index, plan));
+  verdict->place = PlaceAt(alone, index);
   verdict->log = std::move(log);
   return verdict;
 }
@@ -139,6 +144,14 @@ void KeepPage(const std::string& pages, int64_t number) {
 }
 
 }  // namespace
+
+nlohmann::ordered_json EntryVerdict::VerdictJson() const {
+  return nlohmann::ordered_json::parse(verdict);
+}
+
+nlohmann::ordered_json EntryVerdict::PlaceJson() const {
+  return place ? nlohmann::ordered_json(*place) : nlohmann::ordered_json();
+}
 
 LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules)
     : folders_(folders),

@@ -28,10 +28,15 @@
 
 namespace hl::server {
 
+// Held as text: thousands of entries' verdicts as JSON values would weigh
+// several times as much.
 struct EntryVerdict {
-  nlohmann::ordered_json verdict;  // the entry as results.json describes it
-  nlohmann::ordered_json place;    // its provisional place; null without a time
-  std::vector<std::string> log;    // its log lines as the window shows them
+  std::string verdict;           // the entry as results.json describes it, as compact JSON
+  std::optional<int64_t> place;  // its provisional place; nullopt without a time
+  std::vector<std::string> log;  // its log lines as the window shows them
+
+  nlohmann::ordered_json VerdictJson() const;
+  nlohmann::ordered_json PlaceJson() const;  // null without a place
 };
 
 // One finished evaluation, by entry folder. An upload replaces its entry's
