@@ -170,9 +170,11 @@ Arguments ReadArguments(const std::vector<std::string>& args) {
   CLI::App* serve = AddServeCommand(app, serve_given);
   GivenToken token_given;
   CLI::App* token = AddTokenCommand(app, token_given);
+  GivenLedger ledger_given;
+  CLI::App* ledger = AddLedgerCommand(app, ledger_given);
 
   CLI::App* server_command = nullptr;
-  for (CLI::App* command : {serve, token}) {
+  for (CLI::App* command : {serve, token, ledger}) {
     if (!args.empty() && args.front() == command->get_name()) server_command = command;
   }
   if (std::find(args.begin(), args.end(), "--help") != args.end())
@@ -190,6 +192,7 @@ Arguments ReadArguments(const std::vector<std::string>& args) {
   }
   if (serve->parsed()) return ServerCommandArguments(app, *serve, serve_given);
   if (token->parsed()) return ServerCommandArguments(app, *token, token_given);
+  if (ledger->parsed()) return ServerCommandArguments(app, *ledger, ledger_given);
   GivenArguments given;
   for (const CommandOptions* options : {&program, &batch_options, &season_options}) {
     if (auto problem = options->TakeInto(given)) return *problem;

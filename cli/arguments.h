@@ -32,10 +32,16 @@ struct GivenServe {
   server::ServerOptions options;
 };
 
-// token BASEDIR --state DIR ENTRY...
+// token BASEDIR --state DIR [ENTRY...] [--organiser NAME...]
 struct GivenToken {
   std::string base, state;
   std::vector<std::string> entries;
+  std::vector<std::string> organisers;
+};
+
+// ledger BASEDIR --state DIR
+struct GivenLedger {
+  std::string base, state;
 };
 
 struct ShowHelp {
@@ -47,8 +53,8 @@ struct UsageError {
   std::string command = {};  // the subcommand whose --help explains; "" for the program's
 };
 
-using Arguments =
-    std::variant<GivenArguments, GivenServe, GivenToken, ShowHelp, ShowVersion, UsageError>;
+using Arguments = std::variant<GivenArguments, GivenServe, GivenToken, GivenLedger, ShowHelp,
+                               ShowVersion, UsageError>;
 
 // The arguments after the program name. --help and --version win wherever
 // they stand; --help after serve or token explains that subcommand.

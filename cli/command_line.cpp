@@ -123,6 +123,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
           return CheckServe(read);
         } else if constexpr (std::is_same_v<Kind, GivenToken>) {
           return CheckToken(read);
+        } else if constexpr (std::is_same_v<Kind, GivenLedger>) {
+          return CheckLedger(read);
         } else {
           return read;
         }

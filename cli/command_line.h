@@ -26,8 +26,9 @@ struct SeasonOptions {
   std::string export_dir;  // absolute, ends with "/"; "" when no pages are wanted
 };
 
-using ParsedCommandLine = std::variant<run::RunPlan, SeasonOptions, server::ServerOptions,
-                                       server::TokenOptions, ShowHelp, ShowVersion, UsageError>;
+using ParsedCommandLine =
+    std::variant<run::RunPlan, SeasonOptions, server::ServerOptions, server::TokenOptions,
+                 server::LedgerOptions, ShowHelp, ShowVersion, UsageError>;
 
 // Folders are made absolute against the working folder; the base folder and
 // the entries named by --penalty must exist; serve's evaluation file is

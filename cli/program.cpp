@@ -29,6 +29,11 @@ int RunToken(const server::TokenOptions& options, std::ostream& out, std::ostrea
   return run::ProcessStatus(server::IssueTokens(options, out, messages));
 }
 
+int RunLedger(const server::LedgerOptions& options, std::ostream& out, std::ostream& err) {
+  run::Diagnostics messages(PrintingTo(err));
+  return run::ProcessStatus(server::PrintLedger(options, out, messages));
+}
+
 std::string HelpHint(const UsageError& error) {
   const std::string command = error.command.empty() ? "" : " " + error.command;
   return " (see " + std::string(kProgram) + command + " --help)";
@@ -58,6 +63,8 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
           return RunServe(parsed, err);
         } else if constexpr (std::is_same_v<Kind, server::TokenOptions>) {
           return RunToken(parsed, out, err);
+        } else if constexpr (std::is_same_v<Kind, server::LedgerOptions>) {
+          return RunLedger(parsed, out, err);
         } else {
           if (const auto clash = run::OutputClash(parsed)) {
             PrintProblem(err, *clash);

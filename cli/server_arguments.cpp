@@ -1,5 +1,8 @@
 #include "cli/server_arguments.h"
 
+#include <map>
+#include <string>
+
 #include "server/client_address.h"
 
 namespace hl::cli {
@@ -43,20 +46,40 @@ CLI::App* AddServeCommand(CLI::App& app, GivenServe& given) {
       ->add_option("--entrant-quota", options.entrant_quota,
                    "bytes an entrant's kept versions may take, e.g. 64MiB (0: no limit)")
       ->transform(CLI::AsSizeValue(false));
+  serve->add_option("--webhook", options.webhooks.urls,
+                    "an http or https URL to post each verdict, decision, new first place and "
+                    "close to (repeatable)");
+  serve
+      ->add_option("--webhook-format", options.webhooks.format,
+                   "json (the event) or discord (a short message)")
+      ->transform(CLI::CheckedTransformer(std::map<std::string, server::WebhookFormat>{
+          {"json", server::WebhookFormat::kJson}, {"discord", server::WebhookFormat::kDiscord}}));
+  serve->add_flag("--webhook-allow-private", options.webhooks.allow_private,
+                  "webhooks may go to loopback and private addresses");
   return serve;
 }
 
 CLI::App* AddTokenCommand(CLI::App& app, GivenToken& given) {
-  CLI::App* token =
-      app.add_subcommand("token", "Issues entrants' tokens; each replaces the entrant's old one.");
+  CLI::App* token = app.add_subcommand(
+      "token", "Issues entrants' and organisers' tokens; each replaces the holder's old one.");
   token->allow_extras(false);
   token->add_option("BASEDIR", given.base, "the competition folder")->required();
-  token
-      ->add_option("ENTRY", given.entries, "entry folders (each made by its first accepted upload)")
-      ->required();
+  token->add_option("ENTRY", given.entries,
+                    "entry folders (each made by its first accepted upload)");
+  token->add_option("--organiser", given.organisers,
+                    "organisers who judge on the server (names of 1 to 40 of A-Z a-z 0-9 _ -)");
   token->add_option("--state", given.state, "the server's own data; not inside BASEDIR")
       ->required();
   return token;
+}
+
+CLI::App* AddLedgerCommand(CLI::App& app, GivenLedger& given) {
+  CLI::App* ledger = app.add_subcommand(
+      "ledger", "Prints every upload and decision the server kept, oldest first (JSON Lines).");
+  ledger->allow_extras(false);
+  ledger->add_option("BASEDIR", given.base, "the competition folder")->required();
+  ledger->add_option("--state", given.state, "the server's own data")->required();
+  return ledger;
 }
 
 }  // namespace hl::cli

@@ -1,5 +1,6 @@
 #pragma once
-// The subcommands serve and token as CLI11 reads them: one line per option.
+// The subcommands serve, token and ledger as CLI11 reads them: one line per
+// option.
 
 #include <CLI/CLI.hpp>
 
@@ -11,5 +12,6 @@ namespace hl::cli {
 // outlive the parsing.
 CLI::App* AddServeCommand(CLI::App& app, GivenServe& given);
 CLI::App* AddTokenCommand(CLI::App& app, GivenToken& given);
+CLI::App* AddLedgerCommand(CLI::App& app, GivenLedger& given);
 
 }  // namespace hl::cli

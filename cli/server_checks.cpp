@@ -8,6 +8,7 @@
 #include "evaluation/closing_time.h"
 #include "evaluation/evaluation_file.h"
 #include "server/upload_names.h"
+#include "server/webhook_address.h"
 
 namespace hl::cli {
 namespace {
@@ -75,6 +76,10 @@ ParsedCommandLine CheckServe(const GivenServe& given) {
   if (!given.listen.empty() && !TakeListen(given.listen, options))
     return usage("--listen wants HOST:PORT, got '" + given.listen + "'");
   if (auto problem = TakeEvaluation(given, options)) return usage(*problem);
+  for (const std::string& url : options.webhooks.urls) {
+    if (auto problem = server::WebhookUrlProblem(url, options.webhooks.allow_private))
+      return usage("--webhook: " + *problem);
+  }
   return options;
 }
 
@@ -93,8 +98,22 @@ ParsedCommandLine CheckToken(const GivenToken& given) {
                         "token"};
     }
   }
+  for (const std::string& name : given.organisers) {
+    if (!server::IsNewEntryName(name))
+      return UsageError{"'" + name + "' is no organiser name: 1 to 40 of A-Z a-z 0-9 _ -", "token"};
+  }
+  if (given.entries.empty() && given.organisers.empty())
+    return UsageError{"token needs ENTRY or --organiser NAME", "token"};
   options.entries = given.entries;
+  options.organisers = given.organisers;
   return options;
+}
+
+ParsedCommandLine CheckLedger(const GivenLedger& given) {
+  const fs::path base = AbsolutePath(given.base);
+  if (auto problem = CheckBaseFolder(given.base, base)) return UsageError{*problem, "ledger"};
+  return server::LedgerOptions{.base_dir = AsFolderText(base),
+                               .state_dir = AsFolderText(AbsolutePath(given.state))};
 }
 
 }  // namespace hl::cli

@@ -1,5 +1,5 @@
 #pragma once
-// serve and token checked in one step before the server starts: folders
+// serve, token and ledger checked in one step before the server starts: folders
 // made absolute, the base folder and the entries looked at, the listening
 // address and the closing time read. Creates nothing.
 
@@ -10,5 +10,6 @@ namespace hl::cli {
 
 ParsedCommandLine CheckServe(const GivenServe& given);
 ParsedCommandLine CheckToken(const GivenToken& given);
+ParsedCommandLine CheckLedger(const GivenLedger& given);
 
 }  // namespace hl::cli

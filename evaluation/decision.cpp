@@ -13,29 +13,43 @@ Error At(const toml::node& node, const std::string& path, const std::string& wha
   return AtLine(path, node.source().begin.line, what);
 }
 
+Result<void> TakeDecisionKey(const toml::key& key, const toml::node& node, const std::string& path,
+                             Decision& decision) {
+  if (key.str() == "time") {
+    auto time = TakePenaltyTime(node, path);
+    if (!time) return Fail(time.error());
+    decision.time = *time;
+  } else if (key.str() == "reason") {
+    if (!node.is_string()) return Fail(At(node, path, "reason must be a text"));
+    decision.reason = *node.value<std::string>();
+  } else if (key.str() == "decided") {
+    auto decided = TakeDecided(node, path);
+    if (!decided) return Fail(decided.error());
+    decision.decided = *decided;
+  } else if (key.str() == "by") {
+    auto by = TakeBy(node, path);
+    if (!by) return Fail(by.error());
+    decision.by = *by;
+  } else if (key.str() == "withdrawn") {
+    auto withdrawn = TakeWithdrawn(node, path);
+    if (!withdrawn) return Fail(withdrawn.error());
+    decision.withdrawn = *withdrawn;
+  } else {
+    return Fail(AtLine(path, key.source().begin.line,
+                       "unknown key '" + std::string(key.str()) +
+                           "' in [[penalty.earlier]] (time, reason, decided, by and withdrawn "
+                           "are known)"));
+  }
+  return {};
+}
+
 Result<Decision> TakeDecision(const toml::table& table, const std::string& path) {
   Decision decision;
-  bool has_time = false;
   for (auto&& [key, node] : table) {
-    if (key.str() == "time") {
-      auto time = TakePenaltyTime(node, path);
-      if (!time) return Fail(time.error());
-      decision.time = *time;
-      has_time = true;
-    } else if (key.str() == "reason") {
-      if (!node.is_string()) return Fail(At(node, path, "reason must be a text"));
-      decision.reason = *node.value<std::string>();
-    } else if (key.str() == "decided") {
-      auto decided = TakeDecided(node, path);
-      if (!decided) return Fail(decided.error());
-      decision.decided = *decided;
-    } else {
-      return Fail(AtLine(path, key.source().begin.line,
-                         "unknown key '" + std::string(key.str()) +
-                             "' in [[penalty.earlier]] (time, reason and decided are known)"));
-    }
+    if (auto taken = TakeDecisionKey(key, node, path, decision); !taken) return Fail(taken.error());
   }
-  if (!has_time) return Fail(At(table, path, "[[penalty.earlier]] without time"));
+  if (decision.time.empty() && !decision.withdrawn)
+    return Fail(At(table, path, "[[penalty.earlier]] without time"));
   return decision;
 }
 
@@ -72,6 +86,16 @@ Result<std::vector<Decision>> TakeEarlier(const toml::node& node, const std::str
     earlier.push_back(std::move(*decision));
   }
   return earlier;
+}
+
+Result<std::string> TakeBy(const toml::node& node, const std::string& path) {
+  if (!node.is_string()) return Fail(At(node, path, "by must be a text: who decided"));
+  return *node.value<std::string>();
+}
+
+Result<bool> TakeWithdrawn(const toml::node& node, const std::string& path) {
+  if (!node.is_boolean()) return Fail(At(node, path, "withdrawn must be true or false"));
+  return *node.value<bool>();
 }
 
 // A whole number, so "6000" and 6000 cannot both mean the same penalty and

@@ -49,6 +49,12 @@ class LineEdits {
     }
   }
 
+  // Lines `first` to `last` (1-based) go.
+  void Remove(int64_t first, int64_t last) {
+    for (int64_t i = first; i <= last && i <= static_cast<int64_t>(lines_.size()); ++i)
+      replaced_[static_cast<size_t>(i - 1)] = "";
+  }
+
   // The comment that follows column `column` (1-based) of line `line`, with
   // the spaces before it; "" when none does.
   std::string CommentAfter(int64_t line, int64_t column) const {
@@ -140,21 +146,29 @@ Decision DecisionIn(const toml::table& penalty) {
     text << *when;
     decision.decided = text.str();
   }
+  decision.by = penalty["by"].value<std::string>();
+  decision.withdrawn = penalty["withdrawn"].value_or(false);
   return decision;
 }
 
-// The decision's keys as a table, `reason` and `decided` only when present.
+// The decision's keys as a table, each only when present.
 toml::table DecisionTable(const Decision& decision) {
-  toml::table table{{"time", std::stoll(decision.time)}};
+  toml::table table;
+  if (!decision.time.empty()) table.insert("time", std::stoll(decision.time));
+  if (decision.withdrawn) table.insert("withdrawn", true);
   if (!decision.reason.empty()) table.insert("reason", decision.reason);
   if (decision.decided) table.insert("decided", AsDateTime(*decision.decided));
+  if (decision.by) table.insert("by", *decision.by);
   return table;
 }
 
 std::vector<std::string> DecisionLines(const Decision& decision) {
-  std::vector<std::string> lines = {KeyLine("time", decision.time)};
+  std::vector<std::string> lines;
+  if (!decision.time.empty()) lines.push_back(KeyLine("time", decision.time));
+  if (decision.withdrawn) lines.push_back(KeyLine("withdrawn", "true"));
   if (!decision.reason.empty()) lines.push_back(KeyLine("reason", Quoted(decision.reason)));
   if (decision.decided) lines.push_back(KeyLine("decided", *decision.decided));
+  if (decision.by) lines.push_back(KeyLine("by", Quoted(*decision.by)));
   return lines;
 }
 
@@ -173,18 +187,42 @@ void SetKey(LineEdits& edits, const toml::table& penalty, std::string_view key,
   edits.AddAfter(own_keys_end, line + edits.LineEnd());
 }
 
+void RemoveKey(LineEdits& edits, const toml::table& penalty, std::string_view key) {
+  for (auto&& [name, value] : penalty) {
+    if (name.str() == key) edits.Remove(name.source().begin.line, value.source().end.line);
+  }
+}
+
+// The line of a key the decision has is set, that of one it lacks goes.
+void SetOrRemoveKey(LineEdits& edits, const toml::table& penalty, std::string_view key,
+                    const std::optional<std::string>& value, int64_t own_keys_end) {
+  if (value) {
+    SetKey(edits, penalty, key, KeyLine(key, *value), own_keys_end);
+  } else {
+    RemoveKey(edits, penalty, key);
+  }
+}
+
+// The entry's table then holds the new decision alone; the reason is
+// written even when empty, so none is left from the decision before.
 void ChangePenalty(LineEdits& edits, toml::table& expected, const toml::table& penalty,
                    const Decision& old, const Decision& decision) {
   const TableLines lines = LinesOf(penalty);
+  const int64_t own_end = lines.own_keys_end;
+  const auto time = decision.withdrawn ? std::nullopt : std::optional(decision.time);
+  const auto withdrawn = decision.withdrawn ? std::optional<std::string>("true") : std::nullopt;
+  const auto by = decision.by ? std::optional(Quoted(*decision.by)) : std::nullopt;
+  SetOrRemoveKey(edits, penalty, "time", time, own_end);
+  SetOrRemoveKey(edits, penalty, "withdrawn", withdrawn, own_end);
+  SetKey(edits, penalty, "reason", KeyLine("reason", Quoted(decision.reason)), own_end);
+  SetKey(edits, penalty, "decided", KeyLine("decided", *decision.decided), own_end);
+  SetOrRemoveKey(edits, penalty, "by", by, own_end);
   const std::string& end = edits.LineEnd();
-  SetKey(edits, penalty, "time", KeyLine("time", decision.time), lines.own_keys_end);
-  SetKey(edits, penalty, "reason", KeyLine("reason", Quoted(decision.reason)), lines.own_keys_end);
-  SetKey(edits, penalty, "decided", KeyLine("decided", *decision.decided), lines.own_keys_end);
   edits.AddAfter(lines.end, end + "[[penalty.earlier]]" + end + Lines(DecisionLines(old), end));
 
-  expected.insert_or_assign("time", std::stoll(decision.time));
+  for (std::string_view key : {"time", "withdrawn", "by"}) expected.erase(key);
+  for (auto&& [key, value] : DecisionTable(decision)) expected.insert_or_assign(key.str(), value);
   expected.insert_or_assign("reason", decision.reason);
-  expected.insert_or_assign("decided", AsDateTime(*decision.decided));
   if (!expected.contains(kEarlier)) expected.insert(kEarlier, toml::array{});
   expected[kEarlier].as_array()->push_back(DecisionTable(old));
 }
@@ -200,6 +238,7 @@ void AddPenalty(LineEdits& edits, toml::table& expected, const toml::table& root
                                     KeyLine("time", decision.time),
                                     KeyLine("reason", Quoted(decision.reason))};
   if (decision.decided) lines.push_back(KeyLine("decided", *decision.decided));
+  if (decision.by) lines.push_back(KeyLine("by", Quoted(*decision.by)));
   edits.AddAfter(after, (after > 0 ? end : "") + Lines(lines, end));
 
   toml::table added = DecisionTable(decision);
@@ -220,11 +259,13 @@ Result<std::string> WithDecision(std::string_view text, const std::string& path,
   if (toml::table* penalty = PenaltyOf(*root, entry)) {
     const Decision old = DecisionIn(*penalty);
     // Changed by hand since the file was read: nothing to keep it as.
-    if (old.time.empty())
+    if (old.time.empty() && !old.withdrawn)
       return Fail(
           {"the penalty of '" + entry + "' has no time of whole hundredths", path, std::nullopt});
     if (old.SamePenalty(decision)) return std::string(text);
     ChangePenalty(edits, *PenaltyOf(expected, entry), *penalty, old, decision);
+  } else if (decision.withdrawn) {
+    return Fail({"'" + entry + "' has no penalty to withdraw", path, std::nullopt});
   } else {
     AddPenalty(edits, expected, *root, entry, decision);
   }

@@ -74,7 +74,7 @@ class FileChecker {
   Result<void> TakePenalty(const toml::table& table) {
     SavedPenalty penalty;
     penalty.line = table.source().begin.line;
-    bool has_entry = false, has_time = false;
+    bool has_entry = false, has_time = false, withdrawn = false;
     for (auto&& [key, node] : table) {
       Result<void> taken;
       if (key.str() == "entry") {
@@ -88,18 +88,24 @@ class FileChecker {
         penalty.reason = *node.value<std::string>();
       } else if (key.str() == "decided") {
         taken = TakeDecisionTime(node, penalty);
+      } else if (key.str() == "by") {
+        taken = TakeWho(node, penalty);
+      } else if (key.str() == "withdrawn") {
+        auto given = TakeWithdrawn(node, path_);
+        if (!given) return Fail(given.error());
+        withdrawn = *given;
       } else if (key.str() == "earlier") {
         taken = TakeEarlierDecisions(node, penalty);
       } else {
         return Fail(At(key.source(), "unknown key '" + std::string(key.str()) +
-                                         "' in [[penalty]] (entry, time, reason, decided and "
-                                         "earlier are known)"));
+                                         "' in [[penalty]] (entry, time, reason, decided, by, "
+                                         "withdrawn and earlier are known)"));
       }
       if (!taken) return taken;
     }
     if (!has_entry) return Fail(At(table.source(), "[[penalty]] without entry"));
-    if (!has_time) return Fail(At(table.source(), "[[penalty]] without time"));
-    file_.penalties.push_back(std::move(penalty));
+    if (!has_time && !withdrawn) return Fail(At(table.source(), "[[penalty]] without time"));
+    (withdrawn ? file_.withdrawn : file_.penalties).push_back(std::move(penalty));
     return {};
   }
 
@@ -112,13 +118,15 @@ class FileChecker {
         !std::filesystem::is_directory(base_dir_ + penalty.entry, ec))
       return Fail(
           At(node.source(), "'" + penalty.entry + "' is not an entry folder of " + base_dir_));
-    const auto earlier =
-        std::find_if(file_.penalties.begin(), file_.penalties.end(),
-                     [&](const SavedPenalty& p) { return p.entry == penalty.entry; });
-    if (earlier != file_.penalties.end())
-      return Fail(At(node.source(), "a second penalty for '" + penalty.entry +
-                                        "' (the first is on line " + std::to_string(earlier->line) +
-                                        ")"));
+    for (const auto* taken : {&file_.penalties, &file_.withdrawn}) {
+      const auto earlier = std::find_if(taken->begin(), taken->end(), [&](const SavedPenalty& p) {
+        return p.entry == penalty.entry;
+      });
+      if (earlier != taken->end())
+        return Fail(At(node.source(), "a second penalty for '" + penalty.entry +
+                                          "' (the first is on line " +
+                                          std::to_string(earlier->line) + ")"));
+    }
     return {};
   }
 
@@ -133,6 +141,13 @@ class FileChecker {
     auto decided = TakeDecided(node, path_);
     if (!decided) return Fail(decided.error());
     penalty.decided = std::move(*decided);
+    return {};
+  }
+
+  Result<void> TakeWho(const toml::node& node, SavedPenalty& penalty) {
+    auto by = TakeBy(node, path_);
+    if (!by) return Fail(by.error());
+    penalty.by = std::move(*by);
     return {};
   }
 

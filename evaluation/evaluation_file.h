@@ -22,6 +22,7 @@ struct SavedPenalty {
   std::string reason;                  // empty when none was given
   int64_t line = 0;                    // where the [[penalty]] table starts
   std::optional<std::string> decided;  // RFC 3339; absent in penalties written by hand
+  std::optional<std::string> by;       // who decided; absent in older files
   std::vector<Decision> earlier;       // decisions it replaced, oldest first
 };
 
@@ -32,7 +33,8 @@ using Fingerprints = std::map<std::string, std::string>;
 struct EvaluationFile {
   std::optional<std::string> period;  // as written; --period's parser checks it
   int64_t period_line = 0;
-  std::vector<SavedPenalty> penalties;       // in file order
+  std::vector<SavedPenalty> penalties;       // in force, in file order
+  std::vector<SavedPenalty> withdrawn;       // withdrawn = true: applied nowhere
   std::optional<Fingerprints> fingerprints;  // absent until a run recorded them
   Closing closing;                           // read by the server only
 };

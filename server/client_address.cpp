@@ -123,6 +123,11 @@ std::optional<AddressRange> ParseAddressRange(std::string_view text) {
   return range;
 }
 
+bool InAddressRange(const AddressRange& range, std::string_view address) {
+  const auto bytes = ParseAddress(address);
+  return bytes && InRange(range, *bytes);
+}
+
 bool TrustedProxies::Add(std::string_view text) {
   const auto range = ParseAddressRange(text);
   if (range) ranges_.push_back(*range);

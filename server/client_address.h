@@ -20,6 +20,8 @@ struct AddressRange {
 };
 
 std::optional<AddressRange> ParseAddressRange(std::string_view text);
+// Whether `address` (IPv4, IPv6, IPv4-mapped IPv6) lies in `range`.
+bool InAddressRange(const AddressRange& range, std::string_view address);
 
 class TrustedProxies {
  public:

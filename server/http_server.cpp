@@ -20,6 +20,7 @@
 #include "server/routes.h"
 #include "server/upload_commit.h"
 #include "server/upload_parts.h"
+#include "server/version_json.h"
 
 namespace hl::server {
 
@@ -212,11 +213,13 @@ bool HasPassed(const std::optional<evaluation::ClosingTime>& closes, int64_t sec
 }  // namespace
 
 HttpServer::HttpServer(const ServerOptions& options, const StateFolders& folders,
-                       VersionStore& store, LiveResults& live, std::ostream& log)
+                       VersionStore& store, LiveResults& live, WebhookNotifier& notifier,
+                       std::ostream& log)
     : options_(options),
       folders_(folders),
       store_(store),
       live_(live),
+      notifier_(notifier),
       log_(log),
       address_limit_(options.rate_limit),
       token_limit_(options.rate_limit),
@@ -402,21 +405,7 @@ int HttpServer::AnswerPageFile(MHD_Connection* connection, Request& request) {
 
 Reply HttpServer::EntryReply(Request& request) {
   const std::string& entry = *request.entry;
-  Json versions = Json::array();
-  for (const VersionRow& row : store_.Versions(entry)) {
-    Json files = Json::array();
-    for (const StoredFile& file : row.files) {
-      files.push_back({{"field", FieldName(file.field)},
-                       {"name", file.name},
-                       {"size", file.size},
-                       {"sha256", file.sha256}});
-    }
-    versions.push_back({{"version", row.version},
-                        {"received", row.received},
-                        {"files", std::move(files)},
-                        {"time", row.time ? Json(*row.time) : Json()},
-                        {"car_ok", row.car_ok ? Json(*row.car_ok) : Json()}});
-  }
+  const Json versions = VersionsJson(store_.Versions(entry));
   Json verdict;
   if (const auto latest = live_.Latest()) {
     const auto found = latest->find(entry);
@@ -674,6 +663,7 @@ Reply HttpServer::FinishUpload(Request& request) {
   const auto files = parts.Finish();
   if (!files) return RefusalReply(request);
   const std::string entry = *request.entry;
+  const std::string received = evaluation::Rfc3339Utc(Now());
   CommittedUpload committed;
   std::shared_ptr<const Evaluated> evaluated;
   {
@@ -682,7 +672,7 @@ Reply HttpServer::FinishUpload(Request& request) {
     const auto entry_lock = EntryLock(entry);
     std::lock_guard lock(*entry_lock);
     committed = CommitUpload(folders_, store_, {options_.keep_versions, options_.entrant_quota},
-                             entry, request.staging, *files, evaluation::Rfc3339Utc(Now()));
+                             entry, request.staging, *files, received);
     request.staging.clear();
     if (committed.version) {
       evaluated = live_.EvaluateUpload(entry, *committed.version,
@@ -719,6 +709,7 @@ Reply HttpServer::FinishUpload(Request& request) {
           car_ok.is_boolean() ? std::optional<bool>(car_ok.get<bool>()) : std::nullopt);
     }
   }
+  notifier_.Notify(UploadEvent(received, entry, version, answer["verdict"], answer["place"]));
   if (request.routed.route == Route::kUploadPost)
     return {.status = 200, .body = VerdictPage(answer), .type = kHtmlType};
   return JsonReply(200, answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");

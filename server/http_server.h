@@ -24,6 +24,7 @@
 #include "server/rate_limit.h"
 #include "server/server_options.h"
 #include "server/version_store.h"
+#include "server/webhook_notifier.h"
 #include "server/worker_pool.h"
 
 struct MHD_Daemon;
@@ -37,7 +38,7 @@ struct Reply;
 class HttpServer {
  public:
   HttpServer(const ServerOptions& options, const StateFolders& folders, VersionStore& store,
-             LiveResults& live, std::ostream& log);
+             LiveResults& live, WebhookNotifier& notifier, std::ostream& log);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -81,6 +82,7 @@ class HttpServer {
   const StateFolders& folders_;
   VersionStore& store_;
   LiveResults& live_;
+  WebhookNotifier& notifier_;
   std::ostream& log_;
   TrustedProxies proxies_;
   RateLimit address_limit_;

@@ -21,6 +21,7 @@
 #include "run/saved_evaluation.h"
 #include "server/entrant_pages.h"
 #include "server/upload_verdict.h"
+#include "server/webhook_notifier.h"
 #include "toolkit/files/file_slots.h"
 
 namespace hl::server {
@@ -153,9 +154,11 @@ nlohmann::ordered_json EntryVerdict::PlaceJson() const {
   return place ? nlohmann::ordered_json(*place) : nlohmann::ordered_json();
 }
 
-LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules)
+LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules,
+                         WebhookNotifier* notifier)
     : folders_(folders),
       rules_(rules),
+      notifier_(notifier),
       // A burst of uploads shares one page, which is still fresh within 2 s.
       pages_([this] { BuildPage(); }, std::chrono::milliseconds(250)),
       verdicts_([this] { EvaluateVerdicts(); }),
@@ -242,6 +245,15 @@ void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uplo
   if (uploads_merged_ != uploads_before) return;
   latest_ = std::move(evaluated);
   alone_ = std::move(alone);
+}
+
+// Told as the page shows it, after the upload that brought it was answered.
+// This is the one place where a freeze will keep a new first place untold.
+void LiveResults::TellFirstPlace(const record::CompetitionRecord& competition) const {
+  if (notifier_ == nullptr) return;
+  const auto ranked = ranking::RankRecord(competition);
+  if (ranked.empty() || ranked.front().time >= record::kNoTime) return;
+  notifier_->FirstPlace(competition.entries[ranked.front().entry].folder, ranked.front().time);
 }
 
 void LiveResults::EvaluateVerdicts() {
@@ -345,6 +357,10 @@ void LiveResults::BuildPage() {
     page_folder_ = folder;
     page_published_ = number;
   }
+  TellFirstPlace(run.record);
+  if (closed && notifier_ != nullptr)
+    notifier_->Notify(
+        ClosedEvent(evaluation::Rfc3339Utc(Clock::to_time_t(Clock::now())), *closing.closes));
   // The page before this one may still be read by a slow client, which
   // holds its files open; older ones go.
   RemovePages(folders_.Pages(), [number](int64_t older) { return older < number - 1; });

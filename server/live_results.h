@@ -28,6 +28,8 @@
 
 namespace hl::server {
 
+class WebhookNotifier;
+
 // Held as text: thousands of entries' verdicts as JSON values would weigh
 // several times as much.
 struct EntryVerdict {
@@ -48,7 +50,9 @@ class LiveResults {
   // The page is provisional until `closes` has passed with the results
   // `final`; it states the closing time and is rebuilt when uploads close
   // and whenever the evaluation file changes.
-  LiveResults(const StateFolders& folders, ClosingRules& rules);
+  // A new first place and the close are told to `notifier`, when given.
+  LiveResults(const StateFolders& folders, ClosingRules& rules,
+              WebhookNotifier* notifier = nullptr);
   ~LiveResults();
   LiveResults(const LiveResults&) = delete;
   LiveResults& operator=(const LiveResults&) = delete;
@@ -84,9 +88,11 @@ class LiveResults {
   // Takes a full run's record as the latest, unless an upload was merged
   // since the run began (`uploads_before`): a later run will bring it.
   void TakeFullRun(const run::EvaluatedCompetition& run, int64_t uploads_before);
+  void TellFirstPlace(const record::CompetitionRecord& competition) const;
 
   const StateFolders& folders_;
   ClosingRules& rules_;
+  WebhookNotifier* const notifier_;
   mutable std::mutex mutex_;
   std::shared_ptr<const Evaluated> latest_;
   // The entries as evaluated alone, behind `latest_`; null before the first

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "evaluation/decision.h"
+#include "server/ledger_table.h"
 #include "toolkit/text/error.h"
 
 namespace hl::server {
@@ -25,23 +28,11 @@ class VersionStore;
 
 // What a decision got: 200 when done, 400 (the sentence says what is
 // wrong with the request), 404 (no such entry), 409 (the evaluation file
-// cannot be read, so it is left as it is), 500 (nothing was changed).
+// cannot be read, so it is left as it is; no penalty to withdraw; or the
+// server runs with --no-evaluation), 500 (nothing was changed).
 struct DeskAnswer {
   unsigned status = 200;
   std::string message;
-};
-
-// One line of the ledger; never changed once written.
-struct LedgerRecord {
-  int64_t seq = 0;
-  std::string at;     // UTC, RFC 3339
-  std::string actor;  // an organiser's name, "entrant", or the window's user
-  std::string entry;
-  std::optional<int64_t> version;
-  std::string action;                // "upload", "penalty", "withdraw", "looked-at", ...
-  nlohmann::ordered_json old_value;  // null when there was none
-  nlohmann::ordered_json new_value;
-  std::string reason;
 };
 
 // A row of the console's queue: the entry's latest version as evaluated.
@@ -64,7 +55,8 @@ class ReviewDesk {
              LiveResults& live, Clock clock = std::chrono::system_clock::now);
 
   // Organisers' decisions; each is on disk (evaluation file and ledger)
-  // before it returns, and the live results are asked to refresh.
+  // before it returns. The live results watch the file and follow within a
+  // second, as after an edit by hand.
   DeskAnswer Penalise(const std::string& actor, const std::string& entry, const std::string& time,
                       const std::string& reason);
   DeskAnswer Withdraw(const std::string& actor, const std::string& entry,
@@ -75,20 +67,28 @@ class ReviewDesk {
   std::vector<QueueRow> Queue();
   // {"entry", "verdict", "versions", "decisions"}; nullopt for no such entry.
   std::optional<nlohmann::ordered_json> EntryFacts(const std::string& entry);
+  // What the entrant is shown of the decisions on their entry: penalties
+  // and withdrawals as [{"at", "action", "time", "reason"}], oldest first,
+  // without who decided.
+  nlohmann::ordered_json EntrantDecisions(const std::string& entry);
   Result<std::vector<LedgerRecord>> LedgerSince(int64_t seq);
 
   // The organiser whose token this is; nullopt for any other text.
   std::optional<std::string> OrganiserOfToken(std::string_view token);
 
  private:
+  bool IsEntry(const std::string& entry) const;
+  // Writes `decision` (its time and author given here) into the evaluation
+  // file, then its record into the ledger.
+  DeskAnswer Decide(const std::string& actor, const std::string& entry,
+                    evaluation::Decision decision);
+
   std::string base_dir_;
   std::string evaluation_file_;
   VersionStore& store_;
   LiveResults& live_;
   Clock clock_;
+  std::mutex deciding_;  // one decision at a time: each reads the file the last one wrote
 };
-
-// A ledger record as one line of JSON Lines (no newline).
-std::string LedgerLine(const LedgerRecord& record);
 
 }  // namespace hl::server

@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <system_error>
 
 #include "server/access_token.h"
 #include "server/entry_commit.h"
@@ -14,6 +17,7 @@
 #include "server/live_results.h"
 #include "server/state_lock.h"
 #include "server/version_store.h"
+#include "server/webhook_notifier.h"
 
 namespace hl::server {
 namespace {
@@ -28,6 +32,27 @@ int WaitForStopSignal() {
   int signal_number = 0;
   sigwait(&stop, &signal_number);
   return signal_number;
+}
+
+using KeepHash = std::function<Result<void>(const std::string& holder, const std::string& hash)>;
+
+// A new token for each of `holders`, its hash kept by `keep`, printed as
+// "HOLDER TOKEN".
+ExitStatus IssueTo(const std::vector<std::string>& holders, const KeepHash& keep, std::ostream& out,
+                   run::Diagnostics& messages) {
+  for (const std::string& holder : holders) {
+    const auto token = NewToken();
+    if (!token) {
+      messages.Problem("the system gave no random bytes");
+      return ExitStatus::kNotWritten;
+    }
+    if (auto kept = keep(holder, TokenHash(*token)); !kept) {
+      messages.Problem(kept.error().Describe());
+      return ExitStatus::kNotWritten;
+    }
+    out << holder << ' ' << *token << '\n';
+  }
+  return ExitStatus::kDone;
 }
 
 }  // namespace
@@ -63,10 +88,15 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
+  auto notifier = WebhookNotifier::Start(folders.Database(), options.webhooks, log);
+  if (!notifier) {
+    messages.Problem(notifier.error().Describe());
+    return ExitStatus::kNotWritten;
+  }
   ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log);
-  LiveResults live(folders, rules);
+  LiveResults live(folders, rules, notifier->get());
   live.Start();
-  HttpServer http(options, folders, **store, live, log);
+  HttpServer http(options, folders, **store, live, **notifier, log);
   const auto port = http.Start();
   if (!port) {
     messages.Problem(port.error().Describe());
@@ -94,18 +124,39 @@ ExitStatus IssueTokens(const TokenOptions& options, std::ostream& out, run::Diag
     messages.Problem(store.error().Describe());
     return ExitStatus::kNotWritten;
   }
-  for (const std::string& entry : options.entries) {
-    const auto token = NewToken();
-    if (!token) {
-      messages.Problem("the system gave no random bytes");
-      return ExitStatus::kNotWritten;
-    }
-    if (auto set = (*store)->SetToken(entry, TokenHash(*token)); !set) {
-      messages.Problem(set.error().Describe());
-      return ExitStatus::kNotWritten;
-    }
-    out << entry << ' ' << *token << '\n';
+  VersionStore& kept = **store;
+  ExitStatus issued = IssueTo(
+      options.entries,
+      [&](const std::string& entry, const std::string& hash) { return kept.SetToken(entry, hash); },
+      out, messages);
+  if (issued != ExitStatus::kDone) return issued;
+  return IssueTo(
+      options.organisers,
+      [&](const std::string& name, const std::string& hash) {
+        return kept.SetOrganiserToken(name, hash);
+      },
+      out, messages);
+}
+
+ExitStatus PrintLedger(const LedgerOptions& options, std::ostream& out,
+                       run::Diagnostics& messages) {
+  const StateFolders folders(options.base_dir, options.state_dir);
+  std::error_code ec;
+  if (!std::filesystem::exists(folders.Database(), ec)) {
+    messages.Problem("no server has kept anything in " + options.state_dir);
+    return ExitStatus::kBadUsage;
   }
+  auto store = VersionStore::Open(folders.Database());
+  if (!store) {
+    messages.Problem(store.error().Describe());
+    return ExitStatus::kNotWritten;
+  }
+  const auto records = (*store)->LedgerSince(0);
+  if (!records) {
+    messages.Problem(records.error().Describe());
+    return ExitStatus::kNotWritten;
+  }
+  for (const LedgerRecord& record : *records) out << LedgerLine(record) << '\n';
   return ExitStatus::kDone;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "evaluation/closing_time.h"
+#include "server/webhook_options.h"
 
 namespace hl::server {
 
@@ -28,6 +29,7 @@ struct ServerOptions {
   int64_t signup_limit = 1000;               // sign-ups while the server runs
   int64_t keep_versions = 10;  // an entrant's newest versions kept; older ones' files go
   uint64_t entrant_quota = uint64_t{64} << 20;  // bytes of an entrant's kept versions
+  WebhookOptions webhooks;
 };
 
 }  // namespace hl::server

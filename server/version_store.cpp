@@ -12,6 +12,7 @@
 
 #include "evaluation/closing_time.h"
 #include "server/access_token.h"
+#include "server/sqlite_statement.h"
 
 namespace hl::server {
 namespace {
@@ -20,53 +21,13 @@ constexpr const char* kSchema =
     "PRAGMA journal_mode=WAL;"
     "PRAGMA synchronous=FULL;"
     "CREATE TABLE IF NOT EXISTS tokens(entry TEXT PRIMARY KEY, hash TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS organisers(name TEXT PRIMARY KEY, hash TEXT NOT NULL);"
     "CREATE TABLE IF NOT EXISTS versions(entry TEXT NOT NULL, version INTEGER NOT NULL,"
     " received TEXT NOT NULL, files TEXT NOT NULL, time INTEGER, car_ok INTEGER,"
     " PRIMARY KEY(entry, version));"
     "CREATE TABLE IF NOT EXISTS commits(entry TEXT PRIMARY KEY, version INTEGER NOT NULL);"
     "CREATE TABLE IF NOT EXISTS requests(at TEXT NOT NULL, method TEXT, path TEXT,"
     " status INTEGER, bytes INTEGER, micros INTEGER);";
-
-// A prepared statement that finalizes itself.
-class Statement {
- public:
-  Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr); }
-  ~Statement() { sqlite3_finalize(statement_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  Statement& Bind(int index, const std::string& text) {
-    sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
-                      SQLITE_TRANSIENT);
-    return *this;
-  }
-  Statement& Bind(int index, int64_t value) {
-    sqlite3_bind_int64(statement_, index, value);
-    return *this;
-  }
-  Statement& BindOptional(int index, std::optional<int64_t> value) {
-    if (value) return Bind(index, *value);
-    sqlite3_bind_null(statement_, index);
-    return *this;
-  }
-  // SQLITE_ROW, SQLITE_DONE or an error code.
-  int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_ERROR; }
-  std::string Text(int column) {
-    const auto* text = sqlite3_column_text(statement_, column);
-    return text ? reinterpret_cast<const char*>(text) : "";
-  }
-  int64_t Integer(int column) { return sqlite3_column_int64(statement_, column); }
-  bool IsNull(int column) { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
-
- private:
-  sqlite3_stmt* statement_ = nullptr;
-};
-
-Result<void> Done(sqlite3* db, int code) {
-  if (code == SQLITE_DONE || code == SQLITE_ROW) return {};
-  return Fail(
-      {std::string("the database refused a change: ") + sqlite3_errmsg(db), "", std::nullopt});
-}
 
 std::string FilesText(const std::vector<StoredFile>& files) {
   nlohmann::json list = nlohmann::json::array();
@@ -120,8 +81,10 @@ Result<std::unique_ptr<VersionStore>> VersionStore::Open(const std::string& path
   }
   sqlite3_busy_timeout(db, 5000);
   std::unique_ptr<VersionStore> store(new VersionStore(db));
-  if (auto made = store->Execute(kSchema); !made)
-    return Fail({made.error().what, path, std::nullopt});
+  for (const char* schema : {kSchema, kLedgerSchema}) {
+    if (auto made = store->Execute(schema); !made)
+      return Fail({made.error().what, path, std::nullopt});
+  }
   return store;
 }
 
@@ -145,7 +108,25 @@ Result<void> VersionStore::SetToken(const std::string& entry, const std::string&
 
 std::optional<std::string> VersionStore::EntryOfToken(const std::string& hash) {
   std::lock_guard lock(mutex_);
-  Statement all(db_, "SELECT entry, hash FROM tokens");
+  return HolderOfHash("SELECT entry, hash FROM tokens", hash);
+}
+
+Result<void> VersionStore::SetOrganiserToken(const std::string& name, const std::string& hash) {
+  std::lock_guard lock(mutex_);
+  Statement set(db_,
+                "INSERT INTO organisers(name, hash) VALUES(?1, ?2)"
+                " ON CONFLICT(name) DO UPDATE SET hash = excluded.hash");
+  return Done(db_, set.Bind(1, name).Bind(2, hash).Step());
+}
+
+std::optional<std::string> VersionStore::OrganiserOfToken(const std::string& hash) {
+  std::lock_guard lock(mutex_);
+  return HolderOfHash("SELECT name, hash FROM organisers", hash);
+}
+
+std::optional<std::string> VersionStore::HolderOfHash(const char* holders_and_hashes,
+                                                      const std::string& hash) {
+  Statement all(db_, holders_and_hashes);
   std::optional<std::string> found;
   while (all.Step() == SQLITE_ROW) {
     // No early exit: the time taken does not tell how far the search got.
@@ -206,13 +187,24 @@ Result<void> VersionStore::DropVersion(const std::string& entry, int64_t version
   return {};
 }
 
+// The upload goes into the ledger as its commit ends, so a commit undone
+// leaves no record of it. A commit whose end is lost with the machine is
+// found in place and ended at the next start, its record with it, so this
+// write need not wait for the disk; a later write that does wait brings it
+// along, as the journal is written in order.
 Result<void> VersionStore::EndCommit(const std::string& entry) {
   std::lock_guard lock(mutex_);
-  // A commit whose end is lost with the machine is found in place and ended
-  // at the next start, so this write need not wait for the disk.
   const Relaxed relaxed(*this);
+  if (auto begun = Execute("BEGIN IMMEDIATE"); !begun) return begun;
   Statement end(db_, "DELETE FROM commits WHERE entry = ?1");
-  return Done(db_, end.Bind(1, entry).Step());
+  auto ended = AppendUploadOfCommit(db_, entry);
+  if (ended) ended = Done(db_, end.Bind(1, entry).Step());
+  if (ended) ended = Execute("COMMIT");
+  if (!ended) {
+    (void)Execute("ROLLBACK");
+    return ended;
+  }
+  return {};
 }
 
 std::vector<std::pair<std::string, int64_t>> VersionStore::CommitsUnderWay() {
@@ -243,6 +235,16 @@ std::vector<VersionRow> VersionStore::Versions(const std::string& entry) {
   return rows;
 }
 
+std::map<std::string, LatestVersion> VersionStore::LatestVersions() {
+  std::lock_guard lock(mutex_);
+  // SQLite takes `received` from the row that has the MAX.
+  Statement query(db_, "SELECT entry, MAX(version), received FROM versions GROUP BY entry");
+  std::map<std::string, LatestVersion> latest;
+  while (query.Step() == SQLITE_ROW)
+    latest.emplace(query.Text(0), LatestVersion{query.Integer(1), query.Text(2)});
+  return latest;
+}
+
 bool VersionStore::HasVersion(const std::string& entry, int64_t version) {
   std::lock_guard lock(mutex_);
   Statement query(db_, "SELECT 1 FROM versions WHERE entry = ?1 AND version = ?2");
@@ -258,6 +260,21 @@ void VersionStore::NoteVerdict(const std::string& entry, int64_t version,
   std::optional<int64_t> ok;
   if (car_ok) ok = *car_ok ? 1 : 0;
   note.Bind(1, entry).Bind(2, version).BindOptional(3, time).BindOptional(4, ok).Step();
+}
+
+Result<int64_t> VersionStore::AddToLedger(const LedgerRecord& record) {
+  std::lock_guard lock(mutex_);
+  return AppendToLedger(db_, record);
+}
+
+Result<std::vector<LedgerRecord>> VersionStore::LedgerSince(int64_t seq) {
+  std::lock_guard lock(mutex_);
+  return LedgerRecordsAfter(db_, seq);
+}
+
+Result<std::vector<LedgerRecord>> VersionStore::LedgerOf(const std::string& entry) {
+  std::lock_guard lock(mutex_);
+  return LedgerRecordsOf(db_, entry);
 }
 
 void VersionStore::LogRequest(const RequestLine& line) {

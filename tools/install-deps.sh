@@ -5,7 +5,7 @@ set -euo pipefail
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libpng-dev zlib1g-dev
   libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
   nlohmann-json3-dev libtomlplusplus-dev nettle-dev libtbb-dev libexpected-dev libcli11-dev
-  libkainjow-mustache-dev libmicrohttpd-dev libsqlite3-dev ccache)
+  libkainjow-mustache-dev libmicrohttpd-dev libsqlite3-dev libcurl4-openssl-dev ccache)
 # The fuzz smoke needs clang and its fuzzer runtime; the package tests build
 # the .deb (dpkg-shlibdeps, file), validate the desktop files and rate the
 # systemd unit (systemd-analyze); the format check needs clang-format, the

@@ -36,7 +36,8 @@ bool InsideFolder(const std::string& path, const std::string& folder) {
 
 }  // namespace
 
-Decisions::Decisions(Clock clock) : clock_(std::move(clock)) {}
+Decisions::Decisions(Clock clock, std::string user)
+    : clock_(std::move(clock)), user_(std::move(user)) {}
 
 // A window closed early need not wait for the rest of the survey.
 Decisions::~Decisions() { stop_survey_ = true; }
@@ -158,8 +159,10 @@ void Decisions::Decide(record::EntryRecord& entry, const std::string& time) {
         "Penalty of " + folder + " not saved: " + load_problem_ + "; the file was left as it is";
     return;
   }
-  const evaluation::Decision decision{
-      .time = time, .reason = reason_, .decided = evaluation::DecidedText(clock_())};
+  const evaluation::Decision decision{.time = time,
+                                      .reason = reason_,
+                                      .decided = evaluation::DecidedText(clock_()),
+                                      .by = user_.empty() ? std::nullopt : std::optional(user_)};
   const auto written = evaluation::RecordDecision(path_, folder, decision);
   if (!written) {
     view_.status = "Penalty of " + folder + " not saved: " + written.error().Describe();

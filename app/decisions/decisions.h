@@ -2,7 +2,8 @@
 // What the organiser decides in the window, kept in the competition's
 // evaluation.toml: its penalties are applied to the entries as they are
 // shown, exactly as a batch run applies them; every penalty given with
-// "Strafe" is written into it with its reason and the time it was decided;
+// "Strafe" is written into it with its reason, the time it was decided and
+// the desktop user who decided it;
 // after the ranking the results page is published and the fingerprints are
 // recorded from here. Beside that, the evidence of the entry on screen.
 // The main window stays as it is; all of this lives beside it.
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "app/decisions/competition_survey.h"
+#include "app/decisions/desktop_user.h"
 #include "app/decisions/evidence_view.h"
 #include "evaluation/evaluation_file.h"
 #include "state/state.h"
@@ -30,7 +32,9 @@ using Clock = std::function<std::chrono::system_clock::time_point()>;
 
 class Decisions {
  public:
-  explicit Decisions(Clock clock = std::chrono::system_clock::now);
+  // `user` is who decides ("" writes no one).
+  explicit Decisions(Clock clock = std::chrono::system_clock::now,
+                     std::string user = DesktopUser());
   ~Decisions();
 
   // After a press of StepButton changed the step: "Load" (the first entry
@@ -66,6 +70,7 @@ class Decisions {
   record::EntryRecord* ShownEntry(state::AppState& s) const;
 
   Clock clock_;
+  std::string user_;
   std::string base_dir_;
   std::string path_;
   std::optional<evaluation::EvaluationFile> saved_;

@@ -50,7 +50,7 @@ std::string ScreenVerdict(const record::EntryRecord& entry) {
 }
 
 std::string DecisionText(const evaluation::Decision& decision) {
-  std::string text = decision.time;
+  std::string text = decision.withdrawn ? "withdrawn" : decision.time;
   if (!decision.reason.empty()) text += " (" + decision.reason + ")";
   if (decision.decided) text += ", decided " + *decision.decided;
   return text;
@@ -80,8 +80,9 @@ std::vector<std::string> CompetitionFindingLines(const record::CompetitionRecord
 
 std::vector<std::string> PenaltyLines(const std::optional<evaluation::SavedPenalty>& penalty) {
   if (!penalty) return {"No penalty"};
-  std::vector<std::string> lines = {
-      "Penalty: " + DecisionText({penalty->time, penalty->reason, penalty->decided})};
+  std::vector<std::string> lines = {"Penalty: " + DecisionText({.time = penalty->time,
+                                                                .reason = penalty->reason,
+                                                                .decided = penalty->decided})};
   for (auto earlier = penalty->earlier.rbegin(); earlier != penalty->earlier.rend(); ++earlier) {
     lines.push_back("    before: " + DecisionText(*earlier));
   }

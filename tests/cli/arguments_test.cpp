@@ -89,7 +89,8 @@ TEST(ReadArguments, HelpAndVersionWinWhereverTheyStand) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> helps = {
       {{"batch", "x", "--help"}, "Usage: hotlap-eval\n"},
       {{"serve", "--fast", "--help"}, "Usage: hotlap-eval serve [OPTIONS] BASEDIR"},
-      {{"token", "--help"}, "Usage: hotlap-eval token [OPTIONS] BASEDIR ENTRY..."},
+      {{"token", "--help"}, "Usage: hotlap-eval token [OPTIONS] BASEDIR [ENTRY...]"},
+      {{"ledger", "--help"}, "Usage: hotlap-eval ledger [OPTIONS] BASEDIR"},
   };
   for (const auto& [args, usage] : helps) {
     const Arguments read = ReadArguments(args);
@@ -122,6 +123,12 @@ TEST(ReadArguments, ServeAndTokenTakeTheirOwnOptions) {
   ASSERT_NE(tokens, nullptr);
   EXPECT_EQ(tokens->base, "cup");
   EXPECT_EQ(tokens->entries, (std::vector<std::string>{"anna", "serve"}));
+
+  const Arguments organisers =
+      ReadArguments({"token", "cup", "--organiser", "jo", "--state", "st", "--organiser", "kim"});
+  ASSERT_TRUE(std::holds_alternative<GivenToken>(organisers));
+  EXPECT_EQ(std::get<GivenToken>(organisers).organisers, (std::vector<std::string>{"jo", "kim"}));
+  EXPECT_TRUE(std::get<GivenToken>(organisers).entries.empty());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Mistakes on the command lines of serve and token: status 2 and one line,
+// Mistakes on the command lines of serve, token and ledger: status 2 and one line,
 // after the program's name like every other problem, pointing at the
 // subcommand's own help. None of these paths exists, and nothing is made.
 
@@ -49,7 +49,15 @@ TEST(ServerCommandLine, MistakesAreOneLineWithTheSubcommandsHelp) {
        "'bad name' is no entry folder, and a new one must be named with 1 to 40 of A-Z a-z 0-9 _ "
        "-" +
            token_help},
-      {{"token", "/", "--state", missing + "st"}, token_help},
+      {{"token", "/", "--state", missing + "st"},
+       "token needs ENTRY or --organiser NAME" + token_help},
+      {{"token", "/", "--state", missing + "st", "--organiser", "jo", "jo/"},
+       "'jo/' is no organiser name: 1 to 40 of A-Z a-z 0-9 _ -" + token_help},
+      {{"token", "/", "--state", missing + "st", "--organiser", std::string(41, 'j')},
+       "is no organiser name: 1 to 40 of A-Z a-z 0-9 _ -" + token_help},
+      {{"token", "/", "--state", missing + "st", "--organiser", ""}, token_help},
+      {{"ledger", missing + "cup", "--state", missing + "st"},
+       "base folder '" + missing + "cup' does not exist (see hotlap-eval ledger --help)\n"},
       {{"token", "/", "--stat", missing + "st", "anna"},
        "unknown option '--stat' (did you mean --state?)" + token_help},
       {{"batch", "/", "serve"}, "unexpected argument 'serve' (see hotlap-eval --help)\n"},

@@ -84,7 +84,7 @@ struct Organiser {
 
   Ui ui;
   state::AppState s;
-  decisions::Decisions decisions{Now};
+  decisions::Decisions decisions{Now, "steward"};
 };
 
 using HeadlessOrganiser = Organiser<ui::HeadlessUi>;
@@ -124,7 +124,7 @@ TEST(WindowDecisions, StrafeIsKeptWithReasonAndTheDecisionItReplaces) {
     window.Strafe("6000", "modified car");
     EXPECT_EQ(ReadText(file), std::string("[[penalty]]\nentry = 'bert'\ntime = 6000\n"
                                           "reason = 'modified car'\ndecided = ") +
-                                  kNow + "\n");
+                                  kNow + "\nby = 'steward'\n");
     window.Strafe("5000", "second look");
     EXPECT_EQ(window.ResultLine(), "1.: 5000 Bert ##");  // the latest decision, once
     window.Finish();
@@ -137,6 +137,7 @@ TEST(WindowDecisions, StrafeIsKeptWithReasonAndTheDecisionItReplaces) {
   ASSERT_EQ(saved->penalties.size(), 1u);
   EXPECT_EQ(saved->penalties[0].time, "5000");
   EXPECT_EQ(saved->penalties[0].reason, "second look");
+  EXPECT_EQ(saved->penalties[0].by, "steward");
   ASSERT_EQ(saved->penalties[0].earlier.size(), 1u);
   EXPECT_EQ(saved->penalties[0].earlier[0].reason, "modified car");
   const std::string window_report = ReadText(sample.base + "eichwald.txt");

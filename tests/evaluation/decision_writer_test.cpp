@@ -65,6 +65,59 @@ INSTANTIATE_TEST_SUITE_P(
                      "[[penalty]]\nentry = \"ida\"\ntime = 5400\nreason = 'late \"lap\"'\n"}),
     [](const auto& info) { return info.param.name; });
 
+// A withdrawal keeps the penalty it takes back as earlier and applies no
+// time; a later penalty replaces the withdrawal the same way. `by` names
+// who decided each.
+const Decision kWithdrawn = {.time = "",
+                             .reason = "screen found",
+                             .decided = "2026-12-09T08:00:00Z",
+                             .by = "kim",
+                             .withdrawn = true};
+const Decision kAgain = {
+    .time = "700", .reason = "cut", .decided = "2026-12-09T09:00:00Z", .by = "jo"};
+
+TEST(WithDecision, WithdrawsAndPenalisesAgainKeepingEachDecision) {
+  const std::string penalised =
+      "[[penalty]]\nentry = \"ida\"\ntime = 6000  # first look\nreason = \"car\"\nby = \"jo\"\n";
+  const auto withdrawn = WithDecision(penalised, "cup.toml", "ida", kWithdrawn);
+  ASSERT_TRUE(withdrawn) << withdrawn.error().Describe();
+  EXPECT_EQ(*withdrawn,
+            "[[penalty]]\nentry = \"ida\"\nreason = 'screen found'\nby = 'kim'\n"
+            "withdrawn = true\ndecided = 2026-12-09T08:00:00Z\n\n"
+            "[[penalty.earlier]]\ntime = 6000\nreason = 'car'\nby = 'jo'\n");
+  const auto again = WithDecision(*withdrawn, "cup.toml", "ida", kAgain);
+  ASSERT_TRUE(again) << again.error().Describe();
+  EXPECT_EQ(*again,
+            "[[penalty]]\nentry = \"ida\"\nreason = 'cut'\nby = 'jo'\n"
+            "decided = 2026-12-09T09:00:00Z\ntime = 700\n\n"
+            "[[penalty.earlier]]\ntime = 6000\nreason = 'car'\nby = 'jo'\n\n"
+            "[[penalty.earlier]]\nwithdrawn = true\nreason = 'screen found'\n"
+            "decided = 2026-12-09T08:00:00Z\nby = 'kim'\n");
+  EXPECT_FALSE(WithDecision("", "cup.toml", "ida", kWithdrawn)) << "nothing to withdraw";
+}
+
+TEST(ReadEvaluationFile, AWithdrawnPenaltyIsAppliedNowhereButStillCountsAsTheEntrysOne) {
+  testing::TempDir dir;
+  dir.MakeDir("ida");
+  const std::string path =
+      dir.WriteFile("evaluation.toml",
+                    "[[penalty]]\nentry = \"ida\"\nwithdrawn = true\nreason = \"screen found\"\n"
+                    "by = \"kim\"\n[[penalty.earlier]]\ntime = 6000\n");
+  const auto read = ReadEvaluationFile(path, dir.Path(), false);
+  ASSERT_TRUE(read) << read.error().Describe();
+  EXPECT_TRUE(read->penalties.empty());
+  ASSERT_EQ(read->withdrawn.size(), 1u);
+  EXPECT_EQ(read->withdrawn[0].by, "kim");
+  EXPECT_EQ(read->withdrawn[0].earlier.at(0).time, "6000");
+
+  dir.WriteFile("evaluation.toml",
+                "[[penalty]]\nentry = \"ida\"\nwithdrawn = true\n"
+                "[[penalty]]\nentry = \"ida\"\ntime = 1\n");
+  const auto twice = ReadEvaluationFile(path, dir.Path(), false);
+  ASSERT_FALSE(twice);
+  EXPECT_NE(twice.error().Describe().find("a second penalty for 'ida'"), std::string::npos);
+}
+
 TEST(RecordDecision, ReadsBackAndNeverOverwritesWhatItCannotKeep) {
   testing::TempDir dir;
   dir.MakeDir("ida");

@@ -32,7 +32,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Description)" ] || fail "no Description"
 # The fonts are loaded by name; the libraries come from the programs' links.
 depends=",$(field Depends | tr -d ' '),"
-for package in fonts-dejavu-core fonts-liberation2 libqt6widgets6 libpng16-16 libc6; do
+for package in fonts-dejavu-core fonts-liberation2 libqt6widgets6 libpng16-16 libcurl4 libc6; do
   [[ $depends == *",$package"[,\(]* ]] || fail "Depends lacks $package"
 done
 

@@ -35,6 +35,10 @@ TEST(ServerCommand, MistakesEndWithStatusTwoAndCreateNothing) {
       {"serve", base, "--state", state, "--evaluation", closing, "--no-evaluation"},
       {"serve", base, "--state", state, "--listen", "localhost"},
       {"serve", base, "--state", state, "--trusted-proxy", "10.0.0.0/33"},
+      {"serve", base, "--state", state, "--webhook", "ftp://chat.example.org/hook"},
+      {"serve", base, "--state", state, "--webhook", "http://10.0.0.7/hook"},
+      {"serve", base, "--state", state, "--webhook", "https://chat.example.org/hook",
+       "--webhook-format", "xml"},
       {"serve", base},
   };
   // Another file system, where the machine has one at hand.

@@ -1,5 +1,6 @@
 // The parts behind the server's storage, one by one: the run queue, the
-// version store with its recovery at start, and the lock on the folders.
+// version store with its recovery at start, the ledger, and the lock on the
+// folders.
 
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <fstream>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "server/entry_commit.h"
 #include "server/run_queue.h"
@@ -109,6 +111,48 @@ TEST(StorageParts, RecoveryCompletesACommitUnderWayAndDropsUnrecordedVersions) {
   EXPECT_FALSE((*store)->HasVersion("anna", 2));
   EXPECT_TRUE((*store)->CommitsUnderWay().empty());
   EXPECT_EQ(f.folders.KeptVersions("anna"), std::vector<int64_t>{1});
+  // The completed commit's upload is in the ledger; the one rolled back is not.
+  const auto ledger = (*store)->LedgerSince(0);
+  ASSERT_TRUE(ledger);
+  ASSERT_EQ(ledger->size(), 1u);
+  EXPECT_EQ(LedgerLine(ledger->front()),
+            R"({"seq":1,"at":"2026-12-24T17:00:00Z","actor":"entrant","entry":"anna",)"
+            R"("version":1,"action":"upload","old":null,"new":null,"reason":""})");
+}
+
+TEST(StorageParts, TheLedgerIsAppendOnlyAndReadOnFromASeq) {
+  Folders f;
+  ASSERT_TRUE(f.folders.Prepare());
+  auto store = VersionStore::Open(f.folders.Database());
+  ASSERT_TRUE(store);
+  for (const char* actor : {"jo", "kim", "jo"}) {
+    ASSERT_TRUE((*store)->AddToLedger({.seq = 0,
+                                       .at = "2026-12-24T18:00:00Z",
+                                       .actor = actor,
+                                       .entry = "anna",
+                                       .version = std::nullopt,
+                                       .action = "penalty",
+                                       .old_value = nullptr,
+                                       .new_value = 6000,
+                                       .reason = "cut \"corner\""}));
+  }
+  const auto since = (*store)->LedgerSince(1);
+  ASSERT_TRUE(since);
+  ASSERT_EQ(since->size(), 2u);
+  EXPECT_EQ((*since)[0].seq, 2);
+  EXPECT_EQ((*since)[0].actor, "kim");
+  EXPECT_EQ((*since)[1].new_value, 6000);
+  EXPECT_EQ((*since)[1].reason, "cut \"corner\"");
+
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(f.folders.Database().c_str(), &db), SQLITE_OK);
+  for (const char* change : {"UPDATE ledger SET actor = 'mallory'", "DELETE FROM ledger"}) {
+    SCOPED_TRACE(change);
+    EXPECT_NE(sqlite3_exec(db, change, nullptr, nullptr, nullptr), SQLITE_OK);
+  }
+  sqlite3_close(db);
+  EXPECT_EQ((*store)->LedgerSince(0).value_or(std::vector<LedgerRecord>{}).size(), 3u);
+  EXPECT_EQ((*store)->LedgerOf("anna")->at(0).actor, "jo");
 }
 
 TEST(StorageParts, OneLockHolderPerStateFolderAndPerBaseFolder) {
