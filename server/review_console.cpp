@@ -109,12 +109,13 @@ std::optional<std::string> SmallFile(const std::string& path) {
 
 ReviewConsole::ReviewConsole(const ServerOptions& options, const StateFolders& folders,
                              ReviewDesk& desk, VersionStore& store, LiveResults& live,
-                             PublicResults& public_results)
+                             WebhookNotifier* notifier, PublicResults& public_results)
     : options_(options),
       folders_(folders),
       desk_(desk),
       store_(store),
       live_(live),
+      notifier_(notifier),
       public_(public_results) {}
 
 bool ReviewConsole::IsOrganiserToken(std::string_view token) {
@@ -159,7 +160,12 @@ ReviewReply ReviewConsole::Dispatch(const ReviewRequest& request, const Caller& 
     case Route::kReviewLogout:
       return Logout(caller);
     case Route::kReviewQueue:
-      return {.status = 200, .body = ReviewQueuePage(desk_.Queue(), viewer), .type = kHtmlType};
+      return {
+          .status = 200,
+          .body = ReviewQueuePage(
+              desk_.Queue(),
+              notifier_ ? notifier_->FailedDeliveries() : std::vector<FailedDelivery>{}, viewer),
+          .type = kHtmlType};
     case Route::kReviewApiEntries: {
       Json entries = Json::array();
       for (const QueueRow& row : desk_.Queue()) entries.push_back(QueueRowJson(row));
@@ -280,7 +286,7 @@ ReviewReply ReviewConsole::EntrantPage(const ReviewRequest& request, int64_t now
   Json place;
   if (const auto latest = live_.Latest();
       latest && latest->contains(entry) && public_.View().places_shown)
-    place = latest->at(entry)->place;
+    place = latest->at(entry)->PlaceJson();
   const Json view = {{"entry", entry},
                      {"verdict", facts ? At(*facts, "verdict") : Json()},
                      {"place", place},

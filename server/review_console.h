@@ -21,6 +21,7 @@
 #include "server/review_sessions.h"
 #include "server/server_options.h"
 #include "server/version_store.h"
+#include "server/webhook_notifier.h"
 
 namespace hl::server {
 
@@ -37,8 +38,10 @@ class ReviewConsole {
   static constexpr size_t kBodyLimit = 64 * 1024;
   static constexpr int64_t kFailedLoginsPerMinute = 5;
 
+  // `notifier` (may be null): its given-up deliveries are listed on the queue.
   ReviewConsole(const ServerOptions& options, const StateFolders& folders, ReviewDesk& desk,
-                VersionStore& store, LiveResults& live, PublicResults& public_results);
+                VersionStore& store, LiveResults& live, WebhookNotifier* notifier,
+                PublicResults& public_results);
 
   ReviewReply Answer(const ReviewRequest& request);
   // True for an organiser's token, which opens the review and nothing else.
@@ -78,6 +81,7 @@ class ReviewConsole {
   ReviewDesk& desk_;
   VersionStore& store_;
   LiveResults& live_;
+  WebhookNotifier* notifier_;
   PublicResults& public_;
   ReviewSessions sessions_;
   ReviewSessions entrant_sessions_;                  // each names its entry as `who`

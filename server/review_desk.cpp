@@ -13,6 +13,7 @@
 #include "server/live_results.h"
 #include "server/version_json.h"
 #include "server/version_store.h"
+#include "server/webhook_notifier.h"
 #include "toolkit/text/utf8.h"
 
 namespace hl::server {
@@ -107,15 +108,25 @@ Json DecisionJson(const LedgerRecord& record) {
           {"reason", record.reason}};
 }
 
+WebhookEvent DecisionEventOf(const LedgerRecord& record) {
+  const bool withdrawn = record.action == "withdraw";
+  const Json& time = withdrawn ? record.old_value : record.new_value;
+  return DecisionEvent(
+      record.at, record.entry, withdrawn ? DecisionAction::kWithdraw : DecisionAction::kPenalty,
+      time.is_number_integer() ? std::optional<int64_t>(time.get<int64_t>()) : std::nullopt,
+      record.reason);
+}
+
 }  // namespace
 
 ReviewDesk::ReviewDesk(std::string base_dir, std::string evaluation_file, VersionStore& store,
-                       LiveResults& live, Clock clock)
+                       LiveResults& live, Clock clock, WebhookNotifier* notifier)
     : base_dir_(std::move(base_dir)),
       evaluation_file_(std::move(evaluation_file)),
       store_(store),
       live_(live),
-      clock_(std::move(clock)) {}
+      clock_(std::move(clock)),
+      notifier_(notifier) {}
 
 bool ReviewDesk::IsEntry(const std::string& entry) const {
   std::error_code ec;
@@ -168,6 +179,7 @@ DeskAnswer ReviewDesk::Decide(const std::string& actor, const std::string& entry
   if (auto added = store_.AddToLedger(record); !added)
     return {500, "the decision is in the evaluation file, but not in the ledger: " +
                      added.error().Describe()};
+  if (notifier_ != nullptr) notifier_->Notify(DecisionEventOf(record));
   // The live results read the changed file within a second, as after an
   // edit by hand; nothing here waits for their evaluation.
   return {200, decision.withdrawn ? "the penalty of '" + entry + "' is withdrawn"
@@ -206,7 +218,7 @@ std::vector<QueueRow> ReviewDesk::Queue() {
   const auto versions = store_.LatestVersions();
   std::vector<QueueRow> rows;
   for (const auto& [entry, evaluated] : *latest) {
-    const Json& verdict = evaluated->verdict;
+    const Json verdict = evaluated->VerdictJson();
     QueueRow row;
     row.entry = entry;
     if (const auto latest_version = versions.find(entry); latest_version != versions.end()) {
@@ -214,7 +226,7 @@ std::vector<QueueRow> ReviewDesk::Queue() {
       row.received = latest_version->second.received;
     }
     row.time = verdict.contains("time") ? verdict["time"] : Json();
-    row.place = evaluated->place;
+    row.place = evaluated->PlaceJson();
     row.findings = FindingCodes(verdict);
     if (saved) {
       if (const auto* penalty = PenaltyOf(*saved, entry)) row.penalty = penalty->time;
@@ -236,7 +248,7 @@ std::optional<Json> ReviewDesk::EntryFacts(const std::string& entry) {
   Json verdict;
   if (const auto latest = live_.Latest()) {
     if (const auto found = latest->find(entry); found != latest->end())
-      verdict = found->second->verdict;
+      verdict = found->second->VerdictJson();
   }
   Json decisions = Json::array();
   if (const auto records = store_.LedgerOf(entry)) {

@@ -25,6 +25,7 @@ namespace hl::server {
 
 class LiveResults;
 class VersionStore;
+class WebhookNotifier;
 
 // What a decision got: 200 when done, 400 (the sentence says what is
 // wrong with the request), 404 (no such entry), 409 (the evaluation file
@@ -51,8 +52,10 @@ class ReviewDesk {
  public:
   using Clock = std::function<std::chrono::system_clock::time_point()>;
 
+  // `notifier` (may be null) tells receivers of each penalty and withdrawal.
   ReviewDesk(std::string base_dir, std::string evaluation_file, VersionStore& store,
-             LiveResults& live, Clock clock = std::chrono::system_clock::now);
+             LiveResults& live, Clock clock = std::chrono::system_clock::now,
+             WebhookNotifier* notifier = nullptr);
 
   // Organisers' decisions; each is on disk (evaluation file and ledger)
   // before it returns. The live results watch the file and follow within a
@@ -88,6 +91,7 @@ class ReviewDesk {
   VersionStore& store_;
   LiveResults& live_;
   Clock clock_;
+  WebhookNotifier* notifier_;
   std::mutex deciding_;  // one decision at a time: each reads the file the last one wrote
 };
 

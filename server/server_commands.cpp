@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -102,8 +103,9 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   live.Start();
   PublicResults public_results(folders, rules, live, **store, notifier->get(), log);
   public_results.Start();
-  ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live);
-  ReviewConsole console(options, folders, desk, **store, live, public_results);
+  ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live,
+                  std::chrono::system_clock::now, notifier->get());
+  ReviewConsole console(options, folders, desk, **store, live, notifier->get(), public_results);
   HttpServer http(options, folders, **store, live, public_results, **notifier, console, log);
   const auto port = http.Start();
   if (!port) {
