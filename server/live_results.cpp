@@ -11,6 +11,7 @@
 #include "run/output_needs.h"
 #include "run/saved_evaluation.h"
 #include "server/entrant_pages.h"
+#include "server/evaluated_verdicts.h"
 #include "server/upload_verdict.h"
 #include "server/webhook_notifier.h"
 
@@ -23,28 +24,6 @@ namespace fs = std::filesystem;
 // run at the same time.
 constexpr const char* kVerdictReports = "verdicts";
 constexpr const char* kPageReports = "page";
-
-nlohmann::ordered_json PlaceJson(const ranking::RankedEntry& ranked) {
-  return ranked.time < record::kNoTime ? nlohmann::ordered_json(ranked.place) : nullptr;
-}
-
-// Every entry's verdict, place and log (by entry, folder order).
-std::shared_ptr<Evaluated> VerdictsOf(const record::CompetitionRecord& competition,
-                                      std::vector<std::vector<std::string>> logs) {
-  std::vector<EntryVerdict> verdicts(competition.entries.size());
-  for (size_t i = 0; i < verdicts.size(); ++i) {
-    verdicts[i].verdict = publish::EntryJson(competition.entries[i]);
-    if (i < logs.size()) verdicts[i].log = std::move(logs[i]);
-  }
-  for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition))
-    verdicts[ranked.entry].place = PlaceJson(ranked);
-  auto evaluated = std::make_shared<Evaluated>();
-  for (size_t i = 0; i < verdicts.size(); ++i) {
-    (*evaluated)[competition.entries[i].folder] =
-        std::make_shared<const EntryVerdict>(std::move(verdicts[i]));
-  }
-  return evaluated;
-}
 
 // The place of the entry at `index`; null without a time.
 nlohmann::ordered_json PlaceOf(const record::CompetitionRecord& competition, size_t index) {
@@ -172,15 +151,11 @@ void LiveResults::TellFirstPlace(const record::CompetitionRecord& competition) c
 
 void LiveResults::EvaluateVerdicts() {
   const run::RunPlan plan = Plan(kVerdictReports);
-  state::OutputNeeds needs = run::NeedsOf(plan);
-  // A verdict is the entry as results.json describes it, findings and all.
-  needs.screen_verdicts = true;
-  needs.findings = true;
   const int64_t uploads_before = [this] {
     std::lock_guard lock(mutex_);
     return uploads_merged_;
   }();
-  TakeFullRun(run::EvaluateCompetition(plan, needs), uploads_before);
+  TakeFullRun(run::EvaluateCompetition(plan, VerdictNeeds(plan)), uploads_before);
   pages_.Request();
 }
 

@@ -23,6 +23,7 @@
 
 namespace hl::server {
 
+class EvaluationEdits;
 class LiveResults;
 class VersionStore;
 
@@ -50,8 +51,11 @@ class ReviewDesk {
  public:
   using Clock = std::function<std::chrono::system_clock::time_point()>;
 
+  // Decisions are written through `edits`, when given, so they are not
+  // taken for edits by hand.
   ReviewDesk(std::string base_dir, std::string evaluation_file, VersionStore& store,
-             LiveResults& live, Clock clock = std::chrono::system_clock::now);
+             LiveResults& live, Clock clock = std::chrono::system_clock::now,
+             EvaluationEdits* edits = nullptr);
 
   // Organisers' decisions; each is on disk (evaluation file and ledger)
   // before it returns. The live results watch the file and follow within a
@@ -83,6 +87,7 @@ class ReviewDesk {
   VersionStore& store_;
   LiveResults& live_;
   Clock clock_;
+  EvaluationEdits* const edits_;
   std::mutex deciding_;  // one decision at a time: each reads the file the last one wrote
 };
 

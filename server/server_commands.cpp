@@ -12,6 +12,7 @@
 
 #include "server/access_token.h"
 #include "server/entry_commit.h"
+#include "server/evaluation_edits.h"
 #include "server/http_server.h"
 #include "server/live_results.h"
 #include "server/state_lock.h"
@@ -72,6 +73,8 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
     return ExitStatus::kNotWritten;
   }
   ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log);
+  EvaluationEdits edits(options.evaluation_file, **store, log);
+  rules.OnChange([&edits] { edits.Look(); });
   LiveResults live(folders, rules, notifier->get());
   live.Start();
   HttpServer http(options, folders, **store, live, **notifier, log);
