@@ -3,8 +3,6 @@
 // in the server's database. The database itself refuses to change or remove
 // a record once written, so the ledger holds whatever happened, in order.
 
-#include <sqlite3.h>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include "toolkit/text/error.h"
+
+struct sqlite3;
 
 namespace hl::server {
 

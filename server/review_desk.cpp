@@ -30,7 +30,7 @@ const evaluation::SavedPenalty* PenaltyOf(const evaluation::EvaluationFile& file
 
 Json TimeJson(const std::string& time) { return time.empty() ? Json() : Json(std::stoll(time)); }
 
-std::optional<int64_t> LatestVersion(VersionStore& store, const std::string& entry) {
+std::optional<int64_t> NewestVersionOf(VersionStore& store, const std::string& entry) {
   const std::vector<VersionRow> rows = store.Versions(entry);
   return rows.empty() ? std::nullopt : std::optional(rows.back().version);
 }
@@ -148,7 +148,7 @@ DeskAnswer ReviewDesk::Decide(const std::string& actor, const std::string& entry
                       .at = at,
                       .actor = actor,
                       .entry = entry,
-                      .version = LatestVersion(store_, entry),
+                      .version = NewestVersionOf(store_, entry),
                       .action = decision.withdrawn ? "withdraw" : "penalty",
                       .old_value = before ? TimeJson(before->time) : Json(),
                       .new_value = TimeJson(decision.time),
@@ -191,14 +191,15 @@ std::vector<QueueRow> ReviewDesk::Queue() {
   }
   const auto records = store_.LedgerSince(0);
   const auto marks = MarksOf(records ? *records : std::vector<LedgerRecord>{});
+  const auto versions = store_.LatestVersions();
   std::vector<QueueRow> rows;
   for (const auto& [entry, evaluated] : *latest) {
     const Json& verdict = evaluated->verdict;
     QueueRow row;
     row.entry = entry;
-    if (const std::vector<VersionRow> versions = store_.Versions(entry); !versions.empty()) {
-      row.version = versions.back().version;
-      row.received = versions.back().received;
+    if (const auto latest_version = versions.find(entry); latest_version != versions.end()) {
+      row.version = latest_version->second.version;
+      row.received = latest_version->second.received;
     }
     row.time = verdict.contains("time") ? verdict["time"] : Json();
     row.place = evaluated->place;
@@ -235,6 +236,20 @@ std::optional<Json> ReviewDesk::EntryFacts(const std::string& entry) {
               {"verdict", std::move(verdict)},
               {"versions", VersionsJson(store_.Versions(entry))},
               {"decisions", std::move(decisions)}};
+}
+
+Json ReviewDesk::EntrantDecisions(const std::string& entry) {
+  Json decisions = Json::array();
+  if (const auto records = store_.LedgerOf(entry)) {
+    for (const LedgerRecord& record : *records) {
+      if (record.action != "penalty" && record.action != "withdraw") continue;
+      Json decision = DecisionJson(record);
+      decision.erase("actor");
+      decision.erase("version");
+      decisions.push_back(std::move(decision));
+    }
+  }
+  return decisions;
 }
 
 Result<std::vector<LedgerRecord>> ReviewDesk::LedgerSince(int64_t seq) {

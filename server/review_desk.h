@@ -29,7 +29,8 @@ class VersionStore;
 
 // What a decision got: 200 when done, 400 (the sentence says what is
 // wrong with the request), 404 (no such entry), 409 (the evaluation file
-// cannot be read, so it is left as it is), 500 (nothing was changed).
+// cannot be read, so it is left as it is; no penalty to withdraw; or the
+// server runs with --no-evaluation), 500 (nothing was changed).
 struct DeskAnswer {
   unsigned status = 200;
   std::string message;
@@ -70,6 +71,10 @@ class ReviewDesk {
   std::vector<QueueRow> Queue();
   // {"entry", "verdict", "versions", "decisions"}; nullopt for no such entry.
   std::optional<nlohmann::ordered_json> EntryFacts(const std::string& entry);
+  // What the entrant is shown of the decisions on their entry: penalties
+  // and withdrawals as [{"at", "action", "time", "reason"}], oldest first,
+  // without who decided.
+  nlohmann::ordered_json EntrantDecisions(const std::string& entry);
   Result<std::vector<LedgerRecord>> LedgerSince(int64_t seq);
 
   // The organiser whose token this is; nullopt for any other text.

@@ -7,6 +7,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -32,6 +33,27 @@ int WaitForStopSignal() {
   int signal_number = 0;
   sigwait(&stop, &signal_number);
   return signal_number;
+}
+
+using KeepHash = std::function<Result<void>(const std::string& holder, const std::string& hash)>;
+
+// A new token for each of `holders`, its hash kept by `keep`, printed as
+// "HOLDER TOKEN".
+ExitStatus IssueTo(const std::vector<std::string>& holders, const KeepHash& keep, std::ostream& out,
+                   run::Diagnostics& messages) {
+  for (const std::string& holder : holders) {
+    const auto token = NewToken();
+    if (!token) {
+      messages.Problem("the system gave no random bytes");
+      return ExitStatus::kNotWritten;
+    }
+    if (auto kept = keep(holder, TokenHash(*token)); !kept) {
+      messages.Problem(kept.error().Describe());
+      return ExitStatus::kNotWritten;
+    }
+    out << holder << ' ' << *token << '\n';
+  }
+  return ExitStatus::kDone;
 }
 
 }  // namespace
@@ -105,25 +127,18 @@ ExitStatus IssueTokens(const TokenOptions& options, std::ostream& out, run::Diag
     messages.Problem(store.error().Describe());
     return ExitStatus::kNotWritten;
   }
-  using SetHash = Result<void> (VersionStore::*)(const std::string&, const std::string&);
-  const std::pair<const std::vector<std::string>*, SetHash> kinds[] = {
-      {&options.entries, &VersionStore::SetToken},
-      {&options.organisers, &VersionStore::SetOrganiserToken}};
-  for (const auto& [holders, set_hash] : kinds) {
-    for (const std::string& holder : *holders) {
-      const auto token = NewToken();
-      if (!token) {
-        messages.Problem("the system gave no random bytes");
-        return ExitStatus::kNotWritten;
-      }
-      if (auto set = ((**store).*set_hash)(holder, TokenHash(*token)); !set) {
-        messages.Problem(set.error().Describe());
-        return ExitStatus::kNotWritten;
-      }
-      out << holder << ' ' << *token << '\n';
-    }
-  }
-  return ExitStatus::kDone;
+  VersionStore& kept = **store;
+  ExitStatus issued = IssueTo(
+      options.entries,
+      [&](const std::string& entry, const std::string& hash) { return kept.SetToken(entry, hash); },
+      out, messages);
+  if (issued != ExitStatus::kDone) return issued;
+  return IssueTo(
+      options.organisers,
+      [&](const std::string& name, const std::string& hash) {
+        return kept.SetOrganiserToken(name, hash);
+      },
+      out, messages);
 }
 
 ExitStatus PrintLedger(const LedgerOptions& options, std::ostream& out,

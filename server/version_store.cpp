@@ -188,10 +188,13 @@ Result<void> VersionStore::DropVersion(const std::string& entry, int64_t version
 }
 
 // The upload goes into the ledger as its commit ends, so a commit undone
-// leaves no record of it, and one found in place at a start gets its record
-// then.
+// leaves no record of it. A commit whose end is lost with the machine is
+// found in place and ended at the next start, its record with it, so this
+// write need not wait for the disk; a later write that does wait brings it
+// along, as the journal is written in order.
 Result<void> VersionStore::EndCommit(const std::string& entry) {
   std::lock_guard lock(mutex_);
+  const Relaxed relaxed(*this);
   if (auto begun = Execute("BEGIN IMMEDIATE"); !begun) return begun;
   Statement end(db_, "DELETE FROM commits WHERE entry = ?1");
   auto ended = AppendUploadOfCommit(db_, entry);
@@ -230,6 +233,16 @@ std::vector<VersionRow> VersionStore::Versions(const std::string& entry) {
     rows.push_back(std::move(row));
   }
   return rows;
+}
+
+std::map<std::string, LatestVersion> VersionStore::LatestVersions() {
+  std::lock_guard lock(mutex_);
+  // SQLite takes `received` from the row that has the MAX.
+  Statement query(db_, "SELECT entry, MAX(version), received FROM versions GROUP BY entry");
+  std::map<std::string, LatestVersion> latest;
+  while (query.Step() == SQLITE_ROW)
+    latest.emplace(query.Text(0), LatestVersion{query.Integer(1), query.Text(2)});
+  return latest;
 }
 
 bool VersionStore::HasVersion(const std::string& entry, int64_t version) {

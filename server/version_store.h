@@ -5,6 +5,7 @@
 // The file and its journals are readable by the server's user alone.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -34,6 +35,11 @@ struct VersionRow {
   std::vector<StoredFile> files;
   std::optional<int64_t> time;  // as the evaluation after the upload found them
   std::optional<bool> car_ok;
+};
+
+struct LatestVersion {
+  int64_t version = 0;
+  std::string received;  // UTC, RFC 3339
 };
 
 struct RequestLine {
@@ -70,6 +76,8 @@ class VersionStore {
   Result<void> EndCommit(const std::string& entry);
   std::vector<std::pair<std::string, int64_t>> CommitsUnderWay();
   std::vector<VersionRow> Versions(const std::string& entry);
+  // Every entry's newest version, in one look.
+  std::map<std::string, LatestVersion> LatestVersions();
   bool HasVersion(const std::string& entry, int64_t version);
   void NoteVerdict(const std::string& entry, int64_t version, std::optional<int64_t> time,
                    std::optional<bool> car_ok);
@@ -90,7 +98,7 @@ class VersionStore {
 
   // While alive (under the lock), writes skip waiting for the disk: they
   // survive the program's end, not the machine's, which is enough for the
-  // request log and a verdict's note.
+  // request log, a verdict's note and the end of a commit.
   class Relaxed {
    public:
     explicit Relaxed(VersionStore& store) : store_(store) {

@@ -137,6 +137,12 @@ TEST(ReviewDesk, PenaltiesAndAWithdrawalLandInTheFileAndTheLedger) {
   EXPECT_EQ((*facts)["decisions"][2]["action"], "withdraw");
   EXPECT_EQ((*facts)["decisions"][2]["time"], later.new_value);
   EXPECT_EQ((*facts)["verdict"]["entry"], entry);
+  const Json shown = d.desk.EntrantDecisions(entry);
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[2], Json({{"at", "2026-12-24T12:00:00Z"},
+                            {"action", "withdraw"},
+                            {"time", later.new_value},
+                            {"reason", "the screen shot was there"}}));
 }
 
 TEST(ReviewDesk, WhatCannotBeKeptIsRefusedAndTheFileLeftAsItWas) {

@@ -1,10 +1,12 @@
 // Many entrants at once, one entrant many times at once, and a server
-// killed in the middle of a burst: every upload answered 200 is a version,
-// and every entry folder holds the files of exactly one version.
+// killed in the middle of a burst: every upload answered 200 is a version
+// and in the ledger, and every entry folder holds the files of exactly one
+// version.
 
 #include <atomic>
 #include <filesystem>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -124,6 +126,13 @@ TEST(ServerLoad, KilledMidBurstLosesNoAcceptedUpload) {
   }
   WaitForPage(restarted.Url(), entries_with_versions);
   EXPECT_EQ(restarted.Stop(), 0);
+  // Every accepted upload is in the ledger, once.
+  std::set<std::pair<std::string, int64_t>> recorded;
+  for (const auto& line : LedgerLines(online.base, online.state)) {
+    EXPECT_TRUE(recorded.emplace(line["entry"], line["version"]).second) << line.dump();
+  }
+  for (const Accepted& upload : accepted)
+    EXPECT_TRUE(recorded.contains({upload.entry, upload.version})) << upload.entry;
 }
 
 TEST(ServerLoad, StopFinishesTheUploadsInFlight) {

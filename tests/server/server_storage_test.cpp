@@ -225,6 +225,12 @@ TEST(ServerStorage, AFailedCommitLeavesNothingAndTheNextUploadWorks) {
     ASSERT_EQ(again.status, 200) << c.name << ": " << again.body;
     EXPECT_EQ(Json::parse(again.body)["version"], 1) << c.name;
     EXPECT_EQ(server.Stop(), 0);
+    // The ledger holds the upload that stands, not the one undone.
+    const auto ledger = LedgerLines(online.base, online.state);
+    ASSERT_EQ(ledger.size(), 1u) << c.name;
+    EXPECT_EQ(ledger[0]["action"], "upload");
+    EXPECT_EQ(ledger[0]["entry"], "racer");
+    EXPECT_EQ(ledger[0]["version"], 1);
   }
 }
 

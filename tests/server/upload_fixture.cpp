@@ -65,6 +65,15 @@ nlohmann::json BatchJson(const std::string& base) {
   return nlohmann::json::parse(text, nullptr, false);
 }
 
+std::vector<nlohmann::json> LedgerLines(const std::string& base, const std::string& state) {
+  FILE* pipe = popen((HotlapProgram() + " ledger " + base + " --state " + state).c_str(), "r");
+  std::vector<nlohmann::json> lines;
+  char line[8192];
+  while (fgets(line, sizeof line, pipe) != nullptr) lines.push_back(nlohmann::json::parse(line));
+  EXPECT_EQ(pclose(pipe), 0);
+  return lines;
+}
+
 nlohmann::json WaitForPage(const std::string& url, size_t tracks) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {

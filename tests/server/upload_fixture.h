@@ -31,6 +31,9 @@ struct OnlineCompetition {
 // `--batch BASE --json -`: its JSON.
 nlohmann::json BatchJson(const std::string& base);
 
+// `ledger BASE --state STATE`: its lines, each parsed.
+std::vector<nlohmann::json> LedgerLines(const std::string& base, const std::string& state);
+
 // Waits until the live results.json lists `tracks` entries with a track
 // file, the page of the folder as the uploads left it; its JSON.
 nlohmann::json WaitForPage(const std::string& url, size_t tracks);
