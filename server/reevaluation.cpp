@@ -134,9 +134,10 @@ ReevaluationAnswer Reevaluations::Apply(const std::string& actor, const std::str
       !added)
     return Refusal(
         500, "the re-evaluation is applied, but not in the ledger: " + added.error().Describe());
+  const size_t changed = proposal->changes.size();
   return {.status = 200,
-          .message = "the re-evaluation is applied: " + std::to_string(proposal->changes.size()) +
-                     " entries change"};
+          .message = "the re-evaluation is applied: " + std::to_string(changed) +
+                     (changed == 1 ? " entry changes" : " entries change")};
 }
 
 ReevaluationAnswer Reevaluations::Discard(const std::string& actor, const std::string& id,
