@@ -21,6 +21,14 @@ CLI::App* AddServeCommand(CLI::App& app, GivenServe& given) {
   serve->add_flag("--no-evaluation", given.no_evaluation, "ignores BASEDIR/evaluation.toml");
   serve->add_option("--closes", given.closes, "when uploads close (RFC 3339 with offset)");
   serve->add_flag("--signup", options.signup, "entrants may sign up themselves");
+  serve
+      ->add_option("--public-url", options.public_url,
+                   "where people reach the server, e.g. https://laps.example.org/")
+      ->check([](const std::string& url) {
+        return url.starts_with("https://") || url.starts_with("http://")
+                   ? ""
+                   : "'" + url + "' is no http:// or https:// address";
+      });
   serve->add_option("--rate-limit", options.rate_limit, "requests a minute from one address")
       ->check(CLI::PositiveNumber);
   serve->add_option("--idle-timeout", options.idle_timeout, "seconds a connection may stay silent")

@@ -91,6 +91,19 @@ PageData Titled(const std::string& title, const std::string& description) {
   return values;
 }
 
+std::string DecisionWhat(const Json& decision) {
+  if (decision["action"] == "withdraw") return "Penalty withdrawn";
+  const Json& time = decision["time"];
+  return "Penalty of " + (time.is_string() ? time.get<std::string>() : time.dump());
+}
+
+std::string VersionSummary(const Json& version) {
+  const Json& time = version["time"];
+  const Json& car_ok = version["car_ok"];
+  return (time.is_number_integer() ? LapTimeText(time.get<int64_t>()) : "no time") + ", car " +
+         (car_ok.is_boolean() ? (car_ok.get<bool>() ? "unchanged" : "differs") : "not checked");
+}
+
 }  // namespace
 
 std::string ClosingSentence(const evaluation::ClosingTime& closes, bool closed) {
@@ -144,6 +157,38 @@ std::string RefusalPage(EntrantForm form, unsigned status, const std::string& me
   values.set("form", upload ? "/upload" : "/signup");
   values.set("form_name", upload ? "upload form" : "sign-up form");
   return publish::RenderPage(embedded::kRefusalTemplate, std::move(values));
+}
+
+std::string EntrantEntryPage(const Json& entry, const std::string& message) {
+  PageData values =
+      Titled("Your entry", "Your uploads, their verdict and the organisers' decisions.");
+  if (!message.empty()) values.set("message", message);
+  values.set("known", entry.is_object());
+  if (!entry.is_object())
+    return publish::RenderPage(embedded::kEntrantEntryTemplate, std::move(values));
+  values.set("entry", entry["entry"].get<std::string>());
+  const Json& place = entry["place"];
+  values.set("standing", place.is_number() ? "provisional place " + place.dump() : "not ranked");
+  PageList decisions;
+  for (const Json& decision : entry["decisions"]) {
+    PageData item;
+    item.set("what", DecisionWhat(decision));
+    item.set("reason", TextOr(decision["reason"], ""));
+    item.set("at", TextOr(decision["at"], ""));
+    decisions.push_back(item);
+  }
+  values.set("decisions", decisions);
+  values.set("findings", entry["verdict"].is_object() ? Findings(entry["verdict"]) : PageList{});
+  PageList versions;
+  for (const Json& version : entry["versions"]) {
+    PageData item;
+    item.set("version", version["version"].dump());
+    item.set("received", TextOr(version["received"], ""));
+    item.set("summary", VersionSummary(version));
+    versions.push_back(item);
+  }
+  values.set("versions", versions);
+  return publish::RenderPage(embedded::kEntrantEntryTemplate, std::move(values));
 }
 
 }  // namespace hl::server

@@ -22,6 +22,9 @@ std::string SignupAnswerPage(const std::string& entry, const std::string& token)
 // `answer` is the JSON answer of an accepted upload.
 std::string VerdictPage(const nlohmann::ordered_json& answer);
 std::string RefusalPage(EntrantForm form, unsigned status, const std::string& message);
+// The entrant's own page: `entry` is {"entry", "verdict", "place", "versions",
+// "decisions"} as the entrant may see them, or null for the token's form.
+std::string EntrantEntryPage(const nlohmann::ordered_json& entry, const std::string& message);
 
 // "uploads close 2026-12-24 17:00 UTC (2026-12-24 18:00 +01:00)"
 std::string ClosingSentence(const evaluation::ClosingTime& closes, bool closed);

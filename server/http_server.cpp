@@ -33,6 +33,7 @@ struct Reply {
   std::string body;
   const char* type = "application/json; charset=utf-8";
   bool close = false;  // the request's framing cannot be trusted: no second request
+  std::vector<std::pair<std::string, std::string>> headers = {};
 };
 
 struct Request {
@@ -53,6 +54,7 @@ struct Request {
   std::string staging;
   std::unique_ptr<UploadParts> parts;
   MHD_PostProcessor* processor = nullptr;
+  std::unique_ptr<ReviewRequest> review;  // a review console's request, its body as it arrives
   // Made by a worker while the connection waits suspended: written before the
   // worker resumes the connection, read by the polling thread only after.
   std::optional<Reply> deferred;
@@ -136,9 +138,12 @@ std::string JoinedHeader(const HeaderLines& lines, std::string_view name) {
   return joined;
 }
 
-// The server's own forms let the browser name their origin, which sign-up checks.
+// The server's own forms let the browser name their origin, which sign-up
+// and the review check (under "no-referrer" a browser posts "Origin: null").
 const char* ReferrerPolicy(Route route) {
-  return route == Route::kUploadForm || route == Route::kSignupForm ? "same-origin" : "no-referrer";
+  return route == Route::kUploadForm || route == Route::kSignupForm || ForConsole(route)
+             ? "same-origin"
+             : "no-referrer";
 }
 
 void AddCommonHeaders(MHD_Response* response, const char* type, bool no_store, Route route) {
@@ -154,7 +159,8 @@ void AddCommonHeaders(MHD_Response* response, const char* type, bool no_store, R
 
 // Answers to requests that carry a token, or hand one out, are never stored.
 bool CarriesToken(Route route) {
-  return route == Route::kApiEntry || route == Route::kApiSignup || TakesForm(route);
+  return route == Route::kApiEntry || route == Route::kApiSignup || TakesForm(route) ||
+         ForConsole(route);
 }
 
 // A driver's name: 1 to 40 characters of valid UTF-8, none a control character.
@@ -214,12 +220,13 @@ bool HasPassed(const std::optional<evaluation::ClosingTime>& closes, int64_t sec
 
 HttpServer::HttpServer(const ServerOptions& options, const StateFolders& folders,
                        VersionStore& store, LiveResults& live, WebhookNotifier& notifier,
-                       std::ostream& log)
+                       ReviewConsole& console, std::ostream& log)
     : options_(options),
       folders_(folders),
       store_(store),
       live_(live),
       notifier_(notifier),
+      console_(console),
       log_(log),
       address_limit_(options.rate_limit),
       token_limit_(options.rate_limit),
@@ -335,7 +342,10 @@ int HttpServer::Send(MHD_Connection* connection, Request& request, const Reply& 
   MHD_Response* response = MHD_create_response_from_buffer(
       reply.body.size(), const_cast<char*>(reply.body.data()), MHD_RESPMEM_MUST_COPY);
   if (response == nullptr) return MHD_NO;
-  AddCommonHeaders(response, reply.type, CarriesToken(request.routed.route), request.routed.route);
+  // Nothing under /review is stored, its refusals included.
+  const bool review = request.path == "/review" || request.path.starts_with("/review/");
+  AddCommonHeaders(response, reply.type, CarriesToken(request.routed.route) || review,
+                   request.routed.route);
   if (reply.status == 405)
     MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, request.routed.allow.c_str());
   if (reply.status == 401) MHD_add_response_header(response, "WWW-Authenticate", "Bearer");
@@ -344,6 +354,8 @@ int HttpServer::Send(MHD_Connection* connection, Request& request, const Reply& 
     MHD_add_response_header(response, MHD_HTTP_HEADER_RETRY_AFTER, wait.c_str());
   }
   if (reply.close) MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+  for (const auto& [name, value] : reply.headers)
+    MHD_add_response_header(response, name.c_str(), value.c_str());
   request.status = reply.status;
   request.bytes = reply.body.size();
   const MHD_Result queued = MHD_queue_response(connection, reply.status, response);
@@ -411,7 +423,10 @@ Reply HttpServer::EntryReply(Request& request) {
     const auto found = latest->find(entry);
     if (found != latest->end()) verdict = found->second->verdict;
   }
-  const Json answer = {{"entry", entry}, {"verdict", verdict}, {"versions", versions}};
+  const Json answer = {{"entry", entry},
+                       {"verdict", verdict},
+                       {"versions", versions},
+                       {"decisions", console_.EntrantDecisions(entry)}};
   return JsonReply(200, answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
 }
 
@@ -438,6 +453,10 @@ void HttpServer::CheckAccess(Request& request, const std::string& token) {
     return;
   }
   request.entry = store_.EntryOfToken(TokenHash(token));
+  if (!request.entry && console_.IsOrganiserToken(token)) {
+    parts.Refuse(403, "an organiser's token opens the review, not uploads: use an entrant's");
+    return;
+  }
   if (!request.entry) {
     parts.Refuse(401, "the token is not known: check it, or ask the organiser for a new one");
     return;
@@ -550,6 +569,7 @@ int HttpServer::StartRequest(MHD_Connection* connection, Request& request, const
       request.routed.route == Route::kApiSignup &&
       Header(connection, MHD_HTTP_HEADER_ACCEPT).find("text/html") != std::string::npos;
   if (auto refused = RefuseAtStart(connection, request)) return Send(connection, request, *refused);
+  if (ForConsole(request.routed.route)) return StartReview(connection, request, headers);
   switch (request.routed.route) {
     case Route::kPageFile:
       return AnswerPageFile(connection, request);
@@ -646,6 +666,9 @@ int HttpServer::Handle(MHD_Connection* connection, const char* url, const char* 
     return StartRequest(connection, request, method, url, version);
   }
   if (request.deferred) return Send(connection, request, *request.deferred);
+  if (request.review && request.status == 0)
+    return TakeReviewBody(connection, request, upload_data, upload_data_size);
+
   if (!request.parts || request.status != 0) {  // answered on the first call
     *upload_data_size = 0;
     return MHD_YES;
@@ -656,6 +679,62 @@ int HttpServer::Handle(MHD_Connection* connection, const char* url, const char* 
     return TakeBody(request, upload_data, size);
   }
   return FinishBody(connection, request);
+}
+
+// A review request is answered by the console on a worker once its body
+// (if any) is read: a decision waits for the disk.
+int HttpServer::StartReview(MHD_Connection* connection, Request& request,
+                            const HeaderLines& headers) {
+  request.review = std::make_unique<ReviewRequest>();
+  ReviewRequest& review = *request.review;
+  review.routed = request.routed;
+  review.client = request.client;
+  review.cookie = JoinedHeader(headers, "Cookie");
+  review.authorization = Header(connection, MHD_HTTP_HEADER_AUTHORIZATION);
+  review.origin = Header(connection, "Origin");
+  review.referer = Header(connection, "Referer");
+  review.host = Header(connection, MHD_HTTP_HEADER_HOST);
+  review.csrf_header = Header(connection, "X-CSRF-Token");
+  const char* since = MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, "since");
+  review.since = since ? since : "";
+  const std::string length = Header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH);
+  if (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > ReviewConsole::kBodyLimit) {
+    review.body_too_large = true;
+    Reply reply = ReviewAnswer(request);
+    reply.close = true;  // its body is left unread
+    return Send(connection, request, reply);
+  }
+  if (request.method == "POST") return MHD_YES;  // the body comes next
+  return AnswerReview(connection, request);
+}
+
+// A review request's body, up to the console's limit; past it the rest is
+// read and dropped, and the console answers 413.
+int HttpServer::TakeReviewBody(MHD_Connection* connection, Request& request, const char* data,
+                               size_t* size) {
+  const size_t taken = *size;
+  *size = 0;
+  if (taken == 0) return AnswerReview(connection, request);
+  if (std::chrono::steady_clock::now() - request.began >
+      std::chrono::seconds(options_.request_timeout))
+    return MHD_NO;  // as an upload past its time: dropped
+  ReviewRequest& review = *request.review;
+  review.body_too_large |= review.body.size() + taken > ReviewConsole::kBodyLimit;
+  if (!review.body_too_large) review.body.append(data, taken);
+  return MHD_YES;
+}
+
+int HttpServer::AnswerReview(MHD_Connection* connection, Request& request) {
+  return Defer(connection, request, [this, &request] { return ReviewAnswer(request); });
+}
+
+Reply HttpServer::ReviewAnswer(Request& request) {
+  ReviewReply answer = console_.Answer(*request.review);
+  request.retry_after = std::move(answer.retry_after);
+  return {.status = answer.status,
+          .body = std::move(answer.body),
+          .type = answer.type,
+          .headers = std::move(answer.headers)};
 }
 
 Reply HttpServer::FinishUpload(Request& request) {

@@ -4,7 +4,8 @@
 // thread); an upload's commit and evaluation run on a worker while its
 // connection waits suspended. Its limits: a share of the connections per
 // address, memory per connection, idle time and a whole request's time; and
-// the routes of the API, the entrants' pages and the live results.
+// the routes of the API, the entrants' pages and the live results; the
+// organisers' review is the console's.
 
 #include <atomic>
 #include <condition_variable>
@@ -22,6 +23,8 @@
 #include "server/entry_commit.h"
 #include "server/live_results.h"
 #include "server/rate_limit.h"
+#include "server/request_checks.h"
+#include "server/review_console.h"
 #include "server/server_options.h"
 #include "server/version_store.h"
 #include "server/webhook_notifier.h"
@@ -38,7 +41,8 @@ struct Reply;
 class HttpServer {
  public:
   HttpServer(const ServerOptions& options, const StateFolders& folders, VersionStore& store,
-             LiveResults& live, WebhookNotifier& notifier, std::ostream& log);
+             LiveResults& live, WebhookNotifier& notifier, ReviewConsole& console,
+             std::ostream& log);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -70,6 +74,10 @@ class HttpServer {
   int TakeBody(Request& request, const char* data, size_t size);
   int FinishBody(MHD_Connection* connection, Request& request);
   int Defer(MHD_Connection* connection, Request& request, std::function<Reply()> work);
+  int StartReview(MHD_Connection* connection, Request& request, const HeaderLines& headers);
+  int TakeReviewBody(MHD_Connection* connection, Request& request, const char* data, size_t* size);
+  int AnswerReview(MHD_Connection* connection, Request& request);
+  Reply ReviewAnswer(Request& request);
   Reply FinishUpload(Request& request);
   Reply FinishSignup(Request& request);
   void CheckAccess(Request& request, const std::string& token);
@@ -83,6 +91,7 @@ class HttpServer {
   VersionStore& store_;
   LiveResults& live_;
   WebhookNotifier& notifier_;
+  ReviewConsole& console_;
   std::ostream& log_;
   TrustedProxies proxies_;
   RateLimit address_limit_;

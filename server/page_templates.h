@@ -1,5 +1,5 @@
 #pragma once
-// The entrants' page templates, built into the program from
+// The entrants' and the review console's page templates, built into the program from
 // server/templates/ (see server/CMakeLists.txt).
 
 #include <string_view>
@@ -11,5 +11,11 @@ extern const std::string_view kVerdictTemplate;
 extern const std::string_view kRefusalTemplate;
 extern const std::string_view kSignupFormTemplate;
 extern const std::string_view kSignupAnswerTemplate;
+extern const std::string_view kEntrantEntryTemplate;
+extern const std::string_view kReviewLoginTemplate;
+extern const std::string_view kReviewBarTemplate;
+extern const std::string_view kReviewQueueTemplate;
+extern const std::string_view kReviewEntryTemplate;
+extern const std::string_view kReviewMessageTemplate;
 
 }  // namespace hl::server::embedded

@@ -16,10 +16,23 @@ struct Fixed {
 };
 
 constexpr std::array kFixedRoutes = {
-    Fixed{"/upload", "GET", Route::kUploadForm},     Fixed{"/upload", "POST", Route::kUploadPost},
-    Fixed{"/api/upload", "POST", Route::kApiUpload}, Fixed{"/api/entry", "GET", Route::kApiEntry},
-    Fixed{"/api/signup", "POST", Route::kApiSignup}, Fixed{"/signup", "GET", Route::kSignupForm},
+    Fixed{"/upload", "GET", Route::kUploadForm},
+    Fixed{"/upload", "POST", Route::kUploadPost},
+    Fixed{"/api/upload", "POST", Route::kApiUpload},
+    Fixed{"/api/entry", "GET", Route::kApiEntry},
+    Fixed{"/api/signup", "POST", Route::kApiSignup},
+    Fixed{"/signup", "GET", Route::kSignupForm},
+    Fixed{"/review/login", "GET", Route::kReviewLoginForm},
+    Fixed{"/review/login", "POST", Route::kReviewLogin},
+    Fixed{"/review/logout", "POST", Route::kReviewLogout},
+    Fixed{"/review", "GET", Route::kReviewQueue},
+    Fixed{"/review/api/entries", "GET", Route::kReviewApiEntries},
+    Fixed{"/review/api/ledger", "GET", Route::kReviewApiLedger},
+    Fixed{"/entry", "GET", Route::kEntrantPage},
+    Fixed{"/entry", "POST", Route::kEntrantLogin},
 };
+
+constexpr std::array<std::string_view, 3> kDecisions = {"penalty", "withdraw", "looked-at"};
 
 constexpr std::array<std::string_view, 5> kTopFiles = {"results.json", "results.csv", "chart.png",
                                                        "ghosts.png", "index.html"};
@@ -66,6 +79,56 @@ Routed Answered(unsigned status, std::string allow = "") {
   return routed;
 }
 
+Routed Taken(Route route, std::string_view method, std::string_view wanted) {
+  const bool get = wanted == "GET";
+  if (method != wanted && !(get && method == "HEAD"))
+    return Answered(405, get ? "GET, HEAD" : "POST");
+  Routed routed;
+  routed.route = route;
+  routed.status = 200;
+  return routed;
+}
+
+// A version's number as the path names it: digits without a leading zero.
+int64_t VersionNumber(std::string_view text) {
+  if (text.empty() || text.size() > 9 || text.front() == '0') return 0;
+  int64_t number = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return 0;
+    number = number * 10 + (c - '0');
+  }
+  return number;
+}
+
+// /review/entry/ENTRY[/ACTION | /version/N/FILE] and /review/api/entry/ENTRY[/ACTION].
+Routed ReviewEntryRoute(std::string_view method, std::string_view path) {
+  auto segments = Segments(path);
+  const bool api = segments.size() > 2 && segments[1] == "api";
+  if (api) segments.erase(segments.begin() + 1);
+  if (segments.size() < 3 || segments[0] != "review" || segments[1] != "entry" ||
+      !std::all_of(segments.begin() + 2, segments.end(), IsSafeSegment))
+    return Answered(404);
+  Routed routed;
+  if (segments.size() == 3) {
+    routed = Taken(api ? Route::kReviewApiEntry : Route::kReviewEntry, method, "GET");
+  } else if (segments.size() == 4 &&
+             std::find(kDecisions.begin(), kDecisions.end(), segments[3]) != kDecisions.end()) {
+    routed = Taken(api ? Route::kReviewApiDecide : Route::kReviewDecide, method, "POST");
+    if (routed.route != Route::kNone) routed.action = std::string(segments[3]);
+  } else if (!api && segments.size() == 6 && segments[3] == "version" &&
+             VersionNumber(segments[4]) > 0) {
+    routed = Taken(Route::kReviewDownload, method, "GET");
+    if (routed.route != Route::kNone) {
+      routed.version = VersionNumber(segments[4]);
+      routed.file = std::string(segments[5]);
+    }
+  } else {
+    return Answered(404);
+  }
+  if (routed.route != Route::kNone) routed.entry = std::string(segments[2]);
+  return routed;
+}
+
 }  // namespace
 
 Routed RouteRequest(std::string_view method, std::string_view path, bool signup) {
@@ -86,6 +149,7 @@ Routed RouteRequest(std::string_view method, std::string_view path, bool signup)
     if (fixed.method == "GET") allow += ", HEAD";
   }
   if (!allow.empty()) return Answered(405, allow);
+  if (path.starts_with("/review/")) return ReviewEntryRoute(method, path);
   Routed routed;
   routed.file = PageFile(path);
   if (routed.file.empty()) return Answered(404);
@@ -106,6 +170,13 @@ const char* PageFileType(std::string_view file) {
 
 bool TakesForm(Route route) {
   return route == Route::kUploadPost || route == Route::kApiUpload || route == Route::kApiSignup;
+}
+
+bool ForConsole(Route route) { return route >= Route::kReviewLoginForm; }
+
+bool IsReviewApi(Route route) {
+  return route == Route::kReviewApiEntries || route == Route::kReviewApiEntry ||
+         route == Route::kReviewApiDecide || route == Route::kReviewApiLedger;
 }
 
 }  // namespace hl::server

@@ -3,6 +3,7 @@
 // the live page are checked here: only the names an export writes, never a
 // listing, never a path outside the page's folder.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,13 +18,32 @@ enum class Route {
   kApiEntry,    // GET /api/entry
   kApiSignup,   // POST /api/signup (the form's too)
   kSignupForm,  // GET /signup
+  // The routes of the review console, kept last (ForConsole): the
+  // organisers' review, whose `entry`, `action`, `version` and `file` say
+  // what the path names, and the entrant's own page.
+  kReviewLoginForm,   // GET /review/login
+  kReviewLogin,       // POST /review/login
+  kReviewLogout,      // POST /review/logout
+  kReviewQueue,       // GET /review
+  kReviewEntry,       // GET /review/entry/ENTRY
+  kReviewDecide,      // POST /review/entry/ENTRY/ACTION (the forms)
+  kReviewDownload,    // GET /review/entry/ENTRY/version/N/FILE
+  kReviewApiEntries,  // GET /review/api/entries
+  kReviewApiEntry,    // GET /review/api/entry/ENTRY
+  kReviewApiDecide,   // POST /review/api/entry/ENTRY/ACTION
+  kReviewApiLedger,   // GET /review/api/ledger
+  kEntrantPage,       // GET /entry: an entrant's own versions, verdict and decisions
+  kEntrantLogin,      // POST /entry: the entrant's token, once, for a cookie
 };
 
 struct Routed {
   Route route = Route::kNone;
   unsigned status = 404;
-  std::string file;   // kPageFile: relative to the page folder
-  std::string allow;  // 405: the methods the path takes
+  std::string file;     // kPageFile: relative to the page folder; kReviewDownload: its name
+  std::string entry;    // the review's routes that name an entry
+  std::string action;   // kReviewDecide, kReviewApiDecide: "penalty", "withdraw" or "looked-at"
+  int64_t version = 0;  // kReviewDownload
+  std::string allow;    // 405: the methods the path takes
 };
 
 Routed RouteRequest(std::string_view method, std::string_view path, bool signup);
@@ -33,5 +53,10 @@ const char* PageFileType(std::string_view file);
 
 // True for a request that sends a body the server reads as a form.
 bool TakesForm(Route route);
+
+// True for the routes the review console answers, all behind a session
+// cookie; IsReviewApi for those of them that answer JSON.
+bool ForConsole(Route route);
+bool IsReviewApi(Route route);
 
 }  // namespace hl::server

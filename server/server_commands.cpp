@@ -16,6 +16,8 @@
 #include "server/evaluation_edits.h"
 #include "server/http_server.h"
 #include "server/live_results.h"
+#include "server/review_console.h"
+#include "server/review_desk.h"
 #include "server/state_lock.h"
 #include "server/version_store.h"
 #include "server/webhook_notifier.h"
@@ -99,7 +101,9 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   rules.OnChange([&edits] { edits.Look(); });
   LiveResults live(folders, rules, notifier->get());
   live.Start();
-  HttpServer http(options, folders, **store, live, **notifier, log);
+  ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live);
+  ReviewConsole console(options, folders, desk, **store, live);
+  HttpServer http(options, folders, **store, live, **notifier, console, log);
   const auto port = http.Start();
   if (!port) {
     messages.Problem(port.error().Describe());

@@ -21,6 +21,9 @@ struct ServerOptions {
   std::string evaluation_file;
   std::optional<evaluation::ClosingTime> closes;  // --closes
   bool signup = false;
+  // Where people reach the server (--public-url); an https:// one marks
+  // the organisers' session cookie Secure.
+  std::string public_url;
   int64_t rate_limit = 120;                  // requests a minute from one address
   int64_t idle_timeout = 30;                 // seconds
   int64_t request_timeout = 120;             // seconds for a whole request, however it trickles in

@@ -17,6 +17,25 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kCallTime = std::chrono::seconds(30);
 
+std::string FromBase64(const std::string& text) {
+  static const std::string kDigits =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string bytes;
+  uint32_t bits = 0;
+  int count = 0;
+  for (const char c : text) {
+    const size_t digit = kDigits.find(c);
+    if (digit == std::string::npos) continue;  // '=' and line breaks
+    bits = (bits << 6) | static_cast<uint32_t>(digit);
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      bytes += static_cast<char>((bits >> count) & 0xff);
+    }
+  }
+  return bytes;
+}
+
 }  // namespace
 
 // The pipe's ends are the browser's fds 3 (commands in) and 4 (answers out).
@@ -118,6 +137,11 @@ void HeadlessBrowser::ChooseFiles(const std::string& selector,
   const int root = document.value("root", Json::object()).value("nodeId", 0);
   const Json node = Call("DOM.querySelector", {{"nodeId", root}, {"selector", selector}});
   Call("DOM.setFileInputFiles", {{"files", paths}, {"nodeId", node.value("nodeId", 0)}});
+}
+
+std::string HeadlessBrowser::Screenshot() {
+  const Json shot = Call("Page.captureScreenshot", {{"format", "png"}});
+  return FromBase64(shot.value("data", ""));
 }
 
 }  // namespace hl::testing

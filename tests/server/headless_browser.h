@@ -26,6 +26,8 @@ class HeadlessBrowser {
   nlohmann::json Evaluate(const std::string& expression);
   // Waits up to 30 s for the expression to be true in a loaded page.
   bool WaitFor(const std::string& expression);
+  // What the viewport shows now, as the bytes of a PNG file ("" on a failure).
+  std::string Screenshot();
   // Chooses `paths` in the file input that `selector` finds.
   void ChooseFiles(const std::string& selector, const std::vector<std::string>& paths);
 

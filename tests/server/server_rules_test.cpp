@@ -9,6 +9,7 @@
 #include "server/connection_share.h"
 #include "server/page_validators.h"
 #include "server/request_checks.h"
+#include "server/review_request.h"
 #include "server/routes.h"
 #include "server/upload_names.h"
 #include "tests/support/temp_dir.h"
@@ -111,6 +112,66 @@ TEST(ServerRules, Routes) {
   EXPECT_EQ(RouteRequest("GET", "/signup", true).route, Route::kSignupForm);
   EXPECT_EQ(RouteRequest("POST", "/api/entry", false).allow, "GET, HEAD");
   EXPECT_STREQ(PageFileType("entries/003-cleo/screen.jpg"), "image/jpeg");
+}
+
+TEST(ServerRules, ReviewRoutes) {
+  struct Case {
+    std::string method, path;
+    Route route;
+    unsigned status;
+    std::string entry, action;
+  };
+  const Case cases[] = {
+      {"GET", "/review", Route::kReviewQueue, 200, "", ""},
+      {"POST", "/review", Route::kNone, 405, "", ""},
+      {"GET", "/review/login", Route::kReviewLoginForm, 200, "", ""},
+      {"POST", "/review/login", Route::kReviewLogin, 200, "", ""},
+      {"GET", "/review/logout", Route::kNone, 405, "", ""},
+      {"GET", "/review/entry/2-bert", Route::kReviewEntry, 200, "2-bert", ""},
+      {"POST", "/review/entry/2-bert/penalty", Route::kReviewDecide, 200, "2-bert", "penalty"},
+      {"GET", "/review/entry/2-bert/penalty", Route::kNone, 405, "", ""},
+      {"POST", "/review/entry/2-bert/delete", Route::kNone, 404, "", ""},
+      {"POST", "/review/api/entry/a/looked-at", Route::kReviewApiDecide, 200, "a", "looked-at"},
+      {"GET", "/review/api/entry/a", Route::kReviewApiEntry, 200, "a", ""},
+      {"GET", "/review/api/entries", Route::kReviewApiEntries, 200, "", ""},
+      {"GET", "/review/api/ledger", Route::kReviewApiLedger, 200, "", ""},
+      {"GET", "/review/entry/a/version/3/eichwald.trk", Route::kReviewDownload, 200, "a", ""},
+      {"GET", "/review/entry/a/version/03/eichwald.trk", Route::kNone, 404, "", ""},
+      {"GET", "/review/api/entry/a/version/3/eichwald.trk", Route::kNone, 404, "", ""},
+      {"GET", "/review/entry/..", Route::kNone, 404, "", ""},
+      {"GET", "/review/entry/a/version/3/..", Route::kNone, 404, "", ""},
+      {"GET", "/review/entry/a%2F..%2Fb", Route::kNone, 404, "", ""},
+      {"GET", "/review/entry/a\"b", Route::kNone, 404, "", ""},
+      {"GET", "/review/entry/", Route::kNone, 404, "", ""},
+      {"GET", "/review/", Route::kNone, 404, "", ""},
+      {"GET", "/entry", Route::kEntrantPage, 200, "", ""},
+      {"POST", "/entry", Route::kEntrantLogin, 200, "", ""},
+  };
+  for (const Case& c : cases) {
+    const Routed routed = RouteRequest(c.method, c.path, false);
+    EXPECT_EQ(routed.route, c.route) << c.method << ' ' << c.path;
+    EXPECT_EQ(routed.status, c.status) << c.method << ' ' << c.path;
+    EXPECT_EQ(routed.entry, c.entry) << c.path;
+    EXPECT_EQ(routed.action, c.action) << c.path;
+  }
+  const Routed download = RouteRequest("HEAD", "/review/entry/a/version/12/s.jpg", false);
+  EXPECT_EQ(download.version, 12);
+  EXPECT_EQ(download.file, "s.jpg");
+  EXPECT_TRUE(ForConsole(Route::kReviewLoginForm) && ForConsole(Route::kEntrantLogin) &&
+              IsReviewApi(Route::kReviewApiLedger));
+  EXPECT_FALSE(ForConsole(Route::kApiEntry) || IsReviewApi(Route::kReviewEntry));
+}
+
+TEST(ServerRules, ReviewRequestParts) {
+  const auto fields = FormFields("csrf=ab12&reason=car+modified%2C+offset+700&time=6000&empty=");
+  ASSERT_TRUE(fields);
+  EXPECT_EQ(fields->at("reason"), "car modified, offset 700");
+  EXPECT_EQ(fields->at("empty"), "");
+  for (const char* broken : {"a=%", "a=%4", "a=%zz", "a=1&a=2"})
+    EXPECT_FALSE(FormFields(broken)) << broken;
+  EXPECT_EQ(CookieValue("x=1; hl_review=abc;hl_review2=no", "hl_review"), "abc");
+  EXPECT_EQ(CookieValue("xhl_review=abc", "hl_review"), "");
+  EXPECT_EQ(CookieValue("", "hl_review"), "");
 }
 
 TEST(ServerRules, RequestHeads) {
