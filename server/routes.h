@@ -21,19 +21,25 @@ enum class Route {
   // The routes of the review console, kept last (ForConsole): the
   // organisers' review, whose `entry`, `action`, `version` and `file` say
   // what the path names, and the entrant's own page.
-  kReviewLoginForm,   // GET /review/login
-  kReviewLogin,       // POST /review/login
-  kReviewLogout,      // POST /review/logout
-  kReviewQueue,       // GET /review
-  kReviewEntry,       // GET /review/entry/ENTRY
-  kReviewDecide,      // POST /review/entry/ENTRY/ACTION (the forms)
-  kReviewDownload,    // GET /review/entry/ENTRY/version/N/FILE
-  kReviewApiEntries,  // GET /review/api/entries
-  kReviewApiEntry,    // GET /review/api/entry/ENTRY
-  kReviewApiDecide,   // POST /review/api/entry/ENTRY/ACTION
-  kReviewApiLedger,   // GET /review/api/ledger
-  kEntrantPage,       // GET /entry: an entrant's own versions, verdict and decisions
-  kEntrantLogin,      // POST /entry: the entrant's token, once, for a cookie
+  kReviewLoginForm,         // GET /review/login
+  kReviewLogin,             // POST /review/login
+  kReviewLogout,            // POST /review/logout
+  kReviewQueue,             // GET /review
+  kReviewEntry,             // GET /review/entry/ENTRY
+  kReviewDecide,            // POST /review/entry/ENTRY/ACTION (the forms)
+  kReviewDownload,          // GET /review/entry/ENTRY/version/N/FILE
+  kReviewApiEntries,        // GET /review/api/entries
+  kReviewApiEntry,          // GET /review/api/entry/ENTRY
+  kReviewApiDecide,         // POST /review/api/entry/ENTRY/ACTION
+  kReviewApiLedger,         // GET /review/api/ledger
+  kEntrantPage,             // GET /entry: an entrant's own versions, verdict and decisions
+  kEntrantLogin,            // POST /entry: the entrant's token, once, for a cookie
+  kReviewReevaluateForm,    // GET /review/reevaluate
+  kReviewReevaluate,        // POST /review/reevaluate (the form)
+  kReviewApiReevaluate,     // POST /review/api/reevaluate
+  kReviewPreview,           // GET /review/reevaluate/ID
+  kReviewPreviewDecide,     // POST /review/reevaluate/ID/ACTION (the forms)
+  kReviewApiPreviewDecide,  // POST /review/api/reevaluate/ID/ACTION
 };
 
 struct Routed {
@@ -41,7 +47,9 @@ struct Routed {
   unsigned status = 404;
   std::string file;     // kPageFile: relative to the page folder; kReviewDownload: its name
   std::string entry;    // the review's routes that name an entry
-  std::string action;   // kReviewDecide, kReviewApiDecide: "penalty", "withdraw" or "looked-at"
+  std::string action;   // kReviewDecide, kReviewApiDecide: "penalty", "withdraw" or "looked-at";
+                        // kReviewPreviewDecide, kReviewApiPreviewDecide: "apply" or "discard"
+  std::string preview;  // the re-evaluation's routes that name a preview: its id
   int64_t version = 0;  // kReviewDownload
   std::string allow;    // 405: the methods the path takes
 };

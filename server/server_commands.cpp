@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -16,6 +17,7 @@
 #include "server/evaluation_edits.h"
 #include "server/http_server.h"
 #include "server/live_results.h"
+#include "server/reevaluation.h"
 #include "server/review_console.h"
 #include "server/review_desk.h"
 #include "server/state_lock.h"
@@ -101,8 +103,10 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   rules.OnChange([&edits] { edits.Look(); });
   LiveResults live(folders, rules, notifier->get());
   live.Start();
-  ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live);
-  ReviewConsole console(options, folders, desk, **store, live);
+  ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live,
+                  std::chrono::system_clock::now, &edits);
+  Reevaluations reevaluations(folders, options.evaluation_file, **store, live, edits);
+  ReviewConsole console(options, folders, desk, **store, live, reevaluations);
   HttpServer http(options, folders, **store, live, **notifier, console, log);
   const auto port = http.Start();
   if (!port) {
