@@ -48,7 +48,8 @@ class ReviewConsole {
 
   ReviewReply Answer(const ReviewRequest& request);
   // How many bytes of body the request may send: a proposed evaluation's
-  // route takes more, from an organiser alone.
+  // route takes more, from an organiser alone. Called by the HTTP side as
+  // the headers arrive, before the body is read.
   size_t BodyLimit(const ReviewRequest& request);
   // True for an organiser's token, which opens the review and nothing else.
   bool IsOrganiserToken(std::string_view token);
