@@ -110,13 +110,14 @@ ReviewReply SeeOther(const std::string& location) {
 
 ReviewConsole::ReviewConsole(const ServerOptions& options, const StateFolders& folders,
                              ReviewDesk& desk, VersionStore& store, LiveResults& live,
-                             Reevaluations& reevaluations)
+                             Reevaluations& reevaluations, WebhookNotifier* notifier)
     : options_(options),
       folders_(folders),
       desk_(desk),
       store_(store),
       live_(live),
-      reevaluations_(reevaluations) {}
+      reevaluations_(reevaluations),
+      notifier_(notifier) {}
 
 size_t ReviewConsole::BodyLimit(const ReviewRequest& request) {
   const Route route = request.routed.route;
@@ -166,7 +167,12 @@ ReviewReply ReviewConsole::Dispatch(const ReviewRequest& request, const Caller& 
     case Route::kReviewLogout:
       return Logout(caller);
     case Route::kReviewQueue:
-      return {.status = 200, .body = ReviewQueuePage(desk_.Queue(), viewer), .type = kHtmlType};
+      return {
+          .status = 200,
+          .body = ReviewQueuePage(
+              desk_.Queue(),
+              notifier_ ? notifier_->FailedDeliveries() : std::vector<FailedDelivery>{}, viewer),
+          .type = kHtmlType};
     case Route::kReviewApiEntries: {
       Json entries = Json::array();
       for (const QueueRow& row : desk_.Queue()) entries.push_back(QueueRowJson(row));

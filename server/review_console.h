@@ -21,6 +21,7 @@
 #include "server/review_sessions.h"
 #include "server/server_options.h"
 #include "server/version_store.h"
+#include "server/webhook_notifier.h"
 
 namespace hl::server {
 
@@ -43,8 +44,10 @@ class ReviewConsole {
   static constexpr size_t kProposalBodyLimit = 3 * Reevaluations::kLargestProposal;
   static constexpr int64_t kFailedLoginsPerMinute = 5;
 
+  // `notifier` (may be null): its given-up deliveries are listed on the queue.
   ReviewConsole(const ServerOptions& options, const StateFolders& folders, ReviewDesk& desk,
-                VersionStore& store, LiveResults& live, Reevaluations& reevaluations);
+                VersionStore& store, LiveResults& live, Reevaluations& reevaluations,
+                WebhookNotifier* notifier = nullptr);
 
   ReviewReply Answer(const ReviewRequest& request);
   // How many bytes of body the request may send: a proposed evaluation's
@@ -93,6 +96,7 @@ class ReviewConsole {
   VersionStore& store_;
   LiveResults& live_;
   Reevaluations& reevaluations_;
+  WebhookNotifier* notifier_;
   ReviewSessions sessions_;
   ReviewSessions entrant_sessions_;                  // each names its entry as `who`
   RateLimit failed_logins_{kFailedLoginsPerMinute};  // organisers' and entrants' logins alike

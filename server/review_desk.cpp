@@ -15,6 +15,7 @@
 #include "server/live_results.h"
 #include "server/version_json.h"
 #include "server/version_store.h"
+#include "server/webhook_notifier.h"
 
 namespace hl::server {
 namespace {
@@ -91,15 +92,26 @@ Json DecisionJson(const LedgerRecord& record) {
           {"reason", record.reason}};
 }
 
+WebhookEvent DecisionEventOf(const LedgerRecord& record) {
+  const bool withdrawn = record.action == "withdraw";
+  const Json& time = withdrawn ? record.old_value : record.new_value;
+  return DecisionEvent(
+      record.at, record.entry, withdrawn ? DecisionAction::kWithdraw : DecisionAction::kPenalty,
+      time.is_number_integer() ? std::optional<int64_t>(time.get<int64_t>()) : std::nullopt,
+      record.reason);
+}
+
 }  // namespace
 
 ReviewDesk::ReviewDesk(std::string base_dir, std::string evaluation_file, VersionStore& store,
-                       LiveResults& live, Clock clock, EvaluationEdits* edits)
+                       LiveResults& live, Clock clock, WebhookNotifier* notifier,
+                       EvaluationEdits* edits)
     : base_dir_(std::move(base_dir)),
       evaluation_file_(std::move(evaluation_file)),
       store_(store),
       live_(live),
       clock_(std::move(clock)),
+      notifier_(notifier),
       edits_(edits) {}
 
 bool ReviewDesk::IsEntry(const std::string& entry) const {
@@ -156,6 +168,7 @@ DeskAnswer ReviewDesk::Decide(const std::string& actor, const std::string& entry
   if (auto added = store_.AddToLedger(record); !added)
     return {500, "the decision is in the evaluation file, but not in the ledger: " +
                      added.error().Describe()};
+  if (notifier_ != nullptr) notifier_->Notify(DecisionEventOf(record));
   // The live results read the changed file within a second, as after an
   // edit by hand; nothing here waits for their evaluation.
   return {200, decision.withdrawn ? "the penalty of '" + entry + "' is withdrawn"

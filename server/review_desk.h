@@ -26,6 +26,7 @@ namespace hl::server {
 class EvaluationEdits;
 class LiveResults;
 class VersionStore;
+class WebhookNotifier;
 
 // What a decision got: 200 when done, 400 (the sentence says what is
 // wrong with the request), 404 (no such entry), 409 (the evaluation file
@@ -52,11 +53,12 @@ class ReviewDesk {
  public:
   using Clock = std::function<std::chrono::system_clock::time_point()>;
 
+  // `notifier` (may be null) tells receivers of each penalty and withdrawal.
   // Decisions are written through `edits`, when given, so they are not
   // taken for edits by hand.
   ReviewDesk(std::string base_dir, std::string evaluation_file, VersionStore& store,
              LiveResults& live, Clock clock = std::chrono::system_clock::now,
-             EvaluationEdits* edits = nullptr);
+             WebhookNotifier* notifier = nullptr, EvaluationEdits* edits = nullptr);
 
   // Organisers' decisions; each is on disk (evaluation file and ledger)
   // before it returns. The live results watch the file and follow within a
@@ -92,6 +94,7 @@ class ReviewDesk {
   VersionStore& store_;
   LiveResults& live_;
   Clock clock_;
+  WebhookNotifier* notifier_;
   EvaluationEdits* const edits_;
   std::mutex deciding_;  // one decision at a time: each reads the file the last one wrote
 };

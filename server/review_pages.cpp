@@ -178,6 +178,22 @@ PageData Picture(const std::string& src, const std::string& entry) {
   return picture;
 }
 
+std::string TextAt(const Json& json, const char* key) {
+  const Json& value = At(json, key);
+  return value.is_string() ? value.get<std::string>() : "";
+}
+
+PageData FailedDeliveryData(const FailedDelivery& failed) {
+  PageData data;
+  data.set("receiver", failed.receiver);
+  data.set("event", TextAt(failed.event, "event"));
+  data.set("entry", TextAt(failed.event, "entry"));
+  data.set("at", TextAt(failed.event, "at"));
+  data.set("attempts", std::to_string(failed.attempts));
+  data.set("problem", failed.problem);
+  return data;
+}
+
 }  // namespace
 
 PageData Titled(const std::string& title, const ReviewViewer& viewer) {
@@ -204,12 +220,17 @@ std::string ReviewMessagePage(unsigned status, const std::string& message,
   return publish::RenderPage(embedded::kReviewMessageTemplate, std::move(values));
 }
 
-std::string ReviewQueuePage(const std::vector<QueueRow>& rows, const ReviewViewer& viewer) {
+std::string ReviewQueuePage(const std::vector<QueueRow>& rows,
+                            const std::vector<FailedDelivery>& failed, const ReviewViewer& viewer) {
   PageData values = Titled("Review queue", viewer);
   PageList list;
   for (const QueueRow& row : rows) list.push_back(QueueRowData(row));
   values.set("rows", list);
   values.set("count", std::to_string(rows.size()));
+  PageList given_up;
+  for (const FailedDelivery& delivery : failed) given_up.push_back(FailedDeliveryData(delivery));
+  values.set("has_failed", !given_up.empty());
+  values.set("failed", given_up);
   values.set("unlooked",
              std::to_string(std::count_if(rows.begin(), rows.end(),
                                           [](const auto& row) { return !row.looked_at; })));

@@ -10,6 +10,7 @@
 
 #include "publish/page_render.h"
 #include "server/review_desk.h"
+#include "server/webhook_queue.h"
 
 namespace hl::server {
 
@@ -34,7 +35,9 @@ std::string ReviewLoginPage(const std::string& message);
 // A refusal in words, e.g. "there is no entry X".
 std::string ReviewMessagePage(unsigned status, const std::string& message,
                               const ReviewViewer& viewer);
-std::string ReviewQueuePage(const std::vector<QueueRow>& rows, const ReviewViewer& viewer);
+// The queue, and below it the webhook deliveries that were given up.
+std::string ReviewQueuePage(const std::vector<QueueRow>& rows,
+                            const std::vector<FailedDelivery>& failed, const ReviewViewer& viewer);
 // `facts` as ReviewDesk::EntryFacts gives them.
 std::string ReviewEntryPage(const nlohmann::ordered_json& facts, const EntryExtras& extras,
                             const ReviewViewer& viewer);

@@ -104,9 +104,9 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   LiveResults live(folders, rules, notifier->get());
   live.Start();
   ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live,
-                  std::chrono::system_clock::now, &edits);
+                  std::chrono::system_clock::now, notifier->get(), &edits);
   Reevaluations reevaluations(folders, options.evaluation_file, **store, live, edits);
-  ReviewConsole console(options, folders, desk, **store, live, reevaluations);
+  ReviewConsole console(options, folders, desk, **store, live, reevaluations, notifier->get());
   HttpServer http(options, folders, **store, live, **notifier, console, log);
   const auto port = http.Start();
   if (!port) {

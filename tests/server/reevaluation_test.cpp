@@ -113,7 +113,8 @@ struct Served {
   ClosingRules rules{file, online.source, std::nullopt, log};
   EvaluationEdits edits{file, *store, log};
   LiveResults live{folders, rules};
-  ReviewDesk desk{online.source, file, *store, live, std::chrono::system_clock::now, &edits};
+  ReviewDesk desk = ReviewDesk(online.source, file, *store, live, std::chrono::system_clock::now,
+                               nullptr, &edits);
   Reevaluations reevaluations{folders, file, *store, live, edits};
 };
 

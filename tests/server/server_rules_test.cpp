@@ -9,6 +9,7 @@
 #include "server/connection_share.h"
 #include "server/page_validators.h"
 #include "server/request_checks.h"
+#include "server/review_pages.h"
 #include "server/review_request.h"
 #include "server/routes.h"
 #include "server/upload_names.h"
@@ -186,6 +187,21 @@ TEST(ServerRules, ReviewRequestParts) {
   EXPECT_EQ(CookieValue("x=1; hl_review=abc;hl_review2=no", "hl_review"), "abc");
   EXPECT_EQ(CookieValue("xhl_review=abc", "hl_review"), "");
   EXPECT_EQ(CookieValue("", "hl_review"), "");
+}
+
+// A receiver's answer is text from the network: the queue shows it escaped.
+TEST(ServerRules, QueueListsGivenUpDeliveriesEscaped) {
+  const FailedDelivery failed{
+      .receiver = "https://hooks.example",
+      .event = {{"event", "upload"}, {"at", "2026-12-09T07:00:00Z"}, {"entry", "anna"}},
+      .attempts = 17,
+      .problem = "HTTP 500 <script>x</script>"};
+  const std::string page = ReviewQueuePage({}, {failed}, {.organiser = "ada", .csrf = "c"});
+  EXPECT_NE(page.find("Webhook deliveries given up"), std::string::npos);
+  EXPECT_NE(page.find("to https://hooks.example: 17 attempts"), std::string::npos) << page;
+  EXPECT_EQ(page.find("<script>"), std::string::npos);
+  EXPECT_EQ(ReviewQueuePage({}, {}, {.organiser = "ada", .csrf = "c"}).find("given up"),
+            std::string::npos);
 }
 
 TEST(ServerRules, RequestHeads) {
