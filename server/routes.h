@@ -21,19 +21,21 @@ enum class Route {
   // The routes of the review console, kept last (ForConsole): the
   // organisers' review, whose `entry`, `action`, `version` and `file` say
   // what the path names, and the entrant's own page.
-  kReviewLoginForm,         // GET /review/login
-  kReviewLogin,             // POST /review/login
-  kReviewLogout,            // POST /review/logout
-  kReviewQueue,             // GET /review
-  kReviewEntry,             // GET /review/entry/ENTRY
-  kReviewDecide,            // POST /review/entry/ENTRY/ACTION (the forms)
-  kReviewDownload,          // GET /review/entry/ENTRY/version/N/FILE
-  kReviewApiEntries,        // GET /review/api/entries
-  kReviewApiEntry,          // GET /review/api/entry/ENTRY
-  kReviewApiDecide,         // POST /review/api/entry/ENTRY/ACTION
-  kReviewApiLedger,         // GET /review/api/ledger
-  kEntrantPage,             // GET /entry: an entrant's own versions, verdict and decisions
-  kEntrantLogin,            // POST /entry: the entrant's token, once, for a cookie
+  kReviewLoginForm,   // GET /review/login
+  kReviewLogin,       // POST /review/login
+  kReviewLogout,      // POST /review/logout
+  kReviewQueue,       // GET /review
+  kReviewEntry,       // GET /review/entry/ENTRY
+  kReviewDecide,      // POST /review/entry/ENTRY/ACTION (the forms)
+  kReviewDownload,    // GET /review/entry/ENTRY/version/N/FILE
+  kReviewApiEntries,  // GET /review/api/entries
+  kReviewApiEntry,    // GET /review/api/entry/ENTRY
+  kReviewApiDecide,   // POST /review/api/entry/ENTRY/ACTION
+  kReviewApiLedger,   // GET /review/api/ledger
+  kEntrantPage,       // GET /entry: an entrant's own versions, verdict and decisions
+  kEntrantLogin,      // POST /entry: the entrant's token, once, for a cookie
+
+  // Re-evaluation as a set, whose `preview` and `action` say what the path names.
   kReviewReevaluateForm,    // GET /review/reevaluate
   kReviewReevaluate,        // POST /review/reevaluate (the form)
   kReviewApiReevaluate,     // POST /review/api/reevaluate
