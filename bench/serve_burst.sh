@@ -3,8 +3,9 @@
 # loopback. Prints the time from the server's start to its first complete
 # page, uploads per second, p50/p95 latency of the answers, how long after
 # the last answer the page showed every entry, the server's peak resident
-# memory over the whole run, and the wall time of `--batch --json` over the
-# same folder for comparison.
+# memory over the whole run, the wall time of `--batch --json` over the
+# same folder for comparison, and the time to the complete page after a
+# restart on the same state.
 #
 #   bench/serve_burst.sh [--entrants N] HOTLAP_EVAL MAKE_SAMPLE_COMPETITION [WORK_DIR]
 #
@@ -98,6 +99,19 @@ page=$(date +%s.%N)
 peak=$(sed -n 's/^VmHWM:\s*//p' "/proc/$server/status")
 kill -TERM $server
 wait $server || true
+
+# A restart on the same state: the page a clean stop kept is built on.
+restarted=$(date +%s.%N)
+"$eval_bin" serve "$work/base" --state "$work/state" --listen 127.0.0.1:0 --rate-limit 100000 \
+  2>"$work/server.log" &
+server=$!
+for _ in $(seq 600); do grep -q '^listening on' "$work/server.log" && break; sleep 0.1; done
+url=$(sed -n 's/^listening on \(http:[^ ]*\)\/$/\1/p' "$work/server.log")
+wait_for_page "$tracks_after"
+restart_page=$(date +%s.%N)
+restart_peak=$(sed -n 's/^VmHWM:\s*//p' "/proc/$server/status")
+kill -TERM $server
+wait $server || true
 trap - EXIT
 
 cat "$work/times"/* >"$work/all-times"
@@ -111,6 +125,7 @@ batch_end=$(date +%s.%N)
 awk -v ok="$ok" -v n="${#entries[@]}" -v all="$entrants" -v st="$started" -v fp="$first_page" \
   -v s="$start" -v e="$end" -v a="$answered" -v p="$page" -v pt="$page_target" \
   -v bs="$batch_start" -v be="$batch_end" -v peak="$peak" -v p50="$(pct 50 <<<"$latencies")" \
+  -v rs="$restarted" -v rp="$restart_page" -v rpeak="$restart_peak" \
   -v p95="$(pct 95 <<<"$latencies")" 'BEGIN {
   printf "entrants:                %d, %d of them uploading\n", all, n
   printf "first complete page:     %.2f s after the start (target < 10 s)\n", fp - st
@@ -120,4 +135,5 @@ awk -v ok="$ok" -v n="${#entries[@]}" -v all="$entrants" -v st="$started" -v fp=
   printf "--batch --json wall:     %.2f s  (target: burst within 2x = %.2f s)\n", be - bs, 2 * (be - bs)
   printf "page complete after:     %.2f s of the last answer (target < %d s)\n", p - a, pt
   printf "server peak resident:    %s   (target < 128 MB)\n", peak
+  printf "page after a restart:    %.2f s (target < 10 s), peak resident %s\n", rp - rs, rpeak
 }'

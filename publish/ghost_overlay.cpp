@@ -69,27 +69,40 @@ raster::Color PlaceColour(size_t place_index) {
   return FromHue(std::fmod(0.02 + kGoldenAngle * static_cast<double>(place_index), 1.0));
 }
 
-std::optional<raster::Image> GhostOverlay(const raster::Image& track,
-                                          const std::vector<OverlayLap>& laps,
-                                          const raster::Font& font) {
-  const int64_t fitting_rows = (raster::Image::kMaxSide - kTrackSide - 2 * kMargin) / kRowHeight;
-  const int64_t rows = std::min<int64_t>(static_cast<int64_t>(laps.size()), fitting_rows);
-  auto image = raster::Image::Create(
-      kTrackSide, kTrackSide + 2 * kMargin + static_cast<int>(rows) * kRowHeight);
-  if (!image) return std::nullopt;
-  raster::Box(*image, 0, 0, image->Width(), image->Height(), kLegendBackground);
-  raster::DrawImage(*image, 0, 0, track, kTrackSide, kTrackSide);
+std::optional<GhostOverlay> GhostOverlay::Draw(const raster::Image& track,
+                                               const std::vector<OverlayLap>& laps,
+                                               const raster::Font& font) {
+  auto square = raster::Image::Create(kTrackSide, kTrackSide);
+  if (!square) return std::nullopt;
+  raster::DrawImage(*square, 0, 0, track, kTrackSide, kTrackSide);
   for (size_t i = laps.size(); i-- > 0;) {
-    if (!laps[i].other_track) DrawGhost(*image, laps[i].ghost.Items(), PlaceColour(i));
+    if (!laps[i].other_track) DrawGhost(*square, laps[i].ghost.Items(), PlaceColour(i));
   }
-  for (int64_t i = 0; i < rows; ++i) {
-    const int y = kTrackSide + kMargin + static_cast<int>(i) * kRowHeight;
-    const auto& lap = laps[static_cast<size_t>(i)];
-    raster::Box(*image, kMargin, y + 3, kSwatch, kSwatch, PlaceColour(static_cast<size_t>(i)));
-    raster::DrawText(*image, font, kMargin + kSwatch + 8, y, LegendLine(lap), kLegendText,
-                     std::nullopt);
+  const int64_t fitting_rows = (raster::Image::kMaxSide - kTrackSide - 2 * kMargin) / kRowHeight;
+  std::vector<std::string> legend;
+  for (size_t i = 0; i < laps.size() && static_cast<int64_t>(i) < fitting_rows; ++i)
+    legend.push_back(LegendLine(laps[i]));
+  return GhostOverlay(std::move(*square), std::move(legend), font);
+}
+
+int GhostOverlay::Height() const {
+  return kTrackSide + 2 * kMargin + static_cast<int>(legend_.size()) * kRowHeight;
+}
+
+void GhostOverlay::DrawRows(raster::Image& band, int first_row) const {
+  // The drawing primitives clip, so what falls outside the band is left to
+  // the band that holds it.
+  raster::Box(band, 0, 0, band.Width(), band.Height(), kLegendBackground);
+  raster::DrawImage(band, 0, -first_row, square_, kTrackSide, kTrackSide);
+  const int legend_top = kTrackSide + kMargin;
+  const int first = std::max(0, (first_row - legend_top) / kRowHeight - 1);
+  const int last = (first_row + band.Height() - legend_top) / kRowHeight + 1;
+  for (int i = first; i <= last && i < static_cast<int>(legend_.size()); ++i) {
+    const int y = legend_top + i * kRowHeight - first_row;
+    raster::Box(band, kMargin, y + 3, kSwatch, kSwatch, PlaceColour(static_cast<size_t>(i)));
+    raster::DrawText(band, *font_, kMargin + kSwatch + 8, y, legend_[static_cast<size_t>(i)],
+                     kLegendText, std::nullopt);
   }
-  return image;
 }
 
 }  // namespace hl::publish

@@ -41,25 +41,21 @@ PageList Findings(const record::EntryRecord& entry) {
   return findings;
 }
 
-PageList Ranking(const record::CompetitionRecord& competition) {
-  PageList rows;
-  const auto places = ranking::RankRecord(competition);
-  for (const ranking::RankedEntry& ranked : places) {
-    const record::EntryRecord& entry = competition.entries[ranked.entry];
-    const int64_t leader = places.front().time;
-    const bool timed = ranked.time < record::kNoTime && leader < record::kNoTime;
-    PageData row;
-    row.set("place", text::FormatInteger(ranked.place));
-    row.set("driver", entry.track->driver);
-    row.set("time", LapTimeText(ranked.time));
-    row.set("gap",
-            ranked.place == 1 || !timed ? "" : "+" + text::FormatHundredths(ranked.time - leader));
-    AddCarVerdict(row, competition, *entry.track);
-    row.set("penalty", PenaltyText(entry));
-    row.set("findings", Findings(entry));
-    rows.push_back(row);
-  }
-  return rows;
+// The ranking's row for `ranked`, `leader` the first place's time.
+PageData RankingRow(const record::CompetitionRecord& competition,
+                    const ranking::RankedEntry& ranked, int64_t leader) {
+  const record::EntryRecord& entry = competition.entries[ranked.entry];
+  const bool timed = ranked.time < record::kNoTime && leader < record::kNoTime;
+  PageData row;
+  row.set("place", text::FormatInteger(ranked.place));
+  row.set("driver", entry.track->driver);
+  row.set("time", LapTimeText(ranked.time));
+  row.set("gap",
+          ranked.place == 1 || !timed ? "" : "+" + text::FormatHundredths(ranked.time - leader));
+  AddCarVerdict(row, competition, *entry.track);
+  row.set("penalty", PenaltyText(entry));
+  row.set("findings", Findings(entry));
+  return row;
 }
 
 std::string TrackProblem(const record::EntryRecord& entry) {
@@ -184,20 +180,22 @@ std::string ResultsPage(const record::CompetitionRecord& competition, const Page
                                 ".");
   values.set("run_date", content.run_date);
   values.set("entry_count", entries);
-  values.set("ranking", Ranking(competition));
+  const auto places = ranking::RankRecord(competition);
+  const MadeList ranking{.name = "ranking", .count = places.size(), .item = [&](size_t i) {
+                           return RankingRow(competition, places[i], places.front().time);
+                         }};
   if (content.chart)
     values.set("chart", ReadablePicture(*content.chart, "chart of the ranked times", false));
   if (content.ghosts) {
     values.set("ghosts", ReadablePicture(*content.ghosts,
                                          "every ranked ghost over the winner's track", true));
   }
-  PageList sections;
-  for (size_t i = 0; i < competition.entries.size(); ++i) {
-    sections.push_back(Entry(competition, competition.entries[i],
-                             i < content.pictures.size() ? content.pictures[i] : EntryPictures{}));
-  }
-  values.set("entries", sections);
-  return RenderPage(embedded::kResultsPageTemplate, values);
+  const MadeList sections{
+      .name = "entries", .count = competition.entries.size(), .item = [&](size_t i) {
+        return Entry(competition, competition.entries[i],
+                     i < content.pictures.size() ? content.pictures[i] : EntryPictures{});
+      }};
+  return RenderPage(embedded::kResultsPageTemplate, values, {ranking, sections});
 }
 
 }  // namespace hl::publish

@@ -7,6 +7,7 @@
 #include "record/rules.h"
 #include "results/chart_scale.h"
 #include "results/chart_texts.h"
+#include "toolkit/raster/band_rows.h"
 #include "toolkit/raster/draw.h"
 #include "toolkit/raster/image_files.h"
 
@@ -181,14 +182,10 @@ std::optional<std::vector<uint8_t>> EncodeChartInBands(const ChartLayout& layout
   std::optional<raster::Image> band =
       raster::Image::Create(kChartWidth, std::min(band_rows, height));
   if (!band) return std::nullopt;
-  int64_t band_top = -1;
-  return raster::EncodePngRows(kChartWidth, height, [&](int y) {
-    if (band_top < 0 || y >= band_top + band->Height()) {
-      band_top = y;
-      DrawChartRows(layout, *band, band_top);
-    }
-    return std::span<const uint8_t>(band->Row(static_cast<int>(y - band_top)));
+  raster::BandRows rows(std::move(*band), [&layout](raster::Image& drawn, int first_row) {
+    DrawChartRows(layout, drawn, first_row);
   });
+  return raster::EncodePngRows(kChartWidth, height, [&rows](int y) { return rows.Row(y); });
 }
 
 }  // namespace hl::results

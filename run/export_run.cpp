@@ -19,6 +19,7 @@
 #include "run/track_square.h"
 #include "toolkit/files/file_slots.h"
 #include "toolkit/files/link_target.h"
+#include "toolkit/raster/band_rows.h"
 #include "toolkit/raster/image_files.h"
 
 namespace hl::run {
@@ -27,6 +28,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kChartName = "chart.png";
+// Rows of the ghost overlay drawn at a time: its legend of thousands of
+// laps is tens of thousands of rows tall.
+constexpr int kBandRows = 1024;
 
 std::string Today() {
   const std::time_t now = std::time(nullptr);
@@ -234,9 +238,17 @@ std::optional<publish::PagePicture> ExportRun::WriteGhosts(const state::AppState
                     .ghost = entry.evidence.ghost_points,
                     .other_track = entry.evidence.track_picture != winner.evidence.track_picture});
   }
-  const auto overlay = publish::GhostOverlay(*track, laps, *s.LabelFont);
-  const auto png =
-      overlay ? raster::EncodePng(*overlay, raster::PngCompression::kQuick) : std::nullopt;
+  const auto overlay = publish::GhostOverlay::Draw(*track, laps, *s.LabelFont);
+  auto band = overlay
+                  ? raster::Image::Create(overlay->Width(), std::min(kBandRows, overlay->Height()))
+                  : std::nullopt;
+  if (!band) return std::nullopt;
+  raster::BandRows rows(std::move(*band), [&overlay](raster::Image& drawn, int first_row) {
+    overlay->DrawRows(drawn, first_row);
+  });
+  const auto png = raster::EncodePngRows(
+      overlay->Width(), overlay->Height(), [&rows](int y) { return rows.Row(y); },
+      raster::PngCompression::kQuick);
   if (!png || !WriteFile("ghosts.png", *png)) return std::nullopt;
   return publish::PagePicture{"ghosts.png", overlay->Width(), overlay->Height()};
 }

@@ -6,19 +6,24 @@
 
 namespace hl::server {
 
-nlohmann::ordered_json PlaceJson(const ranking::RankedEntry& ranked) {
-  return ranked.time < record::kNoTime ? nlohmann::ordered_json(ranked.place) : nullptr;
+std::optional<int64_t> PlaceOf(const ranking::RankedEntry& ranked) {
+  return ranked.time < record::kNoTime ? std::optional<int64_t>(ranked.place) : std::nullopt;
+}
+
+std::string VerdictText(const record::EntryRecord& entry) {
+  return publish::EntryJson(entry).dump(-1, ' ', false,
+                                        nlohmann::ordered_json::error_handler_t::replace);
 }
 
 std::shared_ptr<Evaluated> VerdictsOf(const record::CompetitionRecord& competition,
                                       std::vector<std::vector<std::string>> logs) {
   std::vector<EntryVerdict> verdicts(competition.entries.size());
   for (size_t i = 0; i < verdicts.size(); ++i) {
-    verdicts[i].verdict = publish::EntryJson(competition.entries[i]);
+    verdicts[i].verdict = VerdictText(competition.entries[i]);
     if (i < logs.size()) verdicts[i].log = std::move(logs[i]);
   }
   for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition))
-    verdicts[ranked.entry].place = PlaceJson(ranked);
+    verdicts[ranked.entry].place = PlaceOf(ranked);
   auto evaluated = std::make_shared<Evaluated>();
   for (size_t i = 0; i < verdicts.size(); ++i) {
     (*evaluated)[competition.entries[i].folder] =

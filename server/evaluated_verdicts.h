@@ -3,11 +3,11 @@
 // a previewed re-evaluation alike take them, so the two compare entry by
 // entry.
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "ranking/record_ranking.h"
 #include "record/competition_record.h"
@@ -17,8 +17,11 @@
 
 namespace hl::server {
 
-// The place of a ranked entry; null without a time.
-nlohmann::ordered_json PlaceJson(const ranking::RankedEntry& ranked);
+// The place of a ranked entry; nullopt without a time.
+std::optional<int64_t> PlaceOf(const ranking::RankedEntry& ranked);
+
+// The entry as results.json describes it, as compact JSON.
+std::string VerdictText(const record::EntryRecord& entry);
 
 // Every entry's verdict, place and log (by entry, folder order).
 std::shared_ptr<Evaluated> VerdictsOf(const record::CompetitionRecord& competition,

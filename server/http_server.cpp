@@ -421,7 +421,7 @@ Reply HttpServer::EntryReply(Request& request) {
   Json verdict;
   if (const auto latest = live_.Latest()) {
     const auto found = latest->find(entry);
-    if (found != latest->end()) verdict = found->second->verdict;
+    if (found != latest->end()) verdict = found->second->VerdictJson();
   }
   const Json answer = {{"entry", entry},
                        {"verdict", verdict},
@@ -778,11 +778,11 @@ Reply HttpServer::FinishUpload(Request& request) {
     const auto found = evaluated->find(entry);
     if (found != evaluated->end()) {
       const EntryVerdict& verdict = *found->second;
-      answer["verdict"] = verdict.verdict;
-      answer["place"] = verdict.place;
+      answer["verdict"] = verdict.VerdictJson();
+      answer["place"] = verdict.PlaceJson();
       answer["log"] = verdict.log;
-      const Json& time = verdict.verdict["time"];
-      const Json& car_ok = verdict.verdict["car_ok"];
+      const Json& time = answer["verdict"]["time"];
+      const Json& car_ok = answer["verdict"]["car_ok"];
       store_.NoteVerdict(
           entry, version,
           time.is_number() ? std::optional<int64_t>(time.get<int64_t>()) : std::nullopt,

@@ -1,7 +1,16 @@
 #include "server/live_results.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <span>
+#include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "publish/results_json.h"
 #include "ranking/record_ranking.h"
@@ -14,6 +23,7 @@
 #include "server/evaluated_verdicts.h"
 #include "server/upload_verdict.h"
 #include "server/webhook_notifier.h"
+#include "toolkit/files/file_slots.h"
 
 namespace hl::server {
 namespace {
@@ -25,12 +35,12 @@ namespace fs = std::filesystem;
 constexpr const char* kVerdictReports = "verdicts";
 constexpr const char* kPageReports = "page";
 
-// The place of the entry at `index`; null without a time.
-nlohmann::ordered_json PlaceOf(const record::CompetitionRecord& competition, size_t index) {
+// The place of the entry at `index`; nullopt without a time.
+std::optional<int64_t> PlaceAt(const record::CompetitionRecord& competition, size_t index) {
   for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition)) {
-    if (ranked.entry == index) return PlaceJson(ranked);
+    if (ranked.entry == index) return PlaceOf(ranked);
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // The verdict of the entry at `index` of the entries evaluated alone, as a
@@ -39,23 +49,84 @@ std::shared_ptr<const EntryVerdict> VerdictAt(const record::CompetitionRecord& a
                                               const run::RunPlan& plan,
                                               std::vector<std::string> log) {
   auto verdict = std::make_shared<EntryVerdict>();
-  verdict->verdict = publish::EntryJson(FinishedAsAFullRun(alone, index, plan));
-  verdict->place = PlaceOf(alone, index);
+  verdict->verdict = VerdictText(FinishedAsAFullRun(alone, index, plan));
+  verdict->place = PlaceAt(alone, index);
   verdict->log = std::move(log);
   return verdict;
 }
 
-void RemoveOlderPages(const std::string& pages, int64_t keep_from) {
+// Names the page folder that a clean stop left complete and on disk.
+constexpr const char* kKeptPageMark = "kept";
+constexpr const char* kPagePrefix = "run-";
+
+std::string PageName(int64_t number) { return kPagePrefix + std::to_string(number); }
+
+// The number of a page folder's name; nullopt for anything else.
+std::optional<int64_t> PageNumber(std::string_view name) {
+  if (!name.starts_with(kPagePrefix)) return std::nullopt;
+  name.remove_prefix(std::string_view(kPagePrefix).size());
+  if (name.empty() || name.size() > 18 ||
+      !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  return std::stoll(std::string(name));
+}
+
+// Removes the page folders whose number `remove` says.
+void RemovePages(const std::string& pages, const std::function<bool(int64_t)>& remove) {
   std::error_code ec;
   for (const auto& item : fs::directory_iterator(pages, ec)) {
-    const std::string name = item.path().filename().string();
-    if (name.rfind("run-", 0) != 0) continue;
-    const int64_t number = std::strtoll(name.c_str() + 4, nullptr, 10);
-    if (number < keep_from) fs::remove_all(item.path(), ec);
+    const auto number = PageNumber(item.path().filename().string());
+    if (number && remove(*number)) fs::remove_all(item.path(), ec);
   }
 }
 
+// True once the folder (with `whole_file_system`, everything written to its
+// file system) is on disk.
+bool FlushFolder(const std::string& folder, bool whole_file_system) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool flushed = (whole_file_system ? syncfs(fd) : fsync(fd)) == 0;
+  close(fd);
+  return flushed;
+}
+
+// The number of the page a clean stop kept, its mark gone: a crash from here
+// on leaves none, since a start changes the page folders.
+std::optional<int64_t> TakeKeptPage(const std::string& pages) {
+  const std::string mark = pages + kKeptPageMark;
+  std::string text(32, '\0');
+  std::ifstream(mark).read(text.data(), static_cast<std::streamsize>(text.size()));
+  const std::string name = text.substr(0, text.find_first_of(std::string_view("\n\0", 2)));
+  // Without its removal on disk, a crash could leave the mark naming a
+  // folder that is changed or made again.
+  if (unlink(mark.c_str()) != 0 || !FlushFolder(pages, false)) return std::nullopt;
+  const auto number = PageNumber(name);
+  std::error_code ec;
+  if (!number || !fs::is_regular_file(pages + name + "/index.html", ec)) return std::nullopt;
+  return number;
+}
+
+// Marks the page `number` as kept once its files are on disk: the next
+// start builds its page into a copy of it, so unchanged pictures are not
+// made again.
+void KeepPage(const std::string& pages, int64_t number) {
+  // Unflushed or unmarked, the page is built afresh at the next start, as
+  // after a crash.
+  if (!FlushFolder(pages, true)) return;
+  const std::string name = PageName(number) + "\n";
+  (void)files::ReplaceFileAtomically(
+      pages + kKeptPageMark, std::span(reinterpret_cast<const uint8_t*>(name.data()), name.size()));
+}
+
 }  // namespace
+
+nlohmann::ordered_json EntryVerdict::VerdictJson() const {
+  return nlohmann::ordered_json::parse(verdict);
+}
+
+nlohmann::ordered_json EntryVerdict::PlaceJson() const {
+  return place ? nlohmann::ordered_json(*place) : nlohmann::ordered_json();
+}
 
 LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules,
                          WebhookNotifier* notifier)
@@ -70,7 +141,12 @@ LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules,
 LiveResults::~LiveResults() { Stop(); }
 
 void LiveResults::Start() {
-  RemoveOlderPages(folders_.Pages(), INT64_MAX);
+  const std::optional<int64_t> kept = TakeKeptPage(folders_.Pages());
+  RemovePages(folders_.Pages(), [&kept](int64_t number) { return number != kept; });
+  if (kept) {
+    pages_built_ = *kept;
+    kept_page_ = folders_.Pages() + PageName(*kept) + "/";
+  }
   std::error_code ec;
   for (const char* reports : {kVerdictReports, kPageReports})
     fs::create_directories(folders_.Reports() + reports, ec);
@@ -88,6 +164,11 @@ void LiveResults::Stop() {
   watch_.Stop();
   verdicts_.Stop();
   pages_.Stop();
+  const int64_t published = [this] {
+    std::lock_guard lock(mutex_);
+    return std::exchange(page_published_, 0);
+  }();
+  if (published > 0) KeepPage(folders_.Pages(), published);
 }
 
 std::shared_ptr<const Evaluated> LiveResults::EvaluateNow() {
@@ -209,14 +290,15 @@ std::shared_ptr<const Evaluated> LiveResults::EvaluateUpload(const std::string& 
 
 void LiveResults::BuildPage() {
   const int64_t number = ++pages_built_;
-  const std::string folder = folders_.Pages() + "run-" + std::to_string(number) + "/";
+  const std::string folder = folders_.Pages() + PageName(number) + "/";
   std::error_code ec;
   fs::remove_all(folder, ec);
-  // The new page starts as links to the files of the one published, so the
-  // export re-makes only what changed; it replaces each file by a new one,
-  // and the published page keeps its own.
-  if (const std::string published = PageFolder(); !published.empty()) {
-    fs::copy(published, folder, fs::copy_options::recursive | fs::copy_options::create_hard_links,
+  // The new page starts as links to the files of the one published (or, at
+  // start, of the one kept), so the export re-makes only what changed; it
+  // replaces each file by a new one, and the earlier page keeps its own.
+  const std::string published = PageFolder();
+  if (const std::string& earlier = published.empty() ? kept_page_ : published; !earlier.empty()) {
+    fs::copy(earlier, folder, fs::copy_options::recursive | fs::copy_options::create_hard_links,
              ec);
     if (ec) fs::remove_all(folder, ec);
   }
@@ -227,8 +309,9 @@ void LiveResults::BuildPage() {
       closing.closes && Clock::to_time_t(Clock::now()) >= closing.closes->utc_seconds;
   plan.publication.standing =
       closed && closing.final ? publish::Standing::kFinal : publish::Standing::kProvisional;
-  // Every start builds the page afresh, so what a crash leaves of it is never
-  // read: its files need not wait for the disk.
+  // A page is built on from the next start only once a clean stop has
+  // flushed it; after a crash the page is built afresh, so its files need
+  // not wait for the disk one by one.
   plan.export_durability = files::Durability::kAtomicOnly;
   if (closing.closes) plan.publication.closing = ClosingSentence(*closing.closes, closed);
   plan.publication.upload_link = "upload";  // relative: the page may be served below a path
@@ -242,6 +325,7 @@ void LiveResults::BuildPage() {
   {
     std::lock_guard lock(mutex_);
     page_folder_ = folder;
+    page_published_ = number;
   }
   TellFirstPlace(run.record);
   if (closed && notifier_ != nullptr)
@@ -249,7 +333,7 @@ void LiveResults::BuildPage() {
         ClosedEvent(evaluation::Rfc3339Utc(Clock::to_time_t(Clock::now())), *closing.closes));
   // The page before this one may still be read by a slow client, which
   // holds its files open; older ones go.
-  RemoveOlderPages(folders_.Pages(), number - 1);
+  RemovePages(folders_.Pages(), [number](int64_t older) { return older < number - 1; });
 }
 
 }  // namespace hl::server

@@ -4,6 +4,8 @@
 // each such run as `--batch --export` would into a fresh page folder under
 // the state, switched to when it is complete, so a reader never sees half a
 // page. Uploads that arrive while a run is under way share the next run.
+// A clean stop keeps the last page for the next start to export into, which
+// then makes again only the pictures of files changed meanwhile.
 
 #include <chrono>
 #include <map>
@@ -28,10 +30,15 @@ namespace hl::server {
 
 class WebhookNotifier;
 
+// Held as text: thousands of entries' verdicts as JSON values would weigh
+// several times as much.
 struct EntryVerdict {
-  nlohmann::ordered_json verdict;  // the entry as results.json describes it
-  nlohmann::ordered_json place;    // its provisional place; null without a time
-  std::vector<std::string> log;    // its log lines as the window shows them
+  std::string verdict;           // the entry as results.json describes it, as compact JSON
+  std::optional<int64_t> place;  // its provisional place; nullopt without a time
+  std::vector<std::string> log;  // its log lines as the window shows them
+
+  nlohmann::ordered_json VerdictJson() const;
+  nlohmann::ordered_json PlaceJson() const;  // null without a place
 };
 
 // One finished evaluation, by entry folder. An upload replaces its entry's
@@ -97,7 +104,12 @@ class LiveResults {
   int64_t uploads_merged_ = 0;
   std::map<std::string, int64_t> versions_merged_;  // the newest merged of each entry
   std::string page_folder_;
+  int64_t page_published_ = 0;  // the number of page_folder_; 0 before the first
   int64_t pages_built_ = 0;
+  // The page a clean stop kept, set at start before the page runs begin and
+  // only read by them: the first page is built into a copy of it, which is
+  // never served before it is built again.
+  std::string kept_page_;
   RunQueue pages_;
   RunQueue verdicts_;
   RunQueue watch_;

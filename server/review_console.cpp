@@ -299,7 +299,7 @@ ReviewReply ReviewConsole::EntrantPage(const ReviewRequest& request, int64_t now
   const auto facts = desk_.EntryFacts(entry);
   Json place;
   if (const auto latest = live_.Latest(); latest && latest->contains(entry))
-    place = latest->at(entry)->place;
+    place = latest->at(entry)->PlaceJson();
   const Json view = {{"entry", entry},
                      {"verdict", facts ? At(*facts, "verdict") : Json()},
                      {"place", place},

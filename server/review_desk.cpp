@@ -207,7 +207,7 @@ std::vector<QueueRow> ReviewDesk::Queue() {
   const auto versions = store_.LatestVersions();
   std::vector<QueueRow> rows;
   for (const auto& [entry, evaluated] : *latest) {
-    const Json& verdict = evaluated->verdict;
+    const Json verdict = evaluated->VerdictJson();
     QueueRow row;
     row.entry = entry;
     if (const auto latest_version = versions.find(entry); latest_version != versions.end()) {
@@ -215,7 +215,7 @@ std::vector<QueueRow> ReviewDesk::Queue() {
       row.received = latest_version->second.received;
     }
     row.time = verdict.contains("time") ? verdict["time"] : Json();
-    row.place = evaluated->place;
+    row.place = evaluated->PlaceJson();
     row.findings = FindingCodes(verdict);
     if (saved) {
       if (const auto* penalty = PenaltyOf(*saved, entry)) row.penalty = penalty->time;
@@ -237,7 +237,7 @@ std::optional<Json> ReviewDesk::EntryFacts(const std::string& entry) {
   Json verdict;
   if (const auto latest = live_.Latest()) {
     if (const auto found = latest->find(entry); found != latest->end())
-      verdict = found->second->verdict;
+      verdict = found->second->VerdictJson();
   }
   Json decisions = Json::array();
   if (const auto records = store_.LedgerOf(entry)) {

@@ -11,8 +11,8 @@ using Json = nlohmann::ordered_json;
 Json Side(const Evaluated& evaluated, const std::string& entry) {
   const auto found = evaluated.find(entry);
   if (found == evaluated.end()) return nullptr;
-  Json side = found->second->verdict;
-  side["place"] = found->second->place;
+  Json side = found->second->VerdictJson();
+  side["place"] = found->second->PlaceJson();
   return side;
 }
 

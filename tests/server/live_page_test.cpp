@@ -3,6 +3,9 @@
 // uploads still are, and a browser revalidates its copy instead of fetching
 // it again.
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <regex>
 #include <set>
 
@@ -13,6 +16,8 @@
 
 namespace hl::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 // The uploads of the sample's first `entrants` entries; their page.
 struct ServedCompetition {
@@ -141,6 +146,68 @@ TEST(LivePage, ReadersAreNeverRateLimitedAndUploadsStillAre) {
   }
   EXPECT_GE(limited, 1);
   EXPECT_EQ(served.server.Stop(), 0);
+}
+
+// The page folder of the highest number under the state.
+std::string NewestPage(const std::string& state) {
+  std::string newest;
+  int64_t highest = -1;
+  for (const auto& item : fs::directory_iterator(state + "pages")) {
+    const std::string name = item.path().filename().string();
+    if (!name.starts_with("run-")) continue;
+    if (const int64_t number = std::stoll(name.substr(4)); number > highest) {
+      highest = number;
+      newest = item.path().string() + "/";
+    }
+  }
+  return newest;
+}
+
+ino_t InodeOf(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 ? status.st_ino : 0;
+}
+
+// A restart builds on the page the clean stop kept, so an unchanged picture
+// is not made again, yet an entry whose files changed while the server was
+// down is shown as they are now: the pictures are a fresh export's.
+TEST(LivePage, AfterARestartShowsWhatChangedWhileTheServerWasDown) {
+  OnlineCompetition online(4);
+  for (const std::string& sample : online.samples)
+    fs::copy(online.source + sample, online.base + sample);
+  const size_t tracks = BatchJson(online.base)["ranking"].size();
+  std::string kept;
+  {
+    ServerProcess server(online.base, online.state);
+    WaitForPage(server.Url(), tracks);
+    kept = NewestPage(online.state);
+    ASSERT_EQ(server.Stop(), 0);
+  }
+  // The track picture of an entry other than the first, which changes.
+  std::string unchanged;
+  for (const auto& item : fs::recursive_directory_iterator(kept + "entries")) {
+    const std::string path = fs::relative(item.path(), kept).string();
+    if (path.ends_with("/track.png") && path.find("-" + online.samples[0] + "/") == path.npos) {
+      unchanged = path;
+      break;
+    }
+  }
+  const ino_t unchanged_inode = InodeOf(kept + unchanged);
+  ASSERT_NE(unchanged_inode, 0u);
+  // The first entry now holds the second one's files, under its own name.
+  const std::string changed = online.base + online.samples[0];
+  fs::remove_all(changed);
+  fs::copy(online.source + online.samples[1], changed);
+
+  ServerProcess again(online.base, online.state);
+  WaitForPage(again.Url(), tracks);
+  const std::string page = NewestPage(online.state);
+  ASSERT_NE(page, kept);
+  EXPECT_EQ(InodeOf(page + unchanged), unchanged_inode) << "an unchanged picture was made again";
+  ASSERT_EQ(again.Stop(), 0);
+  const std::string fresh = online.dir.Path() + "fresh/";
+  ASSERT_EQ(RunHotlap({"--batch", online.base, "--export", fresh}), 0);
+  EXPECT_EQ(FolderContents(page + "entries"), FolderContents(fresh + "entries"));
 }
 
 }  // namespace

@@ -52,11 +52,14 @@ enum class PngCompression { kSmallest, kQuick, kStored };
 std::optional<std::vector<uint8_t>> EncodePng(
     const Image& image, PngCompression compression = PngCompression::kSmallest);
 // The same for a picture too tall to hold at once: rows(y) gives row y
-// (width * 3 bytes), asked for once each, top to bottom, and is valid until
-// the next call. A row of another size fails the encoding. The bytes equal
-// EncodePng's (smallest) for the same pixels.
+// (width * 3 bytes), asked for top to bottom (twice over for quick, which
+// first looks for a palette), and is valid until the next call. A row of
+// another size fails the encoding. The bytes equal EncodePng's for the same
+// pixels.
 using PngRowSource = std::function<std::span<const uint8_t>(int y)>;
-std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height, const PngRowSource& rows);
+std::optional<std::vector<uint8_t>> EncodePngRows(
+    int width, int height, const PngRowSource& rows,
+    PngCompression compression = PngCompression::kSmallest);
 // Baseline JPEG (JFIF, 4:2:0, Huffman tables fitted to the picture) at
 // `quality` 1 to 100; nothing but the pixels goes in.
 std::optional<std::vector<uint8_t>> EncodeJpeg(const Image& image, int quality);

@@ -145,8 +145,26 @@ std::optional<std::vector<uint8_t>> EncodePng(const Image& image, PngCompression
       {.level = layout.level, .palette = &indexed->palette, .bit_depth = indexed->bit_depth});
 }
 
-std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height, const PngRowSource& rows) {
-  return Encode(width, height, rows, PngLayout{});
+std::optional<std::vector<uint8_t>> EncodePngRows(int width, int height, const PngRowSource& rows,
+                                                  PngCompression compression) {
+  const PngLayout layout{.level = ZlibLevel(compression)};
+  if (compression != PngCompression::kQuick || width < 1)
+    return Encode(width, height, rows, layout);
+  // A first pass finds whether the colours fit a palette, and which.
+  Palette palette;
+  std::vector<uint8_t> indices(static_cast<size_t>(width));
+  for (int y = 0; y < height; ++y) {
+    const std::span<const uint8_t> row = rows(y);
+    if (row.size() != indices.size() * 3) return std::nullopt;
+    if (!palette.Index(row, indices)) return Encode(width, height, rows, layout);
+  }
+  const auto index_rows = [&](int y) {
+    (void)palette.Index(rows(y), indices);  // every colour is in the palette by now
+    return std::span<const uint8_t>(indices);
+  };
+  return Encode(
+      width, height, index_rows,
+      {.level = layout.level, .palette = &palette.Colours(), .bit_depth = palette.BitDepth()});
 }
 
 }  // namespace hl::raster
