@@ -27,6 +27,10 @@ std::span<const uint8_t> BytesOf(const std::string& text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
+std::string JsonText(const Json& json) {
+  return json.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 Json HashJson(const std::optional<std::string>& hash) { return hash ? Json(*hash) : Json(); }
 
 Json TextHash(const std::optional<std::string>& text) {
@@ -87,21 +91,24 @@ ReevaluationAnswer Reevaluations::Preview(const std::string& actor,
   Proposal made{.id = NewToken().value_or(""),
                 .text = proposal,
                 .file_hash = EvaluationFileHash(evaluation_file_),
-                .changes = nullptr};
+                .changes = "",
+                .changed = 0};
   if (made.id.empty()) return Refusal(500, "the system gave no random bytes for the id");
   auto before = live_.Latest();
   if (!before) before = live_.EvaluateNow();
   auto after = Evaluate(proposal);
   if (auto* refused = std::get_if<ReevaluationAnswer>(&after)) return *refused;
-  made.changes =
+  const Json changes =
       VerdictChanges(before ? *before : Evaluated{}, *std::get<std::shared_ptr<Evaluated>>(after));
+  made.changes = JsonText(changes);
+  made.changed = changes.size();
   const Json summary = {
-      {"id", made.id}, {"evaluation", TextHash(proposal)}, {"changes", made.changes.size()}};
+      {"id", made.id}, {"evaluation", TextHash(proposal)}, {"changes", made.changed}};
   if (auto added = Record(actor, "reevaluate-previewed", HashJson(made.file_hash), summary, "");
       !added)
     return Refusal(500, "the preview is not in the ledger: " + added.error().Describe());
   ReevaluationAnswer answer{
-      .status = 200, .message = "", .body = {{"id", made.id}, {"changes", made.changes}}};
+      .status = 200, .message = "", .body = {{"id", made.id}, {"changes", changes}}};
   Keep(std::move(made));
   return answer;
 }
@@ -129,12 +136,12 @@ ReevaluationAnswer Reevaluations::Apply(const std::string& actor, const std::str
   live_.Refresh();
   const Json applied = {{"id", id},
                         {"evaluation", HashJson(written_hash)},
-                        {"changes", ChangesInBrief(proposal->changes)}};
+                        {"changes", ChangesInBrief(Json::parse(proposal->changes))}};
   if (auto added = Record(actor, "reevaluate", HashJson(proposal->file_hash), applied, reason);
       !added)
     return Refusal(
         500, "the re-evaluation is applied, but not in the ledger: " + added.error().Describe());
-  const size_t changed = proposal->changes.size();
+  const size_t changed = proposal->changed;
   return {.status = 200,
           .message = "the re-evaluation is applied: " + std::to_string(changed) +
                      (changed == 1 ? " entry changes" : " entries change")};
@@ -159,7 +166,7 @@ std::optional<Json> Reevaluations::Shown(const std::string& id) const {
     if (proposal.id == id)
       return Json{{"id", id},
                   {"evaluation", proposal.text ? Json(*proposal.text) : Json()},
-                  {"changes", proposal.changes}};
+                  {"changes", Json::parse(proposal.changes)}};
   }
   return std::nullopt;
 }

@@ -68,7 +68,10 @@ class Reevaluations {
     std::string id;
     std::optional<std::string> text;       // nullopt: the file as it is
     std::optional<std::string> file_hash;  // of the evaluation file when previewed
-    nlohmann::ordered_json changes;
+    // As compact JSON: the changes of a few previews at 5,000 entrants
+    // would weigh several times as much as values.
+    std::string changes;
+    size_t changed = 0;  // how many entries change
   };
 
   // The verdicts the proposal gives; a refusal when it cannot run.
