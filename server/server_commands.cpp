@@ -14,8 +14,10 @@
 
 #include "server/access_token.h"
 #include "server/entry_commit.h"
+#include "server/evaluation_edits.h"
 #include "server/http_server.h"
 #include "server/live_results.h"
+#include "server/reevaluation.h"
 #include "server/review_console.h"
 #include "server/review_desk.h"
 #include "server/state_lock.h"
@@ -97,11 +99,14 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
     return ExitStatus::kNotWritten;
   }
   ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log);
+  EvaluationEdits edits(options.evaluation_file, **store, log);
+  rules.OnChange([&edits] { edits.Look(); });
   LiveResults live(folders, rules, notifier->get());
   live.Start();
   ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live,
-                  std::chrono::system_clock::now, notifier->get());
-  ReviewConsole console(options, folders, desk, **store, live, notifier->get());
+                  std::chrono::system_clock::now, notifier->get(), &edits);
+  Reevaluations reevaluations(folders, options.evaluation_file, **store, live, edits);
+  ReviewConsole console(options, folders, desk, **store, live, reevaluations, notifier->get());
   HttpServer http(options, folders, **store, live, **notifier, console, log);
   const auto port = http.Start();
   if (!port) {
