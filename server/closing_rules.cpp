@@ -43,6 +43,7 @@ bool ClosingRules::Refresh() {
     if (seen_ && *seen_ == now) return false;
     seen_ = now;
   }
+  if (changed_) changed_();
   evaluation::Closing read;
   read.closes = given_closes_;
   read.freeze = given_freeze_;

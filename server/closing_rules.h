@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -28,6 +29,9 @@ class ClosingRules {
   // Reads the file again when its identity, size or times changed since the
   // last look. True when they did: its penalties and period may be new too.
   bool Refresh();
+  // `changed` is called by each Refresh that finds the file changed. Set it
+  // before anything refreshes on another thread.
+  void OnChange(std::function<void()> changed) { changed_ = std::move(changed); }
   evaluation::Closing Now() const;
   // The file a run reads now: "" when none exists by its name, as a batch
   // run that names none is given none.
@@ -51,6 +55,7 @@ class ClosingRules {
   const std::optional<evaluation::ClosingTime> given_closes_;
   const std::optional<evaluation::ClosingTime> given_freeze_;
   std::ostream& log_;
+  std::function<void()> changed_;
   mutable std::mutex mutex_;
   evaluation::Closing closing_;  // the last good rules
   std::optional<Stamp> seen_;    // nullopt before the first look

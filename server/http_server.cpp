@@ -706,8 +706,9 @@ int HttpServer::StartReview(MHD_Connection* connection, Request& request,
   review.csrf_header = Header(connection, "X-CSRF-Token");
   const char* since = MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, "since");
   review.since = since ? since : "";
+  review.body_limit = console_.BodyLimit(review);
   const std::string length = Header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH);
-  if (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > ReviewConsole::kBodyLimit) {
+  if (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > review.body_limit) {
     review.body_too_large = true;
     Reply reply = ReviewAnswer(request);
     reply.close = true;  // its body is left unread
@@ -728,7 +729,7 @@ int HttpServer::TakeReviewBody(MHD_Connection* connection, Request& request, con
       std::chrono::seconds(options_.request_timeout))
     return MHD_NO;  // as an upload past its time: dropped
   ReviewRequest& review = *request.review;
-  review.body_too_large |= review.body.size() + taken > ReviewConsole::kBodyLimit;
+  review.body_too_large |= review.body.size() + taken > review.body_limit;
   if (!review.body_too_large) review.body.append(data, taken);
   return MHD_YES;
 }

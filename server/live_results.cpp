@@ -20,6 +20,7 @@
 #include "run/output_needs.h"
 #include "run/saved_evaluation.h"
 #include "server/entrant_pages.h"
+#include "server/evaluated_verdicts.h"
 #include "server/upload_verdict.h"
 #include "server/webhook_notifier.h"
 #include "toolkit/files/file_slots.h"
@@ -33,33 +34,6 @@ namespace fs = std::filesystem;
 // run at the same time.
 constexpr const char* kVerdictReports = "verdicts";
 constexpr const char* kPageReports = "page";
-
-std::optional<int64_t> PlaceOf(const ranking::RankedEntry& ranked) {
-  return ranked.time < record::kNoTime ? std::optional<int64_t>(ranked.place) : std::nullopt;
-}
-
-std::string VerdictText(const record::EntryRecord& entry) {
-  return publish::EntryJson(entry).dump(-1, ' ', false,
-                                        nlohmann::ordered_json::error_handler_t::replace);
-}
-
-// Every entry's verdict, place and log (by entry, folder order).
-std::shared_ptr<Evaluated> VerdictsOf(const record::CompetitionRecord& competition,
-                                      std::vector<std::vector<std::string>> logs) {
-  std::vector<EntryVerdict> verdicts(competition.entries.size());
-  for (size_t i = 0; i < verdicts.size(); ++i) {
-    verdicts[i].verdict = VerdictText(competition.entries[i]);
-    if (i < logs.size()) verdicts[i].log = std::move(logs[i]);
-  }
-  for (const ranking::RankedEntry& ranked : ranking::RankRecord(competition))
-    verdicts[ranked.entry].place = PlaceOf(ranked);
-  auto evaluated = std::make_shared<Evaluated>();
-  for (size_t i = 0; i < verdicts.size(); ++i) {
-    (*evaluated)[competition.entries[i].folder] =
-        std::make_shared<const EntryVerdict>(std::move(verdicts[i]));
-  }
-  return evaluated;
-}
 
 // The place of the entry at `index`; nullopt without a time.
 std::optional<int64_t> PlaceAt(const record::CompetitionRecord& competition, size_t index) {
@@ -260,15 +234,11 @@ void LiveResults::TellFirstPlace(const record::CompetitionRecord& competition) c
 
 void LiveResults::EvaluateVerdicts() {
   const run::RunPlan plan = Plan(kVerdictReports);
-  state::OutputNeeds needs = run::NeedsOf(plan);
-  // A verdict is the entry as results.json describes it, findings and all.
-  needs.screen_verdicts = true;
-  needs.findings = true;
   const int64_t uploads_before = [this] {
     std::lock_guard lock(mutex_);
     return uploads_merged_;
   }();
-  TakeFullRun(run::EvaluateCompetition(plan, needs), uploads_before);
+  TakeFullRun(run::EvaluateCompetition(plan, VerdictNeeds(plan)), uploads_before);
   pages_.Request();
 }
 

@@ -74,12 +74,15 @@ class LiveResults {
   // The folder of the page now published, ending with "/"; "" before the first.
   std::string PageFolder() const;
   evaluation::Closing Closing() const { return rules_.Now(); }
+  // Evaluates the folder again and rebuilds the page; does not wait.
+  void Refresh() { pages_.Request(); }
+  // The plan of the server's runs; `reports` is the folder of the run's
+  // report and chart under the state.
+  run::RunPlan Plan(const std::string& reports) const;
 
  private:
   using Clock = std::chrono::system_clock;
 
-  // `reports` is the folder of the run's report and chart under the state.
-  run::RunPlan Plan(const std::string& reports) const;
   // Looks at the evaluation file about once a second.
   void WatchRules();
   void RebuildAtClosing();

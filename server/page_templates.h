@@ -17,5 +17,7 @@ extern const std::string_view kReviewBarTemplate;
 extern const std::string_view kReviewQueueTemplate;
 extern const std::string_view kReviewEntryTemplate;
 extern const std::string_view kReviewMessageTemplate;
+extern const std::string_view kReviewReevaluateTemplate;
+extern const std::string_view kReviewPreviewTemplate;
 
 }  // namespace hl::server::embedded

@@ -27,19 +27,13 @@ std::string JsonText(const Json& json) {
   return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-ReviewReply JsonAnswer(unsigned status, const Json& json) {
-  return {.status = status, .body = JsonText(json)};
-}
-
-ReviewReply SeeOther(const std::string& location) {
-  return {.status = 303, .body = "", .type = kHtmlType, .headers = {{"Location", location}}};
-}
-
 bool IsPost(Route route) {
   return route == Route::kReviewLogin || route == Route::kReviewLogout ||
          route == Route::kReviewDecide || route == Route::kReviewApiDecide ||
-         route == Route::kReviewFinal || route == Route::kReviewApiFinal ||
-         route == Route::kEntrantLogin;
+         route == Route::kEntrantLogin || route == Route::kReviewReevaluate ||
+         route == Route::kReviewApiReevaluate || route == Route::kReviewPreviewDecide ||
+         route == Route::kReviewApiPreviewDecide || route == Route::kReviewFinal ||
+         route == Route::kReviewApiFinal;
 }
 
 // A JSON value handed to the desk as the text it checks: numbers as
@@ -77,7 +71,7 @@ int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
 
 // The CSRF token a request sent: a form's field `csrf`, else the header.
 std::string SentCsrf(const ReviewRequest& request) {
-  if (request.routed.route != Route::kReviewApiDecide) {
+  if (!IsReviewApi(request.routed.route)) {
     const auto fields = FormFields(request.body);
     if (fields && fields->contains("csrf")) return fields->at("csrf");
   }
@@ -107,16 +101,32 @@ std::optional<std::string> SmallFile(const std::string& path) {
 
 }  // namespace
 
+ReviewReply JsonAnswer(unsigned status, const Json& json) {
+  return {.status = status, .body = JsonText(json)};
+}
+
+ReviewReply SeeOther(const std::string& location) {
+  return {.status = 303, .body = "", .type = kHtmlType, .headers = {{"Location", location}}};
+}
+
 ReviewConsole::ReviewConsole(const ServerOptions& options, const StateFolders& folders,
                              ReviewDesk& desk, VersionStore& store, LiveResults& live,
-                             WebhookNotifier* notifier, PublicResults& public_results)
+                             Reevaluations& reevaluations, PublicResults& public_results,
+                             WebhookNotifier* notifier)
     : options_(options),
       folders_(folders),
       desk_(desk),
       store_(store),
       live_(live),
+      reevaluations_(reevaluations),
       notifier_(notifier),
       public_(public_results) {}
+
+size_t ReviewConsole::BodyLimit(const ReviewRequest& request) {
+  const Route route = request.routed.route;
+  const bool proposal = route == Route::kReviewReevaluate || route == Route::kReviewApiReevaluate;
+  return proposal && Identify(request, Now()).refusal == 0 ? kProposalBodyLimit : kBodyLimit;
+}
 
 bool ReviewConsole::IsOrganiserToken(std::string_view token) {
   return desk_.OrganiserOfToken(token).has_value();
@@ -131,8 +141,8 @@ ReviewReply ReviewConsole::Answer(const ReviewRequest& request) {
   const Route route = request.routed.route;
   if (request.body_too_large)
     return Refused(request, 413,
-                   "the request is larger than the " + std::to_string(kBodyLimit / 1024) +
-                       " KiB a review request may be");
+                   "the request is larger than the " + std::to_string(BodyLimit(request) / 1024) +
+                       " KiB it may be");
   if (IsPost(route) && !PostedFromOwnPages(request.origin, request.referer, request.host))
     return Refused(request, 403, "the review takes forms from this server's own pages only");
   if (route == Route::kReviewLoginForm)
@@ -185,6 +195,16 @@ ReviewReply ReviewConsole::Dispatch(const ReviewRequest& request, const Caller& 
       return Download(request);
     case Route::kReviewApiLedger:
       return Ledger(request);
+    case Route::kReviewReevaluateForm:
+      return ReevaluateForm(caller);
+    case Route::kReviewReevaluate:
+    case Route::kReviewApiReevaluate:
+      return Reevaluate(request, caller);
+    case Route::kReviewPreview:
+      return PreviewShown(request, caller);
+    case Route::kReviewPreviewDecide:
+    case Route::kReviewApiPreviewDecide:
+      return DecideReevaluation(request, caller);
     case Route::kReviewFinal:
     case Route::kReviewApiFinal:
       return PublishFinal(request, caller);

@@ -16,6 +16,7 @@
 #include "server/live_results.h"
 #include "server/public_results.h"
 #include "server/rate_limit.h"
+#include "server/reevaluation.h"
 #include "server/review_desk.h"
 #include "server/review_request.h"
 #include "server/review_sessions.h"
@@ -33,17 +34,27 @@ struct ReviewReply {
   std::string retry_after = "";                                   // seconds, for a 429
 };
 
+// A JSON answer, and a 303 to `location`: the replies of every route.
+ReviewReply JsonAnswer(unsigned status, const nlohmann::ordered_json& json);
+ReviewReply SeeOther(const std::string& location);
+
 class ReviewConsole {
  public:
   static constexpr size_t kBodyLimit = 64 * 1024;
+  // A proposed evaluation file, sent as a form, may take three bytes for each of its own.
+  static constexpr size_t kProposalBodyLimit = 3 * Reevaluations::kLargestProposal;
   static constexpr int64_t kFailedLoginsPerMinute = 5;
 
   // `notifier` (may be null): its given-up deliveries are listed on the queue.
   ReviewConsole(const ServerOptions& options, const StateFolders& folders, ReviewDesk& desk,
-                VersionStore& store, LiveResults& live, WebhookNotifier* notifier,
-                PublicResults& public_results);
+                VersionStore& store, LiveResults& live, Reevaluations& reevaluations,
+                PublicResults& public_results, WebhookNotifier* notifier = nullptr);
 
   ReviewReply Answer(const ReviewRequest& request);
+  // How many bytes of body the request may send: a proposed evaluation's
+  // route takes more, from an organiser alone. Called by the HTTP side as
+  // the headers arrive, before the body is read.
+  size_t BodyLimit(const ReviewRequest& request);
   // True for an organiser's token, which opens the review and nothing else.
   bool IsOrganiserToken(std::string_view token);
   // The desk's decisions on an entry as its entrant is shown them.
@@ -75,12 +86,18 @@ class ReviewConsole {
   ReviewReply EntrantLogin(const ReviewRequest& request, int64_t now);
   ReviewReply EntrantPage(const ReviewRequest& request, int64_t now);
   std::string SessionCookie(const std::string& id, int64_t max_age, const char* name) const;
+  // Re-evaluation as a set (review_reevaluation.cpp).
+  ReviewReply ReevaluateForm(const Caller& caller);
+  ReviewReply Reevaluate(const ReviewRequest& request, const Caller& caller);
+  ReviewReply PreviewShown(const ReviewRequest& request, const Caller& caller);
+  ReviewReply DecideReevaluation(const ReviewRequest& request, const Caller& caller);
 
   const ServerOptions& options_;
   const StateFolders& folders_;
   ReviewDesk& desk_;
   VersionStore& store_;
   LiveResults& live_;
+  Reevaluations& reevaluations_;
   WebhookNotifier* notifier_;
   PublicResults& public_;
   ReviewSessions sessions_;

@@ -10,33 +10,17 @@
 #include "evaluation/evaluation_file.h"
 #include "record/rules.h"
 #include "server/access_token.h"
+#include "server/decision_reason.h"
+#include "server/evaluation_edits.h"
 #include "server/live_results.h"
 #include "server/version_json.h"
 #include "server/version_store.h"
 #include "server/webhook_notifier.h"
-#include "toolkit/text/utf8.h"
 
 namespace hl::server {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-// Enough for a steward's sentence or two; the page shows every reason.
-constexpr size_t kMaxReasonBytes = 2000;
-
-std::optional<std::string> ReasonProblem(const std::string& reason) {
-  if (reason.find_first_not_of(" \t\r\n") == std::string::npos)
-    return "a reason is required: the entrant is shown why";
-  if (reason.size() > kMaxReasonBytes)
-    return "the reason is longer than " + std::to_string(kMaxReasonBytes) + " bytes";
-  const bool controls = std::any_of(reason.begin(), reason.end(), [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && c != '\n' && c != '\r' && c != '\t') || byte == 0x7f;
-  });
-  if (controls || text::ValidUtf8(reason) != reason)
-    return "the reason must be text (UTF-8, without control characters)";
-  return std::nullopt;
-}
 
 const evaluation::SavedPenalty* PenaltyOf(const evaluation::EvaluationFile& file,
                                           const std::string& entry) {
@@ -120,13 +104,15 @@ WebhookEvent DecisionEventOf(const LedgerRecord& record) {
 }  // namespace
 
 ReviewDesk::ReviewDesk(std::string base_dir, std::string evaluation_file, VersionStore& store,
-                       LiveResults& live, Clock clock, WebhookNotifier* notifier)
+                       LiveResults& live, Clock clock, WebhookNotifier* notifier,
+                       EvaluationEdits* edits)
     : base_dir_(std::move(base_dir)),
       evaluation_file_(std::move(evaluation_file)),
       store_(store),
       live_(live),
       clock_(std::move(clock)),
-      notifier_(notifier) {}
+      notifier_(notifier),
+      edits_(edits) {}
 
 bool ReviewDesk::IsEntry(const std::string& entry) const {
   std::error_code ec;
@@ -165,7 +151,10 @@ DeskAnswer ReviewDesk::Decide(const std::string& actor, const std::string& entry
   const std::string at = evaluation::DecidedText(clock_());
   decision.decided = at;
   decision.by = actor;
-  if (auto written = evaluation::RecordDecision(evaluation_file_, entry, decision); !written)
+  const auto record_decision = [&] {
+    return evaluation::RecordDecision(evaluation_file_, entry, decision);
+  };
+  if (auto written = edits_ ? edits_->OwnWrite(record_decision) : record_decision(); !written)
     return {500, "the decision was not kept: " + written.error().Describe()};
   LedgerRecord record{.seq = 0,
                       .at = at,

@@ -23,6 +23,7 @@
 
 namespace hl::server {
 
+class EvaluationEdits;
 class LiveResults;
 class VersionStore;
 class WebhookNotifier;
@@ -53,9 +54,11 @@ class ReviewDesk {
   using Clock = std::function<std::chrono::system_clock::time_point()>;
 
   // `notifier` (may be null) tells receivers of each penalty and withdrawal.
+  // Decisions are written through `edits`, when given, so they are not
+  // taken for edits by hand.
   ReviewDesk(std::string base_dir, std::string evaluation_file, VersionStore& store,
              LiveResults& live, Clock clock = std::chrono::system_clock::now,
-             WebhookNotifier* notifier = nullptr);
+             WebhookNotifier* notifier = nullptr, EvaluationEdits* edits = nullptr);
 
   // Organisers' decisions; each is on disk (evaluation file and ledger)
   // before it returns. The live results watch the file and follow within a
@@ -92,6 +95,7 @@ class ReviewDesk {
   LiveResults& live_;
   Clock clock_;
   WebhookNotifier* notifier_;
+  EvaluationEdits* const edits_;
   std::mutex deciding_;  // one decision at a time: each reads the file the last one wrote
 };
 

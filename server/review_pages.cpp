@@ -15,17 +15,6 @@ using Json = nlohmann::ordered_json;
 using publish::PageData;
 using publish::PageList;
 
-PageData Titled(const std::string& title, const ReviewViewer& viewer) {
-  PageData values;
-  values.set("title", title);
-  values.set("description", "The organisers' review of the competition.");
-  values.set("organiser", viewer.organiser);
-  values.set("csrf", viewer.csrf);
-  values.set("bar",
-             kainjow::mustache::partial([] { return std::string(embedded::kReviewBarTemplate); }));
-  return values;
-}
-
 std::string Text(const Json& value, const std::string& otherwise = "none") {
   if (value.is_string()) return value.get<std::string>();
   if (value.is_number()) return value.dump();
@@ -206,6 +195,17 @@ PageData FailedDeliveryData(const FailedDelivery& failed) {
 }
 
 }  // namespace
+
+PageData Titled(const std::string& title, const ReviewViewer& viewer) {
+  PageData values;
+  values.set("title", title);
+  values.set("description", "The organisers' review of the competition.");
+  values.set("organiser", viewer.organiser);
+  values.set("csrf", viewer.csrf);
+  values.set("bar",
+             kainjow::mustache::partial([] { return std::string(embedded::kReviewBarTemplate); }));
+  return values;
+}
 
 std::string ReviewLoginPage(const std::string& message) {
   PageData values = Titled("Review: log in", {});

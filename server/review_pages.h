@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "publish/page_render.h"
 #include "server/review_desk.h"
 #include "server/webhook_queue.h"
 
@@ -26,6 +27,9 @@ struct EntryExtras {
   std::string outcome;  // what the viewer's last decision got; "" for none
   bool outcome_failed = false;
 };
+
+// A review page's values: its title, the viewer and the bar above it.
+publish::PageData Titled(const std::string& title, const ReviewViewer& viewer);
 
 std::string ReviewLoginPage(const std::string& message);
 // A refusal in words, e.g. "there is no entry X".

@@ -22,6 +22,7 @@ struct ReviewRequest {
   std::string csrf_header;  // X-CSRF-Token
   std::string since;        // ?since= of the ledger
   std::string body;
+  size_t body_limit = 0;  // ReviewConsole::BodyLimit, once the headers are read
   bool body_too_large = false;
 };
 

@@ -35,9 +35,13 @@ constexpr std::array kFixedRoutes = {
     Fixed{"/review/api/final", "POST", Route::kReviewApiFinal},
     Fixed{"/entry", "GET", Route::kEntrantPage},
     Fixed{"/entry", "POST", Route::kEntrantLogin},
+    Fixed{"/review/reevaluate", "GET", Route::kReviewReevaluateForm},
+    Fixed{"/review/reevaluate", "POST", Route::kReviewReevaluate},
+    Fixed{"/review/api/reevaluate", "POST", Route::kReviewApiReevaluate},
 };
 
 constexpr std::array<std::string_view, 3> kDecisions = {"penalty", "withdraw", "looked-at"};
+constexpr std::array<std::string_view, 2> kPreviewSteps = {"apply", "discard"};
 
 constexpr std::array<std::string_view, 5> kTopFiles = {"results.json", "results.csv", "chart.png",
                                                        "ghosts.png", "index.html"};
@@ -149,6 +153,29 @@ Routed ReviewEntryRoute(std::string_view method, std::string_view path) {
   return routed;
 }
 
+// /review/reevaluate/ID[/ACTION] and /review/api/reevaluate/ID/ACTION.
+Routed PreviewRoute(std::string_view method, std::string_view path) {
+  auto segments = Segments(path);
+  const bool api = segments[1] == "api";
+  if (api) segments.erase(segments.begin() + 1);
+  if (segments.size() < 3 || segments.size() > 4 ||
+      !std::all_of(segments.begin() + 2, segments.end(), IsSafeSegment))
+    return Answered(404);
+  Routed routed;
+  if (segments.size() == 3 && !api) {
+    routed = Taken(Route::kReviewPreview, method, "GET");
+  } else if (segments.size() == 4 && std::find(kPreviewSteps.begin(), kPreviewSteps.end(),
+                                               segments[3]) != kPreviewSteps.end()) {
+    routed =
+        Taken(api ? Route::kReviewApiPreviewDecide : Route::kReviewPreviewDecide, method, "POST");
+    if (routed.route != Route::kNone) routed.action = std::string(segments[3]);
+  } else {
+    return Answered(404);
+  }
+  if (routed.route != Route::kNone) routed.preview = std::string(segments[2]);
+  return routed;
+}
+
 }  // namespace
 
 Routed RouteRequest(std::string_view method, std::string_view path, bool signup) {
@@ -169,6 +196,8 @@ Routed RouteRequest(std::string_view method, std::string_view path, bool signup)
     if (fixed.method == "GET") allow += ", HEAD";
   }
   if (!allow.empty()) return Answered(405, allow);
+  if (path.starts_with("/review/reevaluate/") || path.starts_with("/review/api/reevaluate/"))
+    return PreviewRoute(method, path);
   if (path.starts_with("/review/")) return ReviewEntryRoute(method, path);
   Routed routed;
   if (const auto revision = RevisionPath(path)) {
@@ -201,6 +230,7 @@ bool ForConsole(Route route) { return route >= Route::kReviewLoginForm; }
 bool IsReviewApi(Route route) {
   return route == Route::kReviewApiEntries || route == Route::kReviewApiEntry ||
          route == Route::kReviewApiDecide || route == Route::kReviewApiLedger ||
+         route == Route::kReviewApiReevaluate || route == Route::kReviewApiPreviewDecide ||
          route == Route::kReviewApiFinal;
 }
 

@@ -36,6 +36,14 @@ enum class Route {
   kReviewApiFinal,    // POST /review/api/final
   kEntrantPage,       // GET /entry: an entrant's own versions, verdict and decisions
   kEntrantLogin,      // POST /entry: the entrant's token, once, for a cookie
+
+  // Re-evaluation as a set, whose `preview` and `action` say what the path names.
+  kReviewReevaluateForm,    // GET /review/reevaluate
+  kReviewReevaluate,        // POST /review/reevaluate (the form)
+  kReviewApiReevaluate,     // POST /review/api/reevaluate
+  kReviewPreview,           // GET /review/reevaluate/ID
+  kReviewPreviewDecide,     // POST /review/reevaluate/ID/ACTION (the forms)
+  kReviewApiPreviewDecide,  // POST /review/api/reevaluate/ID/ACTION
 };
 
 struct Routed {
@@ -44,7 +52,9 @@ struct Routed {
   std::string file;      // kPageFile: relative to the page folder; kReviewDownload: its name
   int64_t revision = 0;  // kPageFile: 0 for the public page, N for /final/N/
   std::string entry;     // the review's routes that name an entry
-  std::string action;    // kReviewDecide, kReviewApiDecide: "penalty", "withdraw" or "looked-at"
+  std::string action;    // kReviewDecide, kReviewApiDecide: "penalty", "withdraw" or "looked-at";
+                         // kReviewPreviewDecide, kReviewApiPreviewDecide: "apply" or "discard"
+  std::string preview;   // the re-evaluation's routes that name a preview: its id
   int64_t version = 0;   // kReviewDownload
   std::string allow;     // 405: the methods the path takes
 };

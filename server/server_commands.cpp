@@ -14,9 +14,11 @@
 
 #include "server/access_token.h"
 #include "server/entry_commit.h"
+#include "server/evaluation_edits.h"
 #include "server/http_server.h"
 #include "server/live_results.h"
 #include "server/public_results.h"
+#include "server/reevaluation.h"
 #include "server/review_console.h"
 #include "server/review_desk.h"
 #include "server/state_lock.h"
@@ -99,13 +101,17 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   }
   ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log,
                      options.freeze);
+  EvaluationEdits edits(options.evaluation_file, **store, log);
+  rules.OnChange([&edits] { edits.Look(); });
   LiveResults live(folders, rules, notifier->get());
   live.Start();
   PublicResults public_results(folders, rules, live, **store, notifier->get(), log);
   public_results.Start();
   ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live,
-                  std::chrono::system_clock::now, notifier->get());
-  ReviewConsole console(options, folders, desk, **store, live, notifier->get(), public_results);
+                  std::chrono::system_clock::now, notifier->get(), &edits);
+  Reevaluations reevaluations(folders, options.evaluation_file, **store, live, edits);
+  ReviewConsole console(options, folders, desk, **store, live, reevaluations, public_results,
+                        notifier->get());
   HttpServer http(options, folders, **store, live, public_results, **notifier, console, log);
   const auto port = http.Start();
   if (!port) {

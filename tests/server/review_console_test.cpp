@@ -344,6 +344,22 @@ TEST(ReviewConsole, AnOrganiserJudgesInABrowserOnAPhoneAndADesk) {
     ASSERT_TRUE(
         browser.WaitFor("document.body.innerText.includes('has a penalty of " + time + "')"))
         << browser.Evaluate("document.body.innerText");
+    // The file sent back unchanged from the textarea, whose lines a browser
+    // ends with CR LF, previews the file as it is.
+    browser.Evaluate("document.querySelector('a[href=\"/review/reevaluate\"]').click()");
+    ASSERT_TRUE(browser.WaitFor("document.title === 'Re-evaluate'"));
+    EXPECT_TRUE(browser.Evaluate(fits) == true)
+        << "the re-evaluation form is wider than the screen";
+    browser.Evaluate(
+        "document.querySelector('form[action=\"/review/reevaluate\"]').requestSubmit()");
+    ASSERT_TRUE(browser.WaitFor("document.title === 'Re-evaluation preview'"))
+        << browser.Evaluate("document.body.innerText");
+    const std::string preview = browser.Evaluate("document.body.innerText").get<std::string>();
+    EXPECT_NE(preview.find("The evaluation file as it is"), std::string::npos) << preview;
+    EXPECT_TRUE(browser.Evaluate(fits) == true) << "the preview is wider than the screen";
+    browser.Evaluate("document.querySelector('form[action$=discard]').requestSubmit()");
+    ASSERT_TRUE(browser.WaitFor("document.body.innerText.includes('the preview is discarded')"))
+        << browser.Evaluate("document.body.innerText");
   }
   EXPECT_NE(FileText(site.online.base + "evaluation.toml").find("decided on a 1280 px screen"),
             std::string::npos);

@@ -147,6 +147,19 @@ TEST(ServerRules, ReviewRoutes) {
       {"GET", "/review/", Route::kNone, 404, "", ""},
       {"GET", "/entry", Route::kEntrantPage, 200, "", ""},
       {"POST", "/entry", Route::kEntrantLogin, 200, "", ""},
+      {"GET", "/review/reevaluate", Route::kReviewReevaluateForm, 200, "", ""},
+      {"POST", "/review/reevaluate", Route::kReviewReevaluate, 200, "", ""},
+      {"POST", "/review/api/reevaluate", Route::kReviewApiReevaluate, 200, "", ""},
+      {"GET", "/review/api/reevaluate", Route::kNone, 405, "", ""},
+      {"GET", "/review/reevaluate/0a1b", Route::kReviewPreview, 200, "", ""},
+      {"POST", "/review/reevaluate/0a1b/apply", Route::kReviewPreviewDecide, 200, "", "apply"},
+      {"POST", "/review/api/reevaluate/0a1b/discard", Route::kReviewApiPreviewDecide, 200, "",
+       "discard"},
+      {"GET", "/review/reevaluate/0a1b/apply", Route::kNone, 405, "", ""},
+      {"POST", "/review/reevaluate/0a1b/delete", Route::kNone, 404, "", ""},
+      {"GET", "/review/api/reevaluate/0a1b", Route::kNone, 404, "", ""},
+      {"GET", "/review/reevaluate/..", Route::kNone, 404, "", ""},
+      {"GET", "/review/reevaluate/", Route::kNone, 404, "", ""},
   };
   for (const Case& c : cases) {
     const Routed routed = RouteRequest(c.method, c.path, false);
@@ -158,8 +171,9 @@ TEST(ServerRules, ReviewRoutes) {
   const Routed download = RouteRequest("HEAD", "/review/entry/a/version/12/s.jpg", false);
   EXPECT_EQ(download.version, 12);
   EXPECT_EQ(download.file, "s.jpg");
+  EXPECT_EQ(RouteRequest("POST", "/review/api/reevaluate/0a1b/apply", false).preview, "0a1b");
   EXPECT_TRUE(ForConsole(Route::kReviewLoginForm) && ForConsole(Route::kEntrantLogin) &&
-              IsReviewApi(Route::kReviewApiLedger));
+              IsReviewApi(Route::kReviewApiLedger) && IsReviewApi(Route::kReviewApiPreviewDecide));
   EXPECT_FALSE(ForConsole(Route::kApiEntry) || IsReviewApi(Route::kReviewEntry));
 }
 
