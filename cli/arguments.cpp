@@ -172,9 +172,13 @@ Arguments ReadArguments(const std::vector<std::string>& args) {
   CLI::App* token = AddTokenCommand(app, token_given);
   GivenLedger ledger_given;
   CLI::App* ledger = AddLedgerCommand(app, ledger_given);
+  GivenFinalize finalize_given;
+  CLI::App* finalize = AddFinalizeCommand(app, finalize_given);
+  GivenVerifyFinal verify_given;
+  CLI::App* verify = AddVerifyFinalCommand(app, verify_given);
 
   CLI::App* server_command = nullptr;
-  for (CLI::App* command : {serve, token, ledger}) {
+  for (CLI::App* command : {serve, token, ledger, finalize, verify}) {
     if (!args.empty() && args.front() == command->get_name()) server_command = command;
   }
   if (std::find(args.begin(), args.end(), "--help") != args.end())
@@ -193,6 +197,8 @@ Arguments ReadArguments(const std::vector<std::string>& args) {
   if (serve->parsed()) return ServerCommandArguments(app, *serve, serve_given);
   if (token->parsed()) return ServerCommandArguments(app, *token, token_given);
   if (ledger->parsed()) return ServerCommandArguments(app, *ledger, ledger_given);
+  if (finalize->parsed()) return ServerCommandArguments(app, *finalize, finalize_given);
+  if (verify->parsed()) return ServerCommandArguments(app, *verify, verify_given);
   GivenArguments given;
   for (const CommandOptions* options : {&program, &batch_options, &season_options}) {
     if (auto problem = options->TakeInto(given)) return *problem;

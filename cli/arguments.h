@@ -2,6 +2,7 @@
 // The command line taken apart, as typed: nothing here looks at the file
 // system, so parsing has no effect and cannot fail half way.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
@@ -27,7 +28,7 @@ struct GivenArguments {
 // system or read further are kept as typed, the others taken as they are.
 struct GivenServe {
   std::string base, state;
-  std::string listen, evaluation, closes;  // "" when not given
+  std::string listen, evaluation, closes, freeze;  // "" when not given
   bool no_evaluation = false;
   server::ServerOptions options;
 };
@@ -53,8 +54,19 @@ struct UsageError {
   std::string command = {};  // the subcommand whose --help explains; "" for the program's
 };
 
-using Arguments = std::variant<GivenArguments, GivenServe, GivenToken, GivenLedger, ShowHelp,
-                               ShowVersion, UsageError>;
+// finalize BASEDIR --state DIR --reason TEXT
+struct GivenFinalize {
+  std::string base, state, reason;
+};
+
+// verify-final BASEDIR --state DIR [N]
+struct GivenVerifyFinal {
+  std::string base, state;
+  std::optional<int64_t> revision;
+};
+
+using Arguments = std::variant<GivenArguments, GivenServe, GivenToken, GivenLedger, GivenFinalize,
+                               GivenVerifyFinal, ShowHelp, ShowVersion, UsageError>;
 
 // The arguments after the program name. --help and --version win wherever
 // they stand; --help after serve or token explains that subcommand.

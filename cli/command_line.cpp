@@ -125,6 +125,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
           return CheckToken(read);
         } else if constexpr (std::is_same_v<Kind, GivenLedger>) {
           return CheckLedger(read);
+        } else if constexpr (std::is_same_v<Kind, GivenFinalize>) {
+          return CheckFinalize(read);
+        } else if constexpr (std::is_same_v<Kind, GivenVerifyFinal>) {
+          return CheckVerifyFinal(read);
         } else {
           return read;
         }

@@ -28,7 +28,8 @@ struct SeasonOptions {
 
 using ParsedCommandLine =
     std::variant<run::RunPlan, SeasonOptions, server::ServerOptions, server::TokenOptions,
-                 server::LedgerOptions, ShowHelp, ShowVersion, UsageError>;
+                 server::LedgerOptions, server::FinalizeOptions, server::VerifyFinalOptions,
+                 ShowHelp, ShowVersion, UsageError>;
 
 // Folders are made absolute against the working folder; the base folder and
 // the entries named by --penalty must exist; serve's evaluation file is

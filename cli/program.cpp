@@ -34,6 +34,17 @@ int RunLedger(const server::LedgerOptions& options, std::ostream& out, std::ostr
   return run::ProcessStatus(server::PrintLedger(options, out, messages));
 }
 
+int RunFinalize(const server::FinalizeOptions& options, std::ostream& out, std::ostream& err) {
+  run::Diagnostics messages(PrintingTo(err));
+  return run::ProcessStatus(server::Finalize(options, out, messages));
+}
+
+int RunVerifyFinal(const server::VerifyFinalOptions& options, std::ostream& out,
+                   std::ostream& err) {
+  run::Diagnostics messages(PrintingTo(err));
+  return run::ProcessStatus(server::VerifyFinal(options, out, messages));
+}
+
 std::string HelpHint(const UsageError& error) {
   const std::string command = error.command.empty() ? "" : " " + error.command;
   return " (see " + std::string(kProgram) + command + " --help)";
@@ -65,6 +76,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
           return RunToken(parsed, out, err);
         } else if constexpr (std::is_same_v<Kind, server::LedgerOptions>) {
           return RunLedger(parsed, out, err);
+        } else if constexpr (std::is_same_v<Kind, server::FinalizeOptions>) {
+          return RunFinalize(parsed, out, err);
+        } else if constexpr (std::is_same_v<Kind, server::VerifyFinalOptions>) {
+          return RunVerifyFinal(parsed, out, err);
         } else {
           if (const auto clash = run::OutputClash(parsed)) {
             PrintProblem(err, *clash);

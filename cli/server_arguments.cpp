@@ -20,6 +20,8 @@ CLI::App* AddServeCommand(CLI::App& app, GivenServe& given) {
                     "the saved evaluation, as for --batch (default: BASEDIR/evaluation.toml)");
   serve->add_flag("--no-evaluation", given.no_evaluation, "ignores BASEDIR/evaluation.toml");
   serve->add_option("--closes", given.closes, "when uploads close (RFC 3339 with offset)");
+  serve->add_option("--freeze", given.freeze,
+                    "from when the public sees the standings as they were then (before --closes)");
   serve->add_flag("--signup", options.signup, "entrants may sign up themselves");
   serve
       ->add_option("--public-url", options.public_url,
@@ -88,6 +90,27 @@ CLI::App* AddLedgerCommand(CLI::App& app, GivenLedger& given) {
   ledger->add_option("BASEDIR", given.base, "the competition folder")->required();
   ledger->add_option("--state", given.state, "the server's own data")->required();
   return ledger;
+}
+
+CLI::App* AddFinalizeCommand(CLI::App& app, GivenFinalize& given) {
+  CLI::App* finalize = app.add_subcommand(
+      "finalize", "Publishes the next final revision of the results (no server running).");
+  finalize->allow_extras(false);
+  finalize->add_option("BASEDIR", given.base, "the competition folder")->required();
+  finalize->add_option("--state", given.state, "the server's own data")->required();
+  finalize->add_option("--reason", given.reason, "why this revision is published")->required();
+  return finalize;
+}
+
+CLI::App* AddVerifyFinalCommand(CLI::App& app, GivenVerifyFinal& given) {
+  CLI::App* verify = app.add_subcommand(
+      "verify-final", "Checks a final revision against its manifest and the competition folder.");
+  verify->allow_extras(false);
+  verify->add_option("BASEDIR", given.base, "the competition folder")->required();
+  verify->add_option("N", given.revision, "the revision (default: the latest)")
+      ->check(CLI::PositiveNumber);
+  verify->add_option("--state", given.state, "the server's own data")->required();
+  return verify;
 }
 
 }  // namespace hl::cli

@@ -1,5 +1,5 @@
 #pragma once
-// The subcommands serve, token and ledger as CLI11 reads them: one line per
+// The subcommands serve, token, ledger, finalize and verify-final as CLI11 reads them: one line per
 // option.
 
 #include <CLI/CLI.hpp>
@@ -13,5 +13,7 @@ namespace hl::cli {
 CLI::App* AddServeCommand(CLI::App& app, GivenServe& given);
 CLI::App* AddTokenCommand(CLI::App& app, GivenToken& given);
 CLI::App* AddLedgerCommand(CLI::App& app, GivenLedger& given);
+CLI::App* AddFinalizeCommand(CLI::App& app, GivenFinalize& given);
+CLI::App* AddVerifyFinalCommand(CLI::App& app, GivenVerifyFinal& given);
 
 }  // namespace hl::cli

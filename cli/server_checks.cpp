@@ -7,6 +7,8 @@
 #include "cli/given_paths.h"
 #include "evaluation/closing_time.h"
 #include "evaluation/evaluation_file.h"
+#include "server/final_revision.h"
+#include "server/server_commands.h"
 #include "server/upload_names.h"
 #include "server/webhook_address.h"
 
@@ -32,9 +34,22 @@ bool TakeListen(const std::string& text, server::ServerOptions& options) {
   return true;
 }
 
+// --closes or --freeze taken into `moment`, unless the file sets it too.
+std::optional<std::string> TakeMoment(const std::string& name, const std::string& given,
+                                      const std::optional<evaluation::ClosingTime>& in_file,
+                                      std::optional<evaluation::ClosingTime>& moment) {
+  if (given.empty()) return std::nullopt;
+  if (in_file) return name + " is given both in the evaluation file and by --" + name;
+  const auto parsed = evaluation::ParseClosingTime(given);
+  if (!parsed) return "--" + name + ": " + parsed.error().what;
+  moment = *parsed;
+  return std::nullopt;
+}
+
 // The evaluation file chosen as --batch chooses it, read once here so that
 // a mistake in it stops the start; the server reads it again as it changes.
-// Its closing time and --closes are not both given.
+// Its closing time and --closes are not both given, nor its freeze and
+// --freeze; the freeze comes before the close.
 std::optional<std::string> TakeEvaluation(const GivenServe& given, server::ServerOptions& options) {
   if (!given.evaluation.empty() && given.no_evaluation)
     return "--evaluation and --no-evaluation cannot be combined";
@@ -42,19 +57,21 @@ std::optional<std::string> TakeEvaluation(const GivenServe& given, server::Serve
   options.evaluation_file =
       ChosenEvaluationFile(options.base_dir, named ? std::optional(given.evaluation) : std::nullopt,
                            given.no_evaluation);
-  std::optional<evaluation::ClosingTime> file_closes;
+  evaluation::Closing in_file;
   if (!options.evaluation_file.empty()) {
     const auto saved =
         evaluation::ReadEvaluationFile(options.evaluation_file, options.base_dir, !named);
     if (!saved) return saved.error().Describe();
-    file_closes = saved->closing.closes;
+    in_file = saved->closing;
   }
-  if (given.closes.empty()) return std::nullopt;
-  if (file_closes) return "closes is given both in the evaluation file and by --closes";
-  const auto parsed = evaluation::ParseClosingTime(given.closes);
-  if (!parsed) return "--closes: " + parsed.error().what;
-  options.closes = *parsed;
-  return std::nullopt;
+  if (auto problem = TakeMoment("closes", given.closes, in_file.closes, options.closes))
+    return problem;
+  if (auto problem = TakeMoment("freeze", given.freeze, in_file.freeze, options.freeze))
+    return problem;
+  evaluation::Closing effective = in_file;
+  if (options.closes) effective.closes = options.closes;
+  if (options.freeze) effective.freeze = options.freeze;
+  return evaluation::FreezeProblem(effective);
 }
 
 bool IsExistingEntry(const std::string& base, const std::string& entry) {
@@ -114,6 +131,27 @@ ParsedCommandLine CheckLedger(const GivenLedger& given) {
   if (auto problem = CheckBaseFolder(given.base, base)) return UsageError{*problem, "ledger"};
   return server::LedgerOptions{.base_dir = AsFolderText(base),
                                .state_dir = AsFolderText(AbsolutePath(given.state))};
+}
+
+ParsedCommandLine CheckFinalize(const GivenFinalize& given) {
+  const fs::path base = AbsolutePath(given.base);
+  if (auto problem = CheckBaseFolder(given.base, base)) return UsageError{*problem, "finalize"};
+  if (auto problem = server::FinalReasonProblem(given.reason))
+    return UsageError{"--reason: " + *problem, "finalize"};
+  server::FinalizeOptions options;
+  options.base_dir = AsFolderText(base);
+  options.state_dir = AsFolderText(AbsolutePath(given.state));
+  options.evaluation_file = ChosenEvaluationFile(options.base_dir, std::nullopt, false);
+  options.reason = given.reason;
+  return options;
+}
+
+ParsedCommandLine CheckVerifyFinal(const GivenVerifyFinal& given) {
+  const fs::path base = AbsolutePath(given.base);
+  if (auto problem = CheckBaseFolder(given.base, base)) return UsageError{*problem, "verify-final"};
+  return server::VerifyFinalOptions{.base_dir = AsFolderText(base),
+                                    .state_dir = AsFolderText(AbsolutePath(given.state)),
+                                    .revision = given.revision};
 }
 
 }  // namespace hl::cli

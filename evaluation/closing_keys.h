@@ -1,5 +1,5 @@
 #pragma once
-// Reading `closes` (a TOML offset date-time) and `final` (true or false)
+// Reading `closes` and `freeze` (TOML offset date-times) and `final` (true or false)
 // from the evaluation file.
 
 #include <string_view>
@@ -10,7 +10,7 @@
 
 namespace hl::evaluation {
 
-// Takes `key` ("closes" or "final") into `closing`; a failure says why, without the line.
+// Takes `key` ("closes", "freeze" or "final") into `closing`; a failure says why, without the line.
 Result<void> TakeClosingKey(std::string_view key, const toml::node& node, Closing& closing);
 
 }  // namespace hl::evaluation

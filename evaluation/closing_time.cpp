@@ -75,6 +75,15 @@ Result<ClosingTime> ClosingTimeOf(int year, int month, int day, int hour, int mi
                      .offset_minutes = offset_minutes};
 }
 
+std::optional<std::string> FreezeProblem(const Closing& closing) {
+  if (!closing.freeze) return std::nullopt;
+  if (!closing.closes) return "freeze needs a closing time (closes) after it";
+  if (closing.freeze->utc_seconds >= closing.closes->utc_seconds)
+    return "freeze (" + CompetitionText(*closing.freeze) + ") must come before closes (" +
+           CompetitionText(*closing.closes) + ")";
+  return std::nullopt;
+}
+
 Result<ClosingTime> ParseClosingTime(std::string_view text) {
   const auto refused = [&text] {
     return Fail({"'" + std::string(text) +

@@ -20,8 +20,13 @@ struct ClosingTime {
 struct Closing {
   std::optional<ClosingTime> closes;
   int64_t closes_line = 0;
+  // From then on the public sees the standings as they were then.
+  std::optional<ClosingTime> freeze;
   bool final = false;
 };
+
+// Why `closing`'s freeze cannot stand: it must come before `closes`.
+std::optional<std::string> FreezeProblem(const Closing& closing);
 
 // A date-time with its offset, "2026-12-24T18:00:00+01:00" or "...Z"
 // (RFC 3339; a space may stand for the "T", seconds may carry a fraction).

@@ -43,14 +43,14 @@ class FileChecker {
     if (key.str() == "period") return TakePeriod(node);
     if (key.str() == "penalty") return TakePenalties(node);
     if (key.str() == "fingerprints") return TakeFingerprints(node);
-    if (key.str() == "closes" || key.str() == "final") {
+    if (key.str() == "closes" || key.str() == "freeze" || key.str() == "final") {
       if (auto taken = TakeClosingKey(key.str(), node, file_.closing); !taken)
         return Fail(At(node.source(), taken.error().what));
       return {};
     }
-    return Fail(
-        At(key.source(), "unknown key '" + std::string(key.str()) +
-                             "' (period, penalty, fingerprints, closes and final are known)"));
+    return Fail(At(key.source(),
+                   "unknown key '" + std::string(key.str()) +
+                       "' (period, penalty, fingerprints, closes, freeze and final are known)"));
   }
 
   Result<void> TakePeriod(const toml::node& node) {

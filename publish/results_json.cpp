@@ -81,7 +81,13 @@ Json RankingJson(const record::CompetitionRecord& competition) {
 Json ResultsHead(const record::CompetitionRecord& competition, const Publication& publication) {
   Json head = {{"format", "hotlap-eval results"}, {"version", kResultsFormatVersion}};
   if (publication.standing != Standing::kUnstated)
-    head["provisional"] = publication.standing == Standing::kProvisional;
+    head["provisional"] = publication.standing != Standing::kFinal;
+  if (publication.standing == Standing::kFrozen) head["frozen_since"] = publication.frozen_since;
+  if (const auto& revision = publication.revision) {
+    head["revision"] = {{"number", revision->number},
+                        {"published", revision->published},
+                        {"reason", revision->reason}};
+  }
   head["competition"] = CompetitionJson(competition, publication);
   head["ranking"] = RankingJson(competition);
   head["entries"] = Json::array();

@@ -123,11 +123,28 @@ PageData Entry(const record::CompetitionRecord& competition, const record::Entry
   return values;
 }
 
+// What a published revision says of itself, with links to those before.
+std::string RevisionMeaning(const FinalRevision& revision) {
+  return "Revision " + text::FormatInteger(revision.number) + " of the final results, published " +
+         revision.published + ": " + revision.reason;
+}
+
+PageList EarlierRevisions(const FinalRevision& revision) {
+  PageList links;
+  for (size_t i = 0; i < revision.earlier_links.size(); ++i) {
+    PageData link;
+    link.set("link", revision.earlier_links[i]);
+    link.set("number", text::FormatInteger(static_cast<int64_t>(i) + 1));
+    links.push_back(link);
+  }
+  return links;
+}
+
 // The banner of a stated standing: its class, its word and what it means.
 // Without a default, a new standing does not build until it has its banner.
-PageData StandingBanner(Standing standing) {
+PageData StandingBanner(const Publication& publication) {
   PageData banner;
-  switch (standing) {
+  switch (publication.standing) {
     case Standing::kProvisional:
       banner.set("name", "provisional");
       banner.set("label", "Provisional");
@@ -135,9 +152,21 @@ PageData StandingBanner(Standing standing) {
                  "Uploads are open or the results are not yet declared final: places may still "
                  "change.");
       break;
+    case Standing::kFrozen:
+      banner.set("name", "frozen");
+      banner.set("label", "Frozen");
+      banner.set("meaning", "The standings are shown as they were at the freeze, since " +
+                                publication.frozen_since +
+                                ". Uploads go on until they close; the final results follow.");
+      break;
     case Standing::kFinal:
       banner.set("name", "final");
       banner.set("label", "Final");
+      if (const auto& revision = publication.revision) {
+        banner.set("meaning", RevisionMeaning(*revision));
+        if (!revision->earlier_links.empty()) banner.set("earlier", EarlierRevisions(*revision));
+        break;
+      }
       banner.set("meaning", "Uploads are closed and the results are declared final.");
       break;
     case Standing::kUnstated:
@@ -171,7 +200,7 @@ std::string ResultsPage(const record::CompetitionRecord& competition, const Page
   const std::string entries = text::FormatInteger(static_cast<int64_t>(competition.entries.size()));
   PageData values;
   if (content.publication.standing != Standing::kUnstated)
-    values.set("standing", StandingBanner(content.publication.standing));
+    values.set("standing", StandingBanner(content.publication));
   if (!content.publication.closing.empty() || !content.publication.upload_link.empty())
     values.set("uploads", UploadsLine(content.publication));
   values.set("title", name + " results");

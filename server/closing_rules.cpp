@@ -10,12 +10,15 @@
 namespace hl::server {
 
 ClosingRules::ClosingRules(std::string evaluation_file, std::string base_dir,
-                           std::optional<evaluation::ClosingTime> given_closes, std::ostream& log)
+                           std::optional<evaluation::ClosingTime> given_closes, std::ostream& log,
+                           std::optional<evaluation::ClosingTime> given_freeze)
     : file_(std::move(evaluation_file)),
       base_dir_(std::move(base_dir)),
       given_closes_(given_closes),
+      given_freeze_(given_freeze),
       log_(log) {
   closing_.closes = given_closes_;
+  closing_.freeze = given_freeze_;
   Refresh();
 }
 
@@ -43,6 +46,7 @@ bool ClosingRules::Refresh() {
   if (changed_) changed_();
   evaluation::Closing read;
   read.closes = given_closes_;
+  read.freeze = given_freeze_;
   if (now.exists) {
     const auto saved = evaluation::ReadEvaluationFile(file_, base_dir_, true);
     if (!saved) {
@@ -55,8 +59,19 @@ bool ClosingRules::Refresh() {
              "rules read before stay in force");
       return true;
     }
+    if (saved->closing.freeze && given_freeze_) {
+      Report(file_ +
+             ": freeze is given both in the evaluation file and by --freeze; the closing "
+             "rules read before stay in force");
+      return true;
+    }
     if (saved->closing.closes) read.closes = saved->closing.closes;
+    if (saved->closing.freeze) read.freeze = saved->closing.freeze;
     read.final = saved->closing.final;
+  }
+  if (auto problem = evaluation::FreezeProblem(read)) {
+    Report(file_ + ": " + *problem + "; the closing rules read before stay in force");
+    return true;
   }
   std::lock_guard lock(mutex_);
   closing_ = read;

@@ -20,10 +20,11 @@ namespace hl::server {
 class ClosingRules {
  public:
   // `evaluation_file` is "" without one; a file that does not exist reads
-  // as one without rules. `given_closes` is --closes, which the file must
-  // then not set as well.
+  // as one without rules. `given_closes` and `given_freeze` are --closes
+  // and --freeze, which the file must then not set as well.
   ClosingRules(std::string evaluation_file, std::string base_dir,
-               std::optional<evaluation::ClosingTime> given_closes, std::ostream& log);
+               std::optional<evaluation::ClosingTime> given_closes, std::ostream& log,
+               std::optional<evaluation::ClosingTime> given_freeze = std::nullopt);
 
   // Reads the file again when its identity, size or times changed since the
   // last look. True when they did: its penalties and period may be new too.
@@ -52,6 +53,7 @@ class ClosingRules {
   const std::string file_;
   const std::string base_dir_;
   const std::optional<evaluation::ClosingTime> given_closes_;
+  const std::optional<evaluation::ClosingTime> given_freeze_;
   std::ostream& log_;
   std::function<void()> changed_;
   mutable std::mutex mutex_;

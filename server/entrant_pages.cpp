@@ -56,8 +56,12 @@ PageList Facts(const Json& answer) {
   const Json& verdict = answer["verdict"];
   const Json& place = answer["place"];
   const Json& time = verdict["time"];
+  // A lap with a time always has a place, unless the standings are frozen.
+  const std::string place_text = place.is_number()  ? place.dump()
+                                 : time.is_number() ? "not shown while the standings are frozen"
+                                                    : "not ranked";
   PageList facts{
-      Fact("Provisional place", place.is_number() ? place.dump() : "not ranked"),
+      Fact("Provisional place", place_text),
       Fact("Lap time", time.is_number() ? LapTimeText(time.get<int64_t>()) : "none"),
       Fact("Driver", TextOr(verdict["driver"], "none")),
       Fact("Car", TextOr(verdict["car"], "none")),

@@ -219,12 +219,13 @@ bool HasPassed(const std::optional<evaluation::ClosingTime>& closes, int64_t sec
 }  // namespace
 
 HttpServer::HttpServer(const ServerOptions& options, const StateFolders& folders,
-                       VersionStore& store, LiveResults& live, WebhookNotifier& notifier,
-                       ReviewConsole& console, std::ostream& log)
+                       VersionStore& store, LiveResults& live, PublicResults& public_results,
+                       WebhookNotifier& notifier, ReviewConsole& console, std::ostream& log)
     : options_(options),
       folders_(folders),
       store_(store),
       live_(live),
+      public_(public_results),
       notifier_(notifier),
       console_(console),
       log_(log),
@@ -376,7 +377,12 @@ Reply HttpServer::RefusalReply(const Request& request) const {
 }
 
 int HttpServer::AnswerPageFile(MHD_Connection* connection, Request& request) {
-  const std::string folder = live_.PageFolder();
+  const int64_t revision = request.routed.revision;
+  const std::string folder = revision == 0 ? public_.View().folder : public_.Revision(revision);
+  if (revision != 0 && folder.empty()) {
+    return Send(connection, request,
+                ErrorReply(404, "there is no final revision " + std::to_string(revision)));
+  }
   if (folder.empty()) {
     return Send(connection, request,
                 ErrorReply(503, "the results page is being built; try again in a moment"));
@@ -419,12 +425,15 @@ Reply HttpServer::EntryReply(Request& request) {
   const std::string& entry = *request.entry;
   const Json versions = VersionsJson(store_.Versions(entry));
   Json verdict;
+  Json place;
   if (const auto latest = live_.Latest()) {
     const auto found = latest->find(entry);
     if (found != latest->end()) verdict = found->second->VerdictJson();
+    if (found != latest->end() && public_.View().places_shown) place = found->second->PlaceJson();
   }
   const Json answer = {{"entry", entry},
                        {"verdict", verdict},
+                       {"place", place},
                        {"versions", versions},
                        {"decisions", console_.EntrantDecisions(entry)}};
   return JsonReply(200, answer.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
@@ -779,7 +788,7 @@ Reply HttpServer::FinishUpload(Request& request) {
     if (found != evaluated->end()) {
       const EntryVerdict& verdict = *found->second;
       answer["verdict"] = verdict.VerdictJson();
-      answer["place"] = verdict.PlaceJson();
+      if (public_.View().places_shown) answer["place"] = verdict.PlaceJson();
       answer["log"] = verdict.log;
       const Json& time = answer["verdict"]["time"];
       const Json& car_ok = answer["verdict"]["car_ok"];

@@ -22,6 +22,7 @@
 #include "server/connection_share.h"
 #include "server/entry_commit.h"
 #include "server/live_results.h"
+#include "server/public_results.h"
 #include "server/rate_limit.h"
 #include "server/request_checks.h"
 #include "server/review_console.h"
@@ -41,8 +42,8 @@ struct Reply;
 class HttpServer {
  public:
   HttpServer(const ServerOptions& options, const StateFolders& folders, VersionStore& store,
-             LiveResults& live, WebhookNotifier& notifier, ReviewConsole& console,
-             std::ostream& log);
+             LiveResults& live, PublicResults& public_results, WebhookNotifier& notifier,
+             ReviewConsole& console, std::ostream& log);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -90,6 +91,7 @@ class HttpServer {
   const StateFolders& folders_;
   VersionStore& store_;
   LiveResults& live_;
+  PublicResults& public_;
   WebhookNotifier& notifier_;
   ReviewConsole& console_;
   std::ostream& log_;

@@ -222,9 +222,11 @@ void LiveResults::TakeFullRun(const run::EvaluatedCompetition& run, int64_t uplo
 }
 
 // Told as the page shows it, after the upload that brought it was answered.
-// This is the one place where a freeze will keep a new first place untold.
+// This is the one place where a freeze keeps a new first place untold.
 void LiveResults::TellFirstPlace(const record::CompetitionRecord& competition) const {
-  if (notifier_ == nullptr) return;
+  const auto freeze = rules_.Now().freeze;
+  if (notifier_ == nullptr || (freeze && Clock::to_time_t(Clock::now()) >= freeze->utc_seconds))
+    return;
   const auto ranked = ranking::RankRecord(competition);
   if (ranked.empty() || ranked.front().time >= record::kNoTime) return;
   notifier_->FirstPlace(competition.entries[ranked.front().entry].folder, ranked.front().time);

@@ -32,7 +32,8 @@ bool IsPost(Route route) {
          route == Route::kReviewDecide || route == Route::kReviewApiDecide ||
          route == Route::kEntrantLogin || route == Route::kReviewReevaluate ||
          route == Route::kReviewApiReevaluate || route == Route::kReviewPreviewDecide ||
-         route == Route::kReviewApiPreviewDecide;
+         route == Route::kReviewApiPreviewDecide || route == Route::kReviewFinal ||
+         route == Route::kReviewApiFinal;
 }
 
 // A JSON value handed to the desk as the text it checks: numbers as
@@ -110,14 +111,16 @@ ReviewReply SeeOther(const std::string& location) {
 
 ReviewConsole::ReviewConsole(const ServerOptions& options, const StateFolders& folders,
                              ReviewDesk& desk, VersionStore& store, LiveResults& live,
-                             Reevaluations& reevaluations, WebhookNotifier* notifier)
+                             Reevaluations& reevaluations, PublicResults& public_results,
+                             WebhookNotifier* notifier)
     : options_(options),
       folders_(folders),
       desk_(desk),
       store_(store),
       live_(live),
       reevaluations_(reevaluations),
-      notifier_(notifier) {}
+      notifier_(notifier),
+      public_(public_results) {}
 
 size_t ReviewConsole::BodyLimit(const ReviewRequest& request) {
   const Route route = request.routed.route;
@@ -202,6 +205,9 @@ ReviewReply ReviewConsole::Dispatch(const ReviewRequest& request, const Caller& 
     case Route::kReviewPreviewDecide:
     case Route::kReviewApiPreviewDecide:
       return DecideReevaluation(request, caller);
+    case Route::kReviewFinal:
+    case Route::kReviewApiFinal:
+      return PublishFinal(request, caller);
     default:
       return Refused(request, 404, "there is no such review page");
   }
@@ -298,7 +304,8 @@ ReviewReply ReviewConsole::EntrantPage(const ReviewRequest& request, int64_t now
   const std::string& entry = session->who;
   const auto facts = desk_.EntryFacts(entry);
   Json place;
-  if (const auto latest = live_.Latest(); latest && latest->contains(entry))
+  if (const auto latest = live_.Latest();
+      latest && latest->contains(entry) && public_.View().places_shown)
     place = latest->at(entry)->PlaceJson();
   const Json view = {{"entry", entry},
                      {"verdict", facts ? At(*facts, "verdict") : Json()},
@@ -306,6 +313,26 @@ ReviewReply ReviewConsole::EntrantPage(const ReviewRequest& request, int64_t now
                      {"versions", facts ? At(*facts, "versions") : Json::array()},
                      {"decisions", EntrantDecisions(entry)}};
   return {.status = 200, .body = EntrantEntryPage(view, ""), .type = kHtmlType};
+}
+
+// The form goes on to the revision published; a refusal is a page that says why.
+ReviewReply ReviewConsole::PublishFinal(const ReviewRequest& request, const Caller& caller) {
+  const bool api = request.routed.route == Route::kReviewApiFinal;
+  std::optional<std::string> reason;
+  if (api) {
+    const Json body = Json::parse(request.body, nullptr, false);
+    if (body.is_object() && body.contains("reason") && body.at("reason").is_string())
+      reason = body.at("reason").get<std::string>();
+  } else if (const auto fields = FormFields(request.body); fields && fields->contains("reason")) {
+    reason = fields->at("reason");
+  }
+  if (!reason)
+    return Refused(request, 400, "send {\"reason\": \"...\"}: why these results are published");
+  const FinalOutcome outcome = public_.PublishFinal(caller.organiser, *reason);
+  if (outcome.status != 200) return Refused(request, outcome.status, outcome.message);
+  const std::string url = "/final/" + std::to_string(outcome.revision) + "/";
+  if (api) return JsonAnswer(200, {{"revision", outcome.revision}, {"url", url}});
+  return SeeOther(url);
 }
 
 ReviewReply ReviewConsole::Refused(const ReviewRequest& request, unsigned status,

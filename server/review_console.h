@@ -14,6 +14,7 @@
 
 #include "server/entry_commit.h"
 #include "server/live_results.h"
+#include "server/public_results.h"
 #include "server/rate_limit.h"
 #include "server/reevaluation.h"
 #include "server/review_desk.h"
@@ -47,7 +48,7 @@ class ReviewConsole {
   // `notifier` (may be null): its given-up deliveries are listed on the queue.
   ReviewConsole(const ServerOptions& options, const StateFolders& folders, ReviewDesk& desk,
                 VersionStore& store, LiveResults& live, Reevaluations& reevaluations,
-                WebhookNotifier* notifier = nullptr);
+                PublicResults& public_results, WebhookNotifier* notifier = nullptr);
 
   ReviewReply Answer(const ReviewRequest& request);
   // How many bytes of body the request may send: a proposed evaluation's
@@ -79,6 +80,7 @@ class ReviewConsole {
   std::optional<std::string> PictureFolder(const std::string& entry) const;
   ReviewReply Download(const ReviewRequest& request);
   ReviewReply Ledger(const ReviewRequest& request);
+  ReviewReply PublishFinal(const ReviewRequest& request, const Caller& caller);
   // How long an address that failed to log in too often waits; nullopt when it may try.
   std::optional<int64_t> LockedOut(const ReviewRequest& request, int64_t now);
   ReviewReply EntrantLogin(const ReviewRequest& request, int64_t now);
@@ -97,6 +99,7 @@ class ReviewConsole {
   LiveResults& live_;
   Reevaluations& reevaluations_;
   WebhookNotifier* notifier_;
+  PublicResults& public_;
   ReviewSessions sessions_;
   ReviewSessions entrant_sessions_;                  // each names its entry as `who`
   RateLimit failed_logins_{kFailedLoginsPerMinute};  // organisers' and entrants' logins alike

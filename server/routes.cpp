@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "publish/page_pictures.h"
@@ -28,6 +31,8 @@ constexpr std::array kFixedRoutes = {
     Fixed{"/review", "GET", Route::kReviewQueue},
     Fixed{"/review/api/entries", "GET", Route::kReviewApiEntries},
     Fixed{"/review/api/ledger", "GET", Route::kReviewApiLedger},
+    Fixed{"/review/final", "POST", Route::kReviewFinal},
+    Fixed{"/review/api/final", "POST", Route::kReviewApiFinal},
     Fixed{"/entry", "GET", Route::kEntrantPage},
     Fixed{"/entry", "POST", Route::kEntrantLogin},
     Fixed{"/review/reevaluate", "GET", Route::kReviewReevaluateForm},
@@ -74,6 +79,21 @@ std::string PageFile(std::string_view path) {
   if (segments.size() == 3 && segments[0] == "entries" && contains(kEntryPictures, segments[2]))
     return std::string(path.substr(1));
   return "";
+}
+
+// /final/N/FILE: N of a final revision (1 to 9 digits, no leading zero) and
+// the rest as the public page's path; nullopt for any other path.
+std::optional<std::pair<int64_t, std::string_view>> RevisionPath(std::string_view path) {
+  constexpr std::string_view kPrefix = "/final/";
+  if (!path.starts_with(kPrefix)) return std::nullopt;
+  const std::string_view rest = path.substr(kPrefix.size());
+  const size_t slash = rest.find('/');
+  const std::string_view number = rest.substr(0, slash);
+  if (slash == std::string_view::npos || number.empty() || number.size() > 9 ||
+      number.front() == '0' ||
+      !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  return std::pair{std::stoll(std::string(number)), rest.substr(slash)};
 }
 
 Routed Answered(unsigned status, std::string allow = "") {
@@ -180,6 +200,10 @@ Routed RouteRequest(std::string_view method, std::string_view path, bool signup)
     return PreviewRoute(method, path);
   if (path.starts_with("/review/")) return ReviewEntryRoute(method, path);
   Routed routed;
+  if (const auto revision = RevisionPath(path)) {
+    routed.revision = revision->first;
+    path = revision->second;
+  }
   routed.file = PageFile(path);
   if (routed.file.empty()) return Answered(404);
   if (method != "GET" && method != "HEAD") return Answered(405, "GET, HEAD");
@@ -206,7 +230,8 @@ bool ForConsole(Route route) { return route >= Route::kReviewLoginForm; }
 bool IsReviewApi(Route route) {
   return route == Route::kReviewApiEntries || route == Route::kReviewApiEntry ||
          route == Route::kReviewApiDecide || route == Route::kReviewApiLedger ||
-         route == Route::kReviewApiReevaluate || route == Route::kReviewApiPreviewDecide;
+         route == Route::kReviewApiReevaluate || route == Route::kReviewApiPreviewDecide ||
+         route == Route::kReviewApiFinal;
 }
 
 }  // namespace hl::server

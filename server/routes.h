@@ -11,7 +11,7 @@ namespace hl::server {
 
 enum class Route {
   kNone,        // answered with `status`
-  kPageFile,    // `file` of the live page's folder
+  kPageFile,    // `file` of the public page's folder, or of a final revision's
   kUploadForm,  // GET /upload
   kUploadPost,  // POST /upload (the form)
   kApiUpload,   // POST /api/upload
@@ -32,6 +32,8 @@ enum class Route {
   kReviewApiEntry,    // GET /review/api/entry/ENTRY
   kReviewApiDecide,   // POST /review/api/entry/ENTRY/ACTION
   kReviewApiLedger,   // GET /review/api/ledger
+  kReviewFinal,       // POST /review/final (the form)
+  kReviewApiFinal,    // POST /review/api/final
   kEntrantPage,       // GET /entry: an entrant's own versions, verdict and decisions
   kEntrantLogin,      // POST /entry: the entrant's token, once, for a cookie
 
@@ -47,13 +49,14 @@ enum class Route {
 struct Routed {
   Route route = Route::kNone;
   unsigned status = 404;
-  std::string file;     // kPageFile: relative to the page folder; kReviewDownload: its name
-  std::string entry;    // the review's routes that name an entry
-  std::string action;   // kReviewDecide, kReviewApiDecide: "penalty", "withdraw" or "looked-at";
-                        // kReviewPreviewDecide, kReviewApiPreviewDecide: "apply" or "discard"
-  std::string preview;  // the re-evaluation's routes that name a preview: its id
-  int64_t version = 0;  // kReviewDownload
-  std::string allow;    // 405: the methods the path takes
+  std::string file;      // kPageFile: relative to the page folder; kReviewDownload: its name
+  int64_t revision = 0;  // kPageFile: 0 for the public page, N for /final/N/
+  std::string entry;     // the review's routes that name an entry
+  std::string action;    // kReviewDecide, kReviewApiDecide: "penalty", "withdraw" or "looked-at";
+                         // kReviewPreviewDecide, kReviewApiPreviewDecide: "apply" or "discard"
+  std::string preview;   // the re-evaluation's routes that name a preview: its id
+  int64_t version = 0;   // kReviewDownload
+  std::string allow;     // 405: the methods the path takes
 };
 
 Routed RouteRequest(std::string_view method, std::string_view path, bool signup);

@@ -17,6 +17,7 @@
 #include "server/evaluation_edits.h"
 #include "server/http_server.h"
 #include "server/live_results.h"
+#include "server/public_results.h"
 #include "server/reevaluation.h"
 #include "server/review_console.h"
 #include "server/review_desk.h"
@@ -98,16 +99,20 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
     messages.Problem(notifier.error().Describe());
     return ExitStatus::kNotWritten;
   }
-  ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log);
+  ClosingRules rules(options.evaluation_file, options.base_dir, options.closes, log,
+                     options.freeze);
   EvaluationEdits edits(options.evaluation_file, **store, log);
   rules.OnChange([&edits] { edits.Look(); });
   LiveResults live(folders, rules, notifier->get());
   live.Start();
+  PublicResults public_results(folders, rules, live, **store, notifier->get(), log);
+  public_results.Start();
   ReviewDesk desk(options.base_dir, options.evaluation_file, **store, live,
                   std::chrono::system_clock::now, notifier->get(), &edits);
   Reevaluations reevaluations(folders, options.evaluation_file, **store, live, edits);
-  ReviewConsole console(options, folders, desk, **store, live, reevaluations, notifier->get());
-  HttpServer http(options, folders, **store, live, **notifier, console, log);
+  ReviewConsole console(options, folders, desk, **store, live, reevaluations, public_results,
+                        notifier->get());
+  HttpServer http(options, folders, **store, live, public_results, **notifier, console, log);
   const auto port = http.Start();
   if (!port) {
     messages.Problem(port.error().Describe());
@@ -120,6 +125,7 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
   messages.Note("listening on " + url);
   WaitForStopSignal();
   http.Shutdown();
+  public_results.Stop();
   live.Stop();
   return ExitStatus::kDone;
 }

@@ -20,6 +20,7 @@ struct ServerOptions {
   // and absent as BASEDIR's own file may be.
   std::string evaluation_file;
   std::optional<evaluation::ClosingTime> closes;  // --closes
+  std::optional<evaluation::ClosingTime> freeze;  // --freeze
   bool signup = false;
   // Where people reach the server (--public-url); an https:// one marks
   // the organisers' session cookie Secure.

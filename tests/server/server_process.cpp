@@ -144,10 +144,12 @@ HttpAnswer Curl(const std::vector<std::string>& args, const std::string& url) {
   return answer;
 }
 
-int RunHotlap(const std::vector<std::string>& args) {
+int RunHotlap(const std::vector<std::string>& args) { return RunHotlapForOutput(args).first; }
+
+std::pair<int, std::string> RunHotlapForOutput(const std::vector<std::string>& args) {
   std::vector<std::string> command = {HotlapProgram()};
   command.insert(command.end(), args.begin(), args.end());
-  return RunProgram(command).first;
+  return RunProgram(command);
 }
 
 std::map<std::string, std::string> IssueTokens(const std::string& base, const std::string& state,

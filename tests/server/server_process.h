@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/support/temp_dir.h"
@@ -53,6 +54,8 @@ HttpAnswer Curl(const std::vector<std::string>& args, const std::string& url);
 
 // hotlap-eval ARGS...: its exit status; standard error is dropped.
 int RunHotlap(const std::vector<std::string>& args);
+// The same with its standard output.
+std::pair<int, std::string> RunHotlapForOutput(const std::vector<std::string>& args);
 
 // `token BASE --state STATE ENTRY...` -> entry -> token.
 std::map<std::string, std::string> IssueTokens(const std::string& base, const std::string& state,
