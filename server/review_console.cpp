@@ -53,20 +53,6 @@ int64_t VersionOf(const Json& value) {
   return std::stoll(text);
 }
 
-// The decision's inputs: the JSON body, or the form's fields as JSON strings.
-std::optional<Json> DecisionInputs(const ReviewRequest& request) {
-  if (request.routed.route == Route::kReviewApiDecide) {
-    Json body = Json::parse(request.body, nullptr, false);
-    if (body.is_discarded() || !body.is_object()) return std::nullopt;
-    return body;
-  }
-  const auto fields = FormFields(request.body);
-  if (!fields) return std::nullopt;
-  Json inputs = Json::object();
-  for (const auto& [name, value] : *fields) inputs[name] = value;
-  return inputs;
-}
-
 int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
 
 // The CSRF token a request sent: a form's field `csrf`, else the header.
@@ -345,7 +331,7 @@ ReviewReply ReviewConsole::Decide(const ReviewRequest& request, const Caller& ca
   const bool api = request.routed.route == Route::kReviewApiDecide;
   const std::string& entry = request.routed.entry;
   const std::string& action = request.routed.action;
-  const auto inputs = DecisionInputs(request);
+  const auto inputs = RequestFields(request.body, request.routed.route == Route::kReviewApiDecide);
   if (!inputs)
     return Refused(request, 400,
                    api ? "the body must be a JSON object" : "the form data cannot be read");

@@ -35,17 +35,8 @@ std::string AsFileText(std::string text, const std::string& current) {
 
 // The request's fields: the JSON body (an empty one is {}), or the form's.
 std::optional<Json> Inputs(const ReviewRequest& request, bool api) {
-  if (api) {
-    if (request.body.find_first_not_of(" \t\r\n") == std::string::npos) return Json::object();
-    Json body = Json::parse(request.body, nullptr, false);
-    if (body.is_discarded() || !body.is_object()) return std::nullopt;
-    return body;
-  }
-  const auto fields = FormFields(request.body);
-  if (!fields) return std::nullopt;
-  Json inputs = Json::object();
-  for (const auto& [name, value] : *fields) inputs[name] = value;
-  return inputs;
+  if (api && request.body.find_first_not_of(" \t\r\n") == std::string::npos) return Json::object();
+  return RequestFields(request.body, api);
 }
 
 std::string TextOf(const Json& inputs, const char* key) {

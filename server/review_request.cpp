@@ -60,4 +60,18 @@ std::string CookieValue(std::string_view header, std::string_view name) {
   return "";
 }
 
+std::optional<nlohmann::ordered_json> RequestFields(std::string_view body, bool json) {
+  using Json = nlohmann::ordered_json;
+  if (json) {
+    Json parsed = Json::parse(body, nullptr, false);
+    if (parsed.is_discarded() || !parsed.is_object()) return std::nullopt;
+    return parsed;
+  }
+  const auto fields = FormFields(body);
+  if (!fields) return std::nullopt;
+  Json inputs = Json::object();
+  for (const auto& [name, value] : *fields) inputs[name] = value;
+  return inputs;
+}
+
 }  // namespace hl::server

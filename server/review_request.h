@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include <nlohmann/json.hpp>
+
 #include "server/routes.h"
 
 namespace hl::server {
@@ -29,6 +31,10 @@ struct ReviewRequest {
 // The fields of an application/x-www-form-urlencoded body; nullopt when a
 // %-escape is broken or a name comes twice.
 std::optional<std::map<std::string, std::string>> FormFields(std::string_view body);
+
+// A request's fields: its body as a JSON object when `json`, else the form's
+// fields as JSON strings; nullopt when the body is neither.
+std::optional<nlohmann::ordered_json> RequestFields(std::string_view body, bool json);
 
 // The value of cookie `name` in a Cookie header; "" without it.
 std::string CookieValue(std::string_view header, std::string_view name);
