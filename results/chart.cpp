@@ -1,6 +1,7 @@
 #include "results/chart.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,10 +18,6 @@
 namespace hl::results {
 
 namespace {
-
-// Rows drawn at a time when the chart is taller than an image may be: a
-// few megabytes of pixels, whatever the number of entrants.
-constexpr int kBandRows = 2048;
 
 // The chart's file: the PNG an earlier run encoded from these very pixels,
 // when the run knows one, is what encoding them would give.
@@ -44,14 +41,20 @@ void DrawWholeChart(state::AppState& s, ui::Ui& ui, int height) {
 // Too tall for one image: the file is written band by band, and the window
 // shows the chart's top.
 void DrawChartInBands(state::AppState& s, ui::Ui& ui) {
-  if (!s.Images.CreateImage(state::id::kLineImage, kChartWidth, kBandRows)) return;
+  if (!s.Images.CreateImage(state::id::kLineImage, kChartWidth, kChartBandRows)) return;
   raster::Image& top = *s.Images.Get(state::id::kLineImage);
   const ChartLayout layout = LayoutChart(s);
   DrawChartRows(layout, top, 0);
   ui.ShowImage(state::id::kLineView, &top);
   const std::optional<std::string> path = ResultPath(s, ".png");
   if (!path) return;
-  const std::optional<std::vector<uint8_t>> png = EncodeChartInBands(layout, kBandRows);
+  if (s.ChartInBandsLater) {
+    // An earlier run's chart must not stand beside this run's report.
+    std::remove(path->c_str());
+    s.ChartLeftOver = true;
+    return;
+  }
+  const std::optional<std::vector<uint8_t>> png = EncodeChartInBands(layout, kChartBandRows);
   s.ChartSaved = png && files::ReplaceFileAtomically(*path, *png);
 }
 
@@ -59,6 +62,7 @@ void DrawChartInBands(state::AppState& s, ui::Ui& ui) {
 
 void DrawChart(state::AppState& s, ui::Ui& ui) {
   s.ChartSaved = false;
+  s.ChartLeftOver = false;
   SortEntries(s.RankingList, /*descending=*/false);
   const int64_t height = ChartHeight(s.RankingList.Count());
   if (height <= raster::Image::kMaxSide) {

@@ -176,7 +176,8 @@ void DrawChartRows(const ChartLayout& layout, raster::Image& band, int64_t first
   }
 }
 
-std::optional<std::vector<uint8_t>> EncodeChartInBands(const ChartLayout& layout, int band_rows) {
+std::optional<std::vector<uint8_t>> EncodeChartInBands(const ChartLayout& layout, int band_rows,
+                                                       const std::function<bool()>& go_on) {
   if (layout.height > INT32_MAX || band_rows < 1) return std::nullopt;
   const int height = static_cast<int>(layout.height);
   std::optional<raster::Image> band =
@@ -185,7 +186,11 @@ std::optional<std::vector<uint8_t>> EncodeChartInBands(const ChartLayout& layout
   raster::BandRows rows(std::move(*band), [&layout](raster::Image& drawn, int first_row) {
     DrawChartRows(layout, drawn, first_row);
   });
-  return raster::EncodePngRows(kChartWidth, height, [&rows](int y) { return rows.Row(y); });
+  // A row of the wrong length ends the encoding with nullopt.
+  return raster::EncodePngRows(kChartWidth, height, [&](int y) {
+    if (go_on && y % band_rows == 0 && !go_on()) return std::span<const uint8_t>();
+    return rows.Row(y);
+  });
 }
 
 }  // namespace hl::results

@@ -5,6 +5,7 @@
 // exactly the pixels the whole picture has there.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,9 @@
 namespace hl::results {
 
 inline constexpr int kChartWidth = 450;
+// Rows drawn at a time when the chart is taller than an image may be: a
+// few megabytes of pixels, whatever the number of entrants.
+inline constexpr int kChartBandRows = 2048;
 
 struct ChartLayout {
   const std::vector<std::string>* entries = nullptr;  // the sorted ranking
@@ -40,7 +44,9 @@ ChartLayout LayoutChart(state::AppState& s);
 // Rows first_row .. first_row + band.Height() - 1 of the chart, into band.
 void DrawChartRows(const ChartLayout& layout, raster::Image& band, int64_t first_row);
 
-// The PNG of the whole chart, drawn band_rows rows at a time.
-std::optional<std::vector<uint8_t>> EncodeChartInBands(const ChartLayout& layout, int band_rows);
+// The PNG of the whole chart, drawn band_rows rows at a time; nullopt when
+// `go_on`, asked before each band, says to stop.
+std::optional<std::vector<uint8_t>> EncodeChartInBands(const ChartLayout& layout, int band_rows,
+                                                       const std::function<bool()>& go_on = {});
 
 }  // namespace hl::results

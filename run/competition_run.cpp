@@ -35,6 +35,7 @@ struct Run {
   ui::HeadlessUi ui;
   std::optional<ExportRun> export_run;
   std::optional<TrackPictures> track_pictures;
+  std::optional<results::LeftOverChart> left_over_chart;
   std::vector<std::vector<std::string>> entry_logs;
   ExitStatus status = ExitStatus::kDone;
   std::optional<std::string> stopped;
@@ -86,6 +87,7 @@ void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
   state::AppState& s = run.s;
   s.Needs = needs;
   s.ResultsNeedATrack = run.plan.season_round;
+  s.ChartInBandsLater = run.plan.tall_chart_later;
   ScreenChecks screen_checks(run.export_run ? &run.export_run->Pictures() : nullptr,
                              run.export_run ? run.export_run->Plan() : nullptr);
   if (needs.screen_verdicts && !needs.screen_pictures) {
@@ -108,6 +110,8 @@ void EvaluateEntries(Run& run, const state::OutputNeeds& needs) {
     HandleShownEntry(run);
     run.entry_logs.push_back(ui::EditorTextLines(run.ui.ReadText(state::id::kLogBox)));
   }
+  // Before the Google export sorts the ranking the other way.
+  run.left_over_chart = results::LeftOverChart::Take(s);
   if (run.track_pictures) run.Fails(run.track_pictures->Finish());
   if (run.plan.google) results::ExportGoogleChart(s, run.ui);
   s.ScreenChecksLater = nullptr;
@@ -136,10 +140,12 @@ void NoteReportAndChart(Run& run) {
   }
   if (s.ChartSaved) {
     run.diagnostics.Note("Chart written to " + stem + ".png");
+  } else if (run.left_over_chart) {
+    run.diagnostics.Note("Chart to be written to " + stem + ".png after the page");
   } else {
     run.diagnostics.Problem("could not write the chart " + stem + ".png");
   }
-  run.Fails(s.ReportSaved && s.ChartSaved);
+  run.Fails(s.ReportSaved && (s.ChartSaved || run.left_over_chart));
 }
 
 // After the entries: the audit comes after the workflow, so the window and
@@ -204,7 +210,8 @@ EvaluatedCompetition EvaluateCompetition(const RunPlan& given, const state::Outp
           .report_text = std::move(run.s.ReportText),
           .google_text = std::move(run.s.GoogleText),
           .entry_logs = std::move(run.entry_logs),
-          .diagnostics = diagnostics.Take()};
+          .diagnostics = diagnostics.Take(),
+          .left_over_chart = std::move(run.left_over_chart)};
 }
 
 }  // namespace hl::run

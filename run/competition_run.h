@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "record/competition_record.h"
+#include "results/left_over_chart.h"
 #include "run/diagnostics.h"
 #include "run/exit_status.h"
 #include "run/run_plan.h"
@@ -29,6 +30,9 @@ struct EvaluatedCompetition {
   // Each entry's log lines as the report holds them, in folder order.
   std::vector<std::vector<std::string>> entry_logs;
   std::vector<Diagnostic> diagnostics;
+  // With RunPlan::tall_chart_later, a chart too tall for the page, which
+  // the run did not write.
+  std::optional<results::LeftOverChart> left_over_chart;
 
   bool Ranked() const { return !stopped.has_value(); }
 };

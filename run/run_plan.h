@@ -30,6 +30,9 @@ struct RunPlan {
   // page: its standing, the folder's name alone).
   publish::Publication publication;
   files::Durability export_durability = files::Durability::kFlushed;
+  // A chart too tall for the page is left to the caller, to be written once
+  // the page is out (EvaluatedCompetition::left_over_chart).
+  bool tall_chart_later = false;
   bool audit = false;                   // the findings are printed after the report
   std::optional<audit::Period> period;  // the days the laps had to be driven on
   // The saved evaluation: absolute, or "" without one; `record` writes this

@@ -21,6 +21,7 @@
 #include "run/saved_evaluation.h"
 #include "server/entrant_pages.h"
 #include "server/evaluated_verdicts.h"
+#include "server/request_checks.h"
 #include "server/upload_verdict.h"
 #include "server/webhook_notifier.h"
 #include "toolkit/files/file_slots.h"
@@ -128,10 +129,11 @@ nlohmann::ordered_json EntryVerdict::PlaceJson() const {
   return place ? nlohmann::ordered_json(*place) : nlohmann::ordered_json();
 }
 
-LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules,
+LiveResults::LiveResults(const StateFolders& folders, ClosingRules& rules, std::ostream& log,
                          WebhookNotifier* notifier)
     : folders_(folders),
       rules_(rules),
+      log_(log),
       notifier_(notifier),
       // A burst of uploads shares one page, which is still fresh within 2 s.
       pages_([this] { BuildPage(); }, std::chrono::milliseconds(250)),
@@ -306,6 +308,7 @@ void LiveResults::BuildPage() {
   }
   run::RunPlan plan = Plan(kPageReports);
   plan.export_dir = folder;
+  plan.tall_chart_later = true;
   const evaluation::Closing closing = rules_.Now();
   const bool closed =
       closing.closes && Clock::to_time_t(Clock::now()) >= closing.closes->utc_seconds;
@@ -336,6 +339,15 @@ void LiveResults::BuildPage() {
   // The page before this one may still be read by a slow client, which
   // holds its files open; older ones go.
   RemovePages(folders_.Pages(), [number](int64_t older) { return older < number - 1; });
+  if (run.left_over_chart) WriteLeftOverChart(*run.left_over_chart);
+}
+
+// A chart too tall for the page takes seconds to compress: it is written
+// once its page is out, and given up for the next page's when an upload
+// or a stop comes first.
+void LiveResults::WriteLeftOverChart(const results::LeftOverChart& chart) {
+  if (chart.Write([this] { return !pages_.RunAwaited(); }) || pages_.RunAwaited()) return;
+  log_ << ("hotlap-eval: could not write the chart " + LogSafe(chart.Path()) + "\n");
 }
 
 }  // namespace hl::server

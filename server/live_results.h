@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,8 @@ class LiveResults {
   // `final`; it states the closing time and is rebuilt when uploads close
   // and whenever the evaluation file changes.
   // A new first place and the close are told to `notifier`, when given.
-  LiveResults(const StateFolders& folders, ClosingRules& rules,
+  // What goes wrong off the requests is told to `log`.
+  LiveResults(const StateFolders& folders, ClosingRules& rules, std::ostream& log,
               WebhookNotifier* notifier = nullptr);
   ~LiveResults();
   LiveResults(const LiveResults&) = delete;
@@ -92,9 +94,11 @@ class LiveResults {
   // since the run began (`uploads_before`): a later run will bring it.
   void TakeFullRun(const run::EvaluatedCompetition& run, int64_t uploads_before);
   void TellFirstPlace(const record::CompetitionRecord& competition) const;
+  void WriteLeftOverChart(const results::LeftOverChart& chart);
 
   const StateFolders& folders_;
   ClosingRules& rules_;
+  std::ostream& log_;  // each line written with one call, as the server's other threads do
   WebhookNotifier* const notifier_;
   mutable std::mutex mutex_;
   std::shared_ptr<const Evaluated> latest_;

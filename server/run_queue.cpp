@@ -38,6 +38,11 @@ void RunQueue::RequestAt(std::chrono::system_clock::time_point when) {
   changed_.notify_all();
 }
 
+bool RunQueue::RunAwaited() {
+  std::lock_guard lock(mutex_);
+  return requested_ > started_ || stopping_;
+}
+
 // Sleeps until a run is requested or the queue stops; the time of RequestAt
 // counts as a request once it comes.
 void RunQueue::WaitForRequest(std::unique_lock<std::mutex>& lock) {
@@ -69,6 +74,7 @@ void RunQueue::Loop() {
     if (settle_.count() > 0) Settle(lock);
     if (stopping_) break;
     const int64_t covering = requested_;
+    started_ = covering;
     lock.unlock();
     job_();
     lock.lock();

@@ -32,6 +32,9 @@ class RunQueue {
   // Requests a run once the wall clock reaches `when` (at once when it has);
   // replaces a time asked for before that has not come yet.
   void RequestAt(std::chrono::system_clock::time_point when);
+  // True when a run was requested after the one under way began, or the
+  // queue is stopping: for a run that may give up what the next one redoes.
+  bool RunAwaited();
 
  private:
   void Loop();
@@ -43,6 +46,7 @@ class RunQueue {
   std::mutex mutex_;
   std::condition_variable changed_;
   int64_t requested_ = 0;
+  int64_t started_ = 0;  // the requests the run under way covers
   int64_t finished_ = 0;
   std::optional<std::chrono::system_clock::time_point> due_;  // of RequestAt
   bool stopping_ = false;

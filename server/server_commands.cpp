@@ -103,7 +103,7 @@ ExitStatus Serve(const ServerOptions& options, run::Diagnostics& messages, std::
                      options.freeze);
   EvaluationEdits edits(options.evaluation_file, **store, log);
   rules.OnChange([&edits] { edits.Look(); });
-  LiveResults live(folders, rules, notifier->get());
+  LiveResults live(folders, rules, log, notifier->get());
   live.Start();
   PublicResults public_results(folders, rules, live, **store, notifier->get(), log);
   public_results.Start();

@@ -109,6 +109,11 @@ struct AppState {
   // The PNG an earlier run made of the very chart drawn now, where the run
   // keeps one; empty, or nullopt from it: the chart is encoded.
   std::function<std::optional<std::vector<uint8_t>>(const raster::Image& chart)> EarlierChartPng;
+  // A run that writes a chart too tall to be shown whole once its other
+  // outputs are out sets this: the ranking then draws the chart's top but
+  // leaves its file to the run (ChartSaved stays false, ChartLeftOver is set).
+  bool ChartInBandsLater = false;
+  bool ChartLeftOver = false;
   // A season's round: a folder where no entry's track was accepted is no
   // competition, and gets no report or chart (the window and --batch write
   // them named after no track, ".txt" and ".png").

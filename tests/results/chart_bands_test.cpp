@@ -10,6 +10,7 @@
 
 #include "results/chart.h"
 #include "results/chart_drawing.h"
+#include "results/left_over_chart.h"
 #include "tests/support/test_app.h"
 
 namespace hl::results {
@@ -88,6 +89,31 @@ TEST(ChartBands, ChartTallerThanAnImageIsWrittenWhole) {
   }
   EXPECT_EQ(run.app.s.ChartMin, 850);
   EXPECT_EQ(run.app.ui.ShownImageSize(state::id::kLineView)->width, 450);
+}
+
+// A run that writes the tall chart itself once its page is out gets the
+// bytes the ranking would have written, whatever the ranking list became
+// since; an earlier run's chart never stands beside the new report.
+TEST(ChartBands, ChartLeftOverIsWrittenLaterWithTheSameBytes) {
+  constexpr int kEntries = 1090;
+  const std::vector<uint8_t> in_place = ChartRun().SavedChart(kEntries);
+  ChartRun later;
+  const std::string path = later.app.s.BaseDir + "Monza.png";
+  std::ofstream(path) << "an earlier run's chart";
+  later.app.s.ChartInBandsLater = true;
+  for (const std::string& entry : Entries(kEntries)) later.app.s.RankingList.Append(entry);
+  DrawChart(later.app.s, later.app.ui);
+  EXPECT_FALSE(later.app.s.ChartSaved);
+  EXPECT_TRUE(ReadBytes(path).empty());
+
+  const auto chart = LeftOverChart::Take(later.app.s);
+  ASSERT_TRUE(chart);
+  later.app.s.RankingList.Clear();
+  EXPECT_FALSE(chart->Write([] { return false; }));
+  EXPECT_TRUE(ReadBytes(path).empty());
+  ASSERT_TRUE(chart->Write());
+  EXPECT_TRUE(ReadBytes(path) == in_place);
+  EXPECT_FALSE(LeftOverChart::Take(later.app.s));
 }
 
 }  // namespace

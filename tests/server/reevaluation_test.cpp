@@ -112,7 +112,7 @@ struct Served {
   std::ostringstream log;
   ClosingRules rules{file, online.source, std::nullopt, log};
   EvaluationEdits edits{file, *store, log};
-  LiveResults live{folders, rules};
+  LiveResults live{folders, rules, log};
   ReviewDesk desk = ReviewDesk(online.source, file, *store, live, std::chrono::system_clock::now,
                                nullptr, &edits);
   Reevaluations reevaluations{folders, file, *store, live, edits};

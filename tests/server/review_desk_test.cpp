@@ -69,7 +69,7 @@ struct Desk {
   std::unique_ptr<VersionStore> store = OpenStore(folders);
   std::ostringstream log;
   ClosingRules rules{file, online.source, std::nullopt, log};
-  LiveResults live{folders, rules};
+  LiveResults live{folders, rules, log};
   ReviewDesk desk{online.source, file, *store, live, Noon};
 };
 
