@@ -330,9 +330,10 @@ void HttpServer::Completed(Request* request, int how) {
     std::lock_guard lock(mutex_);
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1fms", static_cast<double>(micros) / 1000.0);
-    log_ << LogSafe(request->client.empty() ? "-" : request->client) << ' '
-         << LogSafe(request->method) << ' ' << LogSafe(request->path) << ' ' << status << ' '
-         << request->bytes << ' ' << duration << std::endl;
+    // One call a line, as the server's other threads write theirs.
+    log_ << (LogSafe(request->client.empty() ? "-" : request->client) + ' ' +
+             LogSafe(request->method) + ' ' + LogSafe(request->path) + ' ' +
+             std::to_string(status) + ' ' + std::to_string(request->bytes) + ' ' + duration + '\n');
     --in_flight_;
   }
   idle_.notify_all();
@@ -770,8 +771,8 @@ Reply HttpServer::FinishUpload(Request& request) {
   }
   if (committed.problem) {
     std::lock_guard lock(mutex_);
-    log_ << "upload of " << LogSafe(entry) << " failed: " << LogSafe(committed.problem->Describe())
-         << std::endl;
+    log_ << ("upload of " + LogSafe(entry) + " failed: " + LogSafe(committed.problem->Describe()) +
+             '\n');
   }
   if (!committed.version) {
     parts.Refuse(committed.status, committed.refusal);

@@ -293,6 +293,7 @@ std::shared_ptr<const Evaluated> LiveResults::EvaluateUpload(const std::string& 
 }
 
 void LiveResults::BuildPage() {
+  RunInBackground();
   const int64_t number = ++pages_built_;
   const std::string folder = folders_.Pages() + PageName(number) + "/";
   std::error_code ec;
@@ -324,7 +325,8 @@ void LiveResults::BuildPage() {
     std::lock_guard lock(mutex_);
     return uploads_merged_;
   }();
-  const run::EvaluatedCompetition run = run::EvaluateCompetition(plan, run::NeedsOf(plan));
+  const run::EvaluatedCompetition run =
+      page_work_.execute([&plan] { return run::EvaluateCompetition(plan, run::NeedsOf(plan)); });
   if (!run.Ranked()) return;
   TakeFullRun(run, uploads_before);
   {

@@ -23,6 +23,7 @@
 #include "record/competition_record.h"
 #include "run/competition_run.h"
 #include "run/run_plan.h"
+#include "server/background_priority.h"
 #include "server/closing_rules.h"
 #include "server/entry_commit.h"
 #include "server/run_queue.h"
@@ -114,6 +115,10 @@ class LiveResults {
   // only read by them: the first page is built into a copy of it, which is
   // never served before it is built again.
   std::string kept_page_;
+  // The page runs' work, in an arena of its own whose worker threads give
+  // way to the requests.
+  tbb::task_arena page_work_;
+  BackgroundWorkers page_workers_{page_work_};
   RunQueue pages_;
   RunQueue verdicts_;
   RunQueue watch_;
