@@ -71,7 +71,8 @@ void RunQueue::Loop() {
   while (true) {
     WaitForRequest(lock);
     if (stopping_) break;
-    if (settle_.count() > 0) Settle(lock);
+    // The first run answers the start, which no burst shares.
+    if (settle_.count() > 0 && finished_ > 0) Settle(lock);
     if (stopping_) break;
     const int64_t covering = requested_;
     started_ = covering;

@@ -14,8 +14,9 @@ namespace hl::server {
 
 class RunQueue {
  public:
-  // With `settle`, a run waits until no request came for that long (at most
-  // three times as long), so that a burst of requests shares one run.
+  // With `settle`, a run after the first waits until no request came for
+  // that long (at most three times as long), so that a burst of requests
+  // shares one run.
   explicit RunQueue(std::function<void()> job,
                     std::chrono::milliseconds settle = std::chrono::milliseconds(0))
       : job_(std::move(job)), settle_(settle) {}

@@ -33,7 +33,9 @@ TEST(StorageParts, RunQueueRunsRequestsMadeDuringARunOnceAfterIt) {
   queue.Start();
   queue.Request();
   while (runs == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_FALSE(queue.RunAwaited());
   for (int i = 0; i < 5; ++i) queue.Request();  // while the first run is under way
+  EXPECT_TRUE(queue.RunAwaited()) << "the run under way may give up what the next one redoes";
   std::thread releaser([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     release = true;
@@ -43,7 +45,9 @@ TEST(StorageParts, RunQueueRunsRequestsMadeDuringARunOnceAfterIt) {
   EXPECT_EQ(runs, 2) << "the five requests and the waiting one share the second run";
   queue.RequestAndWait();
   EXPECT_EQ(runs, 3);
+  EXPECT_FALSE(queue.RunAwaited());
   queue.Stop();
+  EXPECT_TRUE(queue.RunAwaited());
   queue.Request();
   queue.RequestAndWait();  // returns once stopped, without a run
   EXPECT_EQ(runs, 3);
