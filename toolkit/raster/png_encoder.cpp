@@ -142,6 +142,9 @@ bool WriteRows(png_structp png, png_infop info, int width, int height, const Png
 std::optional<std::vector<uint8_t>> Encode(int width, int height, const PngRowSource& rows,
                                            const PngLayout& layout) {
   if (width < 1 || height < 1) return std::nullopt;
+  std::vector<uint8_t> packed_row;  // empty where libpng takes the rows as they are
+  if (layout.palette && layout.bit_depth < 8)
+    packed_row.resize((static_cast<size_t>(width) * static_cast<size_t>(layout.bit_depth) + 7) / 8);
   png_structp png =
       png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, SilentWarning);
   if (png == nullptr) return std::nullopt;
@@ -157,9 +160,6 @@ std::optional<std::vector<uint8_t>> Encode(int width, int height, const PngRowSo
     const size_t raw = static_cast<size_t>(height) * (static_cast<size_t>(width) * 3 + 1);
     output.bytes.reserve(raw + raw / 256 + 1024);
   }
-  std::vector<uint8_t> packed_row;  // empty where libpng takes the rows as they are
-  if (layout.palette && layout.bit_depth < 8)
-    packed_row.resize((static_cast<size_t>(width) * static_cast<size_t>(layout.bit_depth) + 7) / 8);
   const bool written = WriteRows(png, info, width, height, rows, layout, packed_row, output);
   png_destroy_write_struct(&png, &info);
   if (!written) return std::nullopt;

@@ -9,6 +9,8 @@ namespace {
 
 size_t Hash(Color c) { return (c * 2654435761u) >> 23; }  // 9 bits: 0 .. 511
 
+static_assert(std::endian::native == std::endian::little);
+
 // The pixel after the run of one colour that starts at `pixel`. A pixel
 // repeats the one before when each of its bytes equals the byte three
 // before it, so the bytes are compared eight at a time.
@@ -21,7 +23,6 @@ size_t RunEnd(std::span<const uint8_t> rgb, size_t pixel) {
     std::memcpy(&before, rgb.data() + at - 3, 8);
     if (here != before) {
       // The lowest differing byte is the first on a little-endian machine.
-      static_assert(std::endian::native == std::endian::little);
       return (at + static_cast<size_t>(std::countr_zero(here ^ before)) / 8) / 3;
     }
   }
