@@ -8,6 +8,8 @@
 #include "bench/bench_app.h"
 #include "gamedata/entry_files.h"
 #include "gamedata/stats_panel.h"
+#include "publish/page_pictures.h"
+#include "toolkit/raster/image_files.h"
 #include "trackfile/ghost.h"
 #include "trackfile/header.h"
 #include "trackfile/objects.h"
@@ -122,6 +124,33 @@ void BM_EntryPipeline(benchmark::State& state) {
   }
 }
 
+// The pictures of one entry as an export writes them: the finished track
+// drawing as a palette PNG, the scaled screen as the page's JPEG.
+template <int kImage>
+const raster::Image& EntryPicture() {
+  static const raster::Image picture = [] {
+    BenchApp& a = App();
+    PositionBefore(a.s.FolderList, kFullEntry);
+    a.s.StepCounter = kFullEntry + 1;
+    workflow::RunEntryPipeline(a.s, a.ui);
+    return *a.s.Images.Get(kImage);
+  }();
+  return picture;
+}
+
+void BM_EncodeTrackPicture(benchmark::State& state) {
+  const raster::Image& track = EntryPicture<state::id::kLineImage>();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(raster::EncodePng(track, raster::PngCompression::kQuick));
+  state.SetLabel(std::to_string(track.Width()) + " x " + std::to_string(track.Height()));
+}
+
+void BM_EncodeScreenPicture(benchmark::State& state) {
+  const raster::Image& screen = EntryPicture<state::id::kScaledScreenImage>();
+  for (auto _ : state) benchmark::DoNotOptimize(publish::EncodeScreenPicture(screen));
+  state.SetLabel(std::to_string(screen.Width()) + " x " + std::to_string(screen.Height()));
+}
+
 BENCHMARK(BM_FindEntryFilesWithoutScreen)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DecodeTrackHeader)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawTrackPicture)->Unit(benchmark::kMicrosecond);
@@ -136,6 +165,8 @@ BENCHMARK(BM_ShowGameSettings)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScreenLoadAndScale)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScreenLoadFullSizeAndScale)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EntryPipeline)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EncodeTrackPicture)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EncodeScreenPicture)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace hl::bench

@@ -3,6 +3,8 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -171,6 +173,98 @@ INSTANTIATE_TEST_SUITE_P(
                       CompressedPicture{PngCompression::kQuick, 17, PNG_COLOR_TYPE_PALETTE, 8},
                       CompressedPicture{PngCompression::kQuick, 256, PNG_COLOR_TYPE_PALETTE, 8},
                       CompressedPicture{PngCompression::kQuick, 257, PNG_COLOR_TYPE_RGB, 8}));
+
+// Runs of 1 to 40 pixels in `colours` colours, some of which differ in one
+// channel only, so a run may end at any byte of a pixel and any row.
+Image RunsOfColours(int colours, int width) {
+  Image image = testing::BlankImage(width, 9);
+  std::mt19937 random(static_cast<unsigned>(colours * 1000 + width));
+  std::uniform_int_distribution<int> length(1, 40);
+  std::uniform_int_distribution<int> colour(0, colours - 1);
+  const auto shade = [](int i) { return Rgb(i / 3, i % 3 == 1 ? 9 : 0, i % 3 == 2 ? 9 : 0); };
+  int run = 0;
+  Color c = shade(0);
+  for (int y = 0; y < image.Height(); ++y) {
+    for (int x = 0; x < width; ++x, --run) {
+      if (run == 0) {
+        run = length(random);
+        c = shade(colour(random));
+      }
+      image.Set(x, y, c);
+    }
+  }
+  return image;
+}
+
+void AppendPng(png_structp png, png_bytep data, png_size_t length) {
+  auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  bytes->insert(bytes->end(), data, data + length);
+}
+
+struct IndexedImage {
+  std::vector<png_color> palette;  // in order of first appearance
+  std::vector<uint8_t> indices;    // one byte a pixel
+  int depth = 8;
+};
+
+IndexedImage IndexedByFirstAppearance(const Image& image) {
+  IndexedImage indexed;
+  std::map<Color, uint8_t> index_of;
+  for (int y = 0; y < image.Height(); ++y) {
+    for (int x = 0; x < image.Width(); ++x) {
+      const Color c = image.At(x, y);
+      if (index_of.emplace(c, indexed.palette.size()).second)
+        indexed.palette.push_back({static_cast<png_byte>(RedOf(c)),
+                                   static_cast<png_byte>(GreenOf(c)),
+                                   static_cast<png_byte>(BlueOf(c))});
+      indexed.indices.push_back(index_of[c]);
+    }
+  }
+  const size_t n = indexed.palette.size();
+  indexed.depth = n <= 2 ? 1 : n <= 4 ? 2 : n <= 16 ? 4 : 8;
+  return indexed;
+}
+
+// The quick PNG as libpng makes it when it packs one byte a pixel itself.
+void WriteWithLibpngPacking(int width, int height, const IndexedImage& indexed,
+                            std::vector<uint8_t>& bytes) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png)) != 0) {
+    png_destroy_write_struct(&png, &info);
+    ADD_FAILURE() << "libpng failed";
+    return;
+  }
+  png_set_write_fn(png, &bytes, AppendPng, nullptr);
+  png_set_compression_level(png, 3);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+               indexed.depth, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
+               PNG_FILTER_TYPE_BASE);
+  png_set_PLTE(png, info, indexed.palette.data(), static_cast<int>(indexed.palette.size()));
+  png_write_info(png, info);
+  png_set_packing(png);
+  for (int y = 0; y < height; ++y)
+    png_write_row(png,
+                  indexed.indices.data() + static_cast<size_t>(y) * static_cast<size_t>(width));
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+}
+
+TEST(EncodePng, QuickPalettePicturesAreTheBytesLibpngPacksItself) {
+  for (const int colours : {1, 2, 3, 4, 5, 16, 17, 200}) {
+    for (const int width : {1, 3, 7, 9, 61, 64, 517}) {
+      const Image image = RunsOfColours(colours, width);
+      std::vector<uint8_t> expected;
+      WriteWithLibpngPacking(width, image.Height(), IndexedByFirstAppearance(image), expected);
+      EXPECT_EQ(EncodePng(image, PngCompression::kQuick), expected)
+          << colours << " colours, " << width << " wide";
+      const auto rows = [&image](int y) { return image.Row(y); };
+      EXPECT_EQ(EncodePngRows(width, image.Height(), rows, PngCompression::kQuick), expected)
+          << colours << " colours, " << width << " wide, row by row";
+    }
+  }
+}
 
 }  // namespace
 }  // namespace hl::raster

@@ -53,8 +53,8 @@ int ZlibLevel(PngCompression compression) {
   return 9;
 }
 
-// Truecolour, or palette indices (one byte a pixel in the rows; libpng
-// packs them to the bit depth).
+// Truecolour, or palette indices (one byte a pixel in the rows, packed here
+// to the bit depth).
 struct PngLayout {
   int level = 9;
   const std::vector<Color>* palette = nullptr;
@@ -74,19 +74,53 @@ void WriteHeader(png_structp png, png_infop info, int width, int height, const P
                          static_cast<png_byte>(BlueOf(c))});
     }
     png_set_PLTE(png, info, entries.data(), static_cast<int>(entries.size()));
+    // Every index comes from the palette; libpng need not check each pixel.
+    png_set_check_for_invalid_index(png, 0);
   }
   png_write_info(png, info);
-  if (layout.bit_depth < 8) png_set_packing(png);
+}
+
+// Indices of `depth` bits, first pixel in the highest bits of a byte, the
+// unused bits of the last byte zero: the layout libpng's own packing makes.
+template <int kDepth>
+void PackIndices(std::span<const uint8_t> indices, std::span<uint8_t> packed) {
+  constexpr size_t kPerByte = 8 / kDepth;
+  const size_t whole = indices.size() / kPerByte;
+  for (size_t byte = 0; byte < whole; ++byte) {
+    unsigned bits = 0;
+    for (size_t i = 0; i < kPerByte; ++i) bits = bits << kDepth | indices[byte * kPerByte + i];
+    packed[byte] = static_cast<uint8_t>(bits);
+  }
+  if (whole == packed.size()) return;
+  unsigned bits = 0;
+  for (size_t i = 0; i < kPerByte; ++i) {
+    const size_t pixel = whole * kPerByte + i;
+    bits = bits << kDepth | (pixel < indices.size() ? indices[pixel] : 0);
+  }
+  packed[whole] = static_cast<uint8_t>(bits);
+}
+
+// Below 8 bits; 8-bit indices go to libpng as they are.
+void PackIndices(int depth, std::span<const uint8_t> indices, std::span<uint8_t> packed) {
+  switch (depth) {
+    case 1:
+      return PackIndices<1>(indices, packed);
+    case 2:
+      return PackIndices<2>(indices, packed);
+    case 4:
+      return PackIndices<4>(indices, packed);
+  }
 }
 
 // The row source runs in this frame, between libpng calls; running out of
 // memory there is a failure like libpng's own.
 bool WriteRows(png_structp png, png_infop info, int width, int height, const PngRowSource& rows,
-               const PngLayout& layout, PngOutput& output) {
+               const PngLayout& layout, std::vector<uint8_t>& packed_row, PngOutput& output) {
   if (setjmp(png_jmpbuf(png)) != 0) return false;
   png_set_write_fn(png, &output, AppendToOutput, FlushNothing);
   WriteHeader(png, info, width, height, layout);
   const size_t row_size = static_cast<size_t>(width) * (layout.palette ? 1 : 3);
+  const bool packed = !packed_row.empty();
   for (int y = 0; y < height; ++y) {
     std::span<const uint8_t> row;
     try {
@@ -95,6 +129,10 @@ bool WriteRows(png_structp png, png_infop info, int width, int height, const Png
       return false;
     }
     if (row.size() != row_size) return false;
+    if (packed) {
+      PackIndices(layout.bit_depth, row, packed_row);
+      row = packed_row;
+    }
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);
@@ -104,6 +142,9 @@ bool WriteRows(png_structp png, png_infop info, int width, int height, const Png
 std::optional<std::vector<uint8_t>> Encode(int width, int height, const PngRowSource& rows,
                                            const PngLayout& layout) {
   if (width < 1 || height < 1) return std::nullopt;
+  std::vector<uint8_t> packed_row;  // empty where libpng takes the rows as they are
+  if (layout.palette && layout.bit_depth < 8)
+    packed_row.resize((static_cast<size_t>(width) * static_cast<size_t>(layout.bit_depth) + 7) / 8);
   png_structp png =
       png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, SilentWarning);
   if (png == nullptr) return std::nullopt;
@@ -119,7 +160,7 @@ std::optional<std::vector<uint8_t>> Encode(int width, int height, const PngRowSo
     const size_t raw = static_cast<size_t>(height) * (static_cast<size_t>(width) * 3 + 1);
     output.bytes.reserve(raw + raw / 256 + 1024);
   }
-  const bool written = WriteRows(png, info, width, height, rows, layout, output);
+  const bool written = WriteRows(png, info, width, height, rows, layout, packed_row, output);
   png_destroy_write_struct(&png, &info);
   if (!written) return std::nullopt;
   return std::move(output.bytes);

@@ -1,9 +1,34 @@
 #include "toolkit/raster/png_palette.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
 namespace hl::raster {
 namespace {
 
 size_t Hash(Color c) { return (c * 2654435761u) >> 23; }  // 9 bits: 0 .. 511
+
+static_assert(std::endian::native == std::endian::little);
+
+// The pixel after the run of one colour that starts at `pixel`. A pixel
+// repeats the one before when each of its bytes equals the byte three
+// before it, so the bytes are compared eight at a time.
+size_t RunEnd(std::span<const uint8_t> rgb, size_t pixel) {
+  size_t at = pixel * 3 + 3;
+  for (; at + 8 <= rgb.size(); at += 8) {
+    uint64_t here = 0;
+    uint64_t before = 0;
+    std::memcpy(&here, rgb.data() + at, 8);
+    std::memcpy(&before, rgb.data() + at - 3, 8);
+    if (here != before) {
+      // The lowest differing byte is the first on a little-endian machine.
+      return (at + static_cast<size_t>(std::countr_zero(here ^ before)) / 8) / 3;
+    }
+  }
+  while (at < rgb.size() && rgb[at] == rgb[at - 3]) ++at;
+  return at / 3;
+}
 
 }  // namespace
 
@@ -22,18 +47,16 @@ std::optional<uint8_t> Palette::Find(Color c) {
 }
 
 bool Palette::Index(std::span<const uint8_t> rgb, std::span<uint8_t> indices) {
-  // Drawings run in long stretches of one colour; most pixels repeat the last.
-  Color last = 0;
-  uint8_t last_index = 0;
-  for (size_t pixel = 0; pixel < indices.size() && pixel * 3 + 2 < rgb.size(); ++pixel) {
-    const Color c = Rgb(rgb[pixel * 3], rgb[pixel * 3 + 1], rgb[pixel * 3 + 2]);
-    if (c != last || pixel == 0) {
-      const std::optional<uint8_t> index = Find(c);
-      if (!index) return false;
-      last = c;
-      last_index = *index;
-    }
-    indices[pixel] = last_index;
+  const size_t pixels = std::min(indices.size(), rgb.size() / 3);
+  // Drawings run in long stretches of one colour: each run is looked up once.
+  for (size_t pixel = 0; pixel < pixels;) {
+    const size_t at = pixel * 3;
+    const std::optional<uint8_t> index = Find(Rgb(rgb[at], rgb[at + 1], rgb[at + 2]));
+    if (!index) return false;
+    const size_t end = RunEnd(rgb.first(pixels * 3), pixel);
+    std::fill(indices.begin() + static_cast<ptrdiff_t>(pixel),
+              indices.begin() + static_cast<ptrdiff_t>(end), *index);
+    pixel = end;
   }
   return true;
 }

@@ -10,6 +10,7 @@
 #include <new>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "toolkit/raster/resize.h"
@@ -65,6 +66,8 @@ class ScaledRows {
   std::vector<int16_t> ring_;
 };
 
+bool SameTap(const Tap& a, const Tap& b) { return a.source == b.source && a.weight == b.weight; }
+
 void Scale(const Image& source, Image& target) {
   const AxisWeights columns(source.Width(), target.Width());
   const AxisWeights rows(source.Height(), target.Height());
@@ -73,6 +76,12 @@ void Scale(const Image& source, Image& target) {
   std::vector<std::span<const int16_t>> tap_rows;
   for (int y = 0; y < target.Height(); ++y) {
     const std::span<const Tap> taps = rows.TapsOf(y);
+    // Enlarging puts several target rows within one source row: each is the
+    // same sum of the same scaled row, so it is the row above again.
+    if (y > 0 && std::ranges::equal(taps, rows.TapsOf(y - 1), SameTap)) {
+      std::ranges::copy(std::as_const(target).Row(y - 1), target.Row(y).begin());
+      continue;
+    }
     tap_rows.clear();
     for (const Tap& tap : taps) tap_rows.push_back(scaled.Get(tap.source));
     resize::ScaleColumn(taps, tap_rows, sums, target.Row(y));
